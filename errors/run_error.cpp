@@ -1,0 +1,77 @@
+#include "errors/run_error.h"
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace quillfold {
+namespace {
+
+ErrorNumber ClosestErrorNumber(int os_error) {
+  switch (os_error) {
+    case ENOENT:
+      return ErrorNumber::kFileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+      return ErrorNumber::kPathNotFound;
+    case EEXIST:
+    case ENOTEMPTY:
+      return ErrorNumber::kFileAlreadyExists;
+    case ENOSPC:
+    case EDQUOT:
+      return ErrorNumber::kDiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return ErrorNumber::kPermissionDenied;
+    case EOVERFLOW:
+      return ErrorNumber::kOverflow;
+    default:
+      return ErrorNumber::kPathFileAccessError;
+  }
+}
+
+}  // namespace
+
+std::string_view ErrorNumberText(ErrorNumber number) {
+  switch (number) {
+    case ErrorNumber::kOverflow:
+      return "Overflow";
+    case ErrorNumber::kOutOfMemory:
+      return "Out of memory";
+    case ErrorNumber::kSubscriptOutOfRange:
+      return "Subscript out of range";
+    case ErrorNumber::kFileNotFound:
+      return "File not found";
+    case ErrorNumber::kFileAlreadyExists:
+      return "File already exists";
+    case ErrorNumber::kDiskFull:
+      return "Disk full";
+    case ErrorNumber::kPermissionDenied:
+      return "Permission denied";
+    case ErrorNumber::kPathFileAccessError:
+      return "Path/File access error";
+    case ErrorNumber::kPathNotFound:
+      return "Path not found";
+  }
+  return "Unknown error";
+}
+
+RunError::RunError(ErrorNumber number, std::string description)
+    : std::runtime_error(description), number_(number), description_(std::move(description)) {}
+
+RunError RunErrorFromOs(int os_error, std::string_view operation, std::string_view path) {
+  const ErrorNumber number = ClosestErrorNumber(os_error);
+  std::string description(ErrorNumberText(number));
+  description += " (";
+  description += operation;
+  description += " \"";
+  description += path;
+  description += "\": ";
+  description += std::strerror(os_error);
+  description += ")";
+  return RunError(number, std::move(description));
+}
+
+}  // namespace quillfold

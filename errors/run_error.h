@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace quillfold {
+
+// Error numbers the program's users know from its earlier releases.
+enum class ErrorNumber : std::int32_t {
+  kOverflow = 6,
+  kOutOfMemory = 7,
+  kSubscriptOutOfRange = 9,
+  kFileNotFound = 53,
+  kFileAlreadyExists = 58,
+  kDiskFull = 61,
+  kPermissionDenied = 70,
+  kPathFileAccessError = 75,
+  kPathNotFound = 76,
+};
+
+// The standard text for a number, e.g. "Path not found" for 76.
+std::string_view ErrorNumberText(ErrorNumber number);
+
+// A failure that ends a run where it stands. It carries a number and a
+// description and travels to the front end that shows it.
+class RunError : public std::runtime_error {
+ public:
+  RunError(ErrorNumber number, std::string description);
+
+  std::int32_t number() const { return static_cast<std::int32_t>(number_); }
+  ErrorNumber error_number() const { return number_; }
+  const std::string& description() const { return description_; }
+
+ private:
+  ErrorNumber number_;
+  std::string description_;
+};
+
+// Translates an OS error (errno value) met while doing `operation` on `path`
+// into the closest RunError. The description keeps the standard text, the
+// operation, the path and the OS's own text, e.g.
+//   Permission denied (creating folder "/srv/music/Abba": Permission denied)
+RunError RunErrorFromOs(int os_error, std::string_view operation, std::string_view path);
+
+}  // namespace quillfold

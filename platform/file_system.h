@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quillfold {
+
+// What one folder holds, as a search sees it. Names are byte strings, in
+// listing order (see listing_order.h). Symbolic links are never listed as
+// files or folders, but they are counted, so a folder holding only a link is
+// not empty.
+struct FolderListing {
+  std::vector<std::string> files;    // every entry that is neither a folder nor a link
+  std::vector<std::string> folders;  // real folders, never links to folders
+  std::size_t links = 0;
+
+  bool empty() const { return files.empty() && folders.empty() && links == 0; }
+};
+
+enum class RenameOutcome {
+  kRenamed,
+  kTargetTaken,  // something already exists at the target; nothing was changed
+};
+
+// The only way the organiser touches the disk. Paths are full paths joined
+// with separator(). Operations that a run cannot go on without throw RunError
+// (errors/run_error.h) with the path in the description; the tests of
+// existence and the tail read trap their own failures and return plain values.
+//
+// Fakes and fault-injecting wrappers implement the same contract and pass the
+// same contract tests as the real file system.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The path separator: '/' on Linux, '\\' for a fake that models the
+  // classic drive-letter form.
+  virtual char separator() const = 0;
+
+  // Lists `folder` (with or without a trailing separator). Hidden entries are
+  // included. Throws RunError when the folder does not exist or cannot be read.
+  virtual FolderListing ListFolder(const std::string& folder) = 0;
+
+  // True when anything at all exists at `path`: a file, a folder, a hidden
+  // entry, a dangling symbolic link. Any failure of the test gives false.
+  // Never follows the last component when it is a link.
+  virtual bool PathExists(const std::string& path) = 0;
+
+  // Fills `tail` with the last tail.size() bytes of `path` and returns true
+  // when `path` is an ordinary file (a regular file whose name does not begin
+  // with ".") at least that long. Otherwise, or on any failure, returns false
+  // with `tail` unspecified. One open, one read, one close; never blocks on a
+  // FIFO and never reads anything but the tail.
+  virtual bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) = 0;
+
+  // Creates every missing folder along `folder_path` up to its last
+  // separator (whatever follows the last separator is not created). True when
+  // the whole chain exists afterwards; never throws.
+  virtual bool CreateFolderChain(const std::string& folder_path) = 0;
+
+  // Moves the file `from` to `to` without ever replacing anything at `to`.
+  // Returns kTargetTaken when something is already there, even if it appeared
+  // a moment ago. Throws RunError for every other failure, including a move
+  // to another file system, which is refused rather than turned into a copy.
+  virtual RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) = 0;
+
+  // Removes the empty folder `folder`. Throws RunError when it cannot (not
+  // empty, missing, no permission). Never removes a link or a file.
+  virtual void RemoveEmptyFolder(const std::string& folder) = 0;
+
+  // The whole content of the file at `path`, byte for byte. Throws RunError
+  // when it cannot be opened or read.
+  virtual std::string ReadTextFile(const std::string& path) = 0;
+
+  // Replaces the file at `path` with `content` atomically: the new content is
+  // written completely beside it, flushed, and renamed over it, keeping the
+  // old file's permissions. On any failure the old file stays whole and
+  // RunError is thrown.
+  virtual void ReplaceTextFile(const std::string& path, const std::string& content) = 0;
+};
+
+}  // namespace quillfold

@@ -1,0 +1,182 @@
+#include "platform/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#include "errors/run_error.h"
+#include "platform/listing_order.h"
+#include "platform/unique_fd.h"
+
+namespace quillfold {
+namespace {
+
+std::string_view BaseName(std::string_view path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string ParentFolder(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// d_type is a hint some file systems leave unset; lstat settles it without
+// following a link.
+unsigned char EntryType(int folder_fd, const dirent& entry) {
+  if (entry.d_type != DT_UNKNOWN) return entry.d_type;
+  struct stat info {};
+  if (fstatat(folder_fd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) return DT_UNKNOWN;
+  if (S_ISDIR(info.st_mode)) return DT_DIR;
+  if (S_ISLNK(info.st_mode)) return DT_LNK;
+  return DT_REG;
+}
+
+bool WriteAll(int fd, const std::string& content) {
+  std::size_t written = 0;
+  while (written < content.size()) {
+    const ssize_t n = write(fd, content.data() + written, content.size() - written);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    written += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+FolderListing PosixFileSystem::ListFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) throw RunErrorFromOs(errno, "listing folder", folder);
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
+  if (!dir) {
+    const int error = errno;
+    close(fd);
+    throw RunErrorFromOs(error, "listing folder", folder);
+  }
+  FolderListing listing;
+  errno = 0;
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    switch (EntryType(dirfd(dir.get()), *entry)) {
+      case DT_DIR:
+        listing.folders.emplace_back(name);
+        break;
+      case DT_LNK:
+        ++listing.links;
+        break;
+      default:
+        listing.files.emplace_back(name);
+    }
+  }
+  if (errno != 0) throw RunErrorFromOs(errno, "listing folder", folder);
+  std::sort(listing.files.begin(), listing.files.end(), ListingOrderLess);
+  std::sort(listing.folders.begin(), listing.folders.end(), ListingOrderLess);
+  return listing;
+}
+
+bool PosixFileSystem::PathExists(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && lstat(path.c_str(), &info) == 0;
+}
+
+bool PosixFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) {
+  if (BaseName(path).starts_with('.')) return false;
+  // O_NONBLOCK keeps a FIFO from holding the open; O_NOFOLLOW refuses links.
+  const UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+  if (!fd) return false;
+  struct stat info {};
+  if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const auto size = static_cast<std::uint64_t>(info.st_size);
+  if (size < tail.size()) return false;
+  const ssize_t n =
+      pread(fd.get(), tail.data(), tail.size(), static_cast<off_t>(size - tail.size()));
+  return n == static_cast<ssize_t>(tail.size());
+}
+
+bool PosixFileSystem::CreateFolderChain(const std::string& folder_path) {
+  const auto last = folder_path.rfind('/');
+  if (last == std::string::npos) return false;
+  for (std::size_t end = folder_path.find('/', 1); end != std::string::npos && end <= last;
+       end = folder_path.find('/', end + 1)) {
+    const std::string prefix = folder_path.substr(0, end);
+    if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) return false;
+  }
+  struct stat info {};
+  const std::string chain = folder_path.substr(0, std::max<std::size_t>(last, 1));
+  return stat(chain.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+RenameOutcome PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    return RenameOutcome::kRenamed;
+  }
+  if (errno == EEXIST) return RenameOutcome::kTargetTaken;
+  if (errno != EINVAL && errno != ENOSYS)
+    throw RunErrorFromOs(errno, "moving", from + "\" to \"" + to);
+  // The file system cannot rename without replacing: a hard link is refused
+  // when the name is taken, so link and unlink never replace anything either.
+  if (link(from.c_str(), to.c_str()) != 0) {
+    if (errno == EEXIST) return RenameOutcome::kTargetTaken;
+    throw RunErrorFromOs(errno, "moving", from + "\" to \"" + to);
+  }
+  if (unlink(from.c_str()) != 0) {
+    const int error = errno;
+    unlink(to.c_str());
+    throw RunErrorFromOs(error, "moving", from + "\" to \"" + to);
+  }
+  return RenameOutcome::kRenamed;
+}
+
+void PosixFileSystem::RemoveEmptyFolder(const std::string& folder) {
+  if (rmdir(folder.c_str()) != 0) throw RunErrorFromOs(errno, "removing folder", folder);
+}
+
+std::string PosixFileSystem::ReadTextFile(const std::string& path) {
+  const UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd) throw RunErrorFromOs(errno, "reading", path);
+  std::string content;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = read(fd.get(), buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw RunErrorFromOs(errno, "reading", path);
+    }
+    if (n == 0) return content;
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string& content) {
+  struct stat old_info {};
+  const bool had_file = stat(path.c_str(), &old_info) == 0;
+  std::string temp_path =
+      ParentFolder(path) + "/." + std::string(BaseName(path)) + ".quillfold-XXXXXX";
+  UniqueFd fd(mkostemp(temp_path.data(), O_CLOEXEC));
+  if (!fd) throw RunErrorFromOs(errno, "writing", path);
+  const auto fail = [&](int error) {
+    unlink(temp_path.c_str());
+    return RunErrorFromOs(error, "writing", path);
+  };
+  if (had_file && fchmod(fd.get(), old_info.st_mode & 07777) != 0) throw fail(errno);
+  if (!WriteAll(fd.get(), content) || fsync(fd.get()) != 0 || !fd.Close()) throw fail(errno);
+  if (rename(temp_path.c_str(), path.c_str()) != 0) throw fail(errno);
+}
+
+FileSystem& RealFileSystem() {
+  static PosixFileSystem file_system;
+  return file_system;
+}
+
+}  // namespace quillfold

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace quillfold {
+
+// The real file system on Linux. Hidden means a name beginning with ".";
+// symbolic links are never followed by a listing, a test or a removal.
+class PosixFileSystem final : public FileSystem {
+ public:
+  char separator() const override { return '/'; }
+  FolderListing ListFolder(const std::string& folder) override;
+  bool PathExists(const std::string& path) override;
+  bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  bool CreateFolderChain(const std::string& folder_path) override;
+  RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
+  void RemoveEmptyFolder(const std::string& folder) override;
+  std::string ReadTextFile(const std::string& path) override;
+  void ReplaceTextFile(const std::string& path, const std::string& content) override;
+};
+
+// The one real file system of the process.
+FileSystem& RealFileSystem();
+
+}  // namespace quillfold

@@ -1,0 +1,19 @@
+#include "tags/path_helpers.h"
+
+namespace quillfold {
+
+std::string AddBackslash(std::string_view path, char separator) {
+  std::string result(path.substr(0, path.find_last_not_of(' ') + 1));
+  if (result.empty() || result.back() != separator) result += separator;
+  return result;
+}
+
+bool EnsureFolder(FileSystem& file_system, std::string_view folder) {
+  return file_system.CreateFolderChain(AddBackslash(folder, file_system.separator()));
+}
+
+bool PathExists(FileSystem& file_system, const std::string& path) {
+  return file_system.PathExists(path);
+}
+
+}  // namespace quillfold

@@ -1,0 +1,143 @@
+// The contract every FileSystem keeps: the real one and every fake run these.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "errors/run_error.h"
+#include "tests/support/file_system_sandbox.h"
+
+namespace quillfold {
+namespace {
+
+using testing::FileSystemSandbox;
+using testing::SandboxFactory;
+using Names = std::vector<std::string>;
+
+class FileSystemContractTest : public ::testing::TestWithParam<SandboxFactory> {
+ protected:
+  void SetUp() override { box_ = GetParam()(); }
+  FileSystem& fs() { return box_->fs(); }
+  std::string Path(std::string_view relative) { return box_->Path(relative); }
+
+  std::unique_ptr<FileSystemSandbox> box_;
+};
+
+TEST_P(FileSystemContractTest, ListsFilesAndFoldersSortedWithHiddenOnesAndLinksOnlyCounted) {
+  // root/ b.mp3 A.mp3 .hidden.mp3 a.MP3 Sub/ sub2/ .dot/ extra.mp3/ link.mp3 -> b.mp3
+  box_->AddFile("b.mp3", "b");
+  box_->AddFile("A.mp3", "a");
+  box_->AddFile(".hidden.mp3", "h");
+  box_->AddFile("a.MP3", "x");
+  box_->AddFolder("Sub");
+  box_->AddFolder("sub2");
+  box_->AddFolder(".dot");
+  box_->AddFolder("extra.mp3");
+  box_->AddLink("link.mp3", "b.mp3");
+  const FolderListing listing = fs().ListFolder(box_->root());
+  EXPECT_EQ(listing.files, (Names{".hidden.mp3", "A.mp3", "a.MP3", "b.mp3"}));
+  EXPECT_EQ(listing.folders, (Names{".dot", "extra.mp3", "Sub", "sub2"}));
+  EXPECT_EQ(listing.links, 1u);
+  EXPECT_FALSE(listing.empty());
+}
+
+TEST_P(FileSystemContractTest, ListingAMissingFolderOrAFileThrows) {
+  box_->AddFile("file", "x");
+  EXPECT_THROW(fs().ListFolder(Path("missing")), RunError);
+  EXPECT_THROW(fs().ListFolder(Path("file")), RunError);
+}
+
+TEST_P(FileSystemContractTest, AFolderHoldingOnlyALinkIsNotEmpty) {
+  box_->AddFolder("empty");
+  box_->AddLink("linked/loop", "..");
+  EXPECT_TRUE(fs().ListFolder(Path("empty")).empty());
+  const FolderListing linked = fs().ListFolder(Path("linked"));
+  EXPECT_FALSE(linked.empty());
+  EXPECT_TRUE(linked.folders.empty()) << "a link to a folder is never searched";
+}
+
+TEST_P(FileSystemContractTest, PathExistsSeesAnythingIncludingDanglingLinks) {
+  box_->AddFile(".hidden", "x");
+  box_->AddFolder("folder");
+  box_->AddLink("dangling", "nowhere");
+  EXPECT_TRUE(fs().PathExists(Path(".hidden")));
+  EXPECT_TRUE(fs().PathExists(Path("folder")));
+  EXPECT_TRUE(fs().PathExists(Path("dangling")));
+  EXPECT_FALSE(fs().PathExists(Path("nowhere")));
+  EXPECT_FALSE(fs().PathExists(Path(".hidden/below")));
+}
+
+TEST_P(FileSystemContractTest, TailIsReadFromOrdinaryFilesOnly) {
+  box_->AddFile("song.mp3", "0123456789");
+  box_->AddFile(".hidden.mp3", "0123456789");
+  box_->AddFolder("folder.mp3");
+  box_->AddLink("link.mp3", "song.mp3");
+  std::array<std::uint8_t, 4> tail{};
+  ASSERT_TRUE(fs().ReadOrdinaryFileTail(Path("song.mp3"), tail));
+  EXPECT_EQ(tail, (std::array<std::uint8_t, 4>{'6', '7', '8', '9'}));
+  std::array<std::uint8_t, 11> too_long{};
+  EXPECT_FALSE(fs().ReadOrdinaryFileTail(Path("song.mp3"), too_long));
+  for (const char* name : {".hidden.mp3", "folder.mp3", "link.mp3", "missing.mp3"}) {
+    EXPECT_FALSE(fs().ReadOrdinaryFileTail(Path(name), tail)) << name;
+  }
+}
+
+TEST_P(FileSystemContractTest, CreateFolderChainStopsAtTheLastSeparator) {
+  const char sep = fs().separator();
+  EXPECT_TRUE(fs().CreateFolderChain(Path("a/b/") + "file"));
+  EXPECT_TRUE(fs().PathExists(Path("a/b")));
+  EXPECT_FALSE(fs().PathExists(Path("a/b/file")));
+  box_->AddFile("blocker", "x");
+  EXPECT_FALSE(fs().CreateFolderChain(Path("blocker/c") + sep));
+}
+
+TEST_P(FileSystemContractTest, RenameMovesAndNeverReplaces) {
+  box_->AddFile("from.mp3", "moving");
+  box_->AddFile("taken.mp3", "keep me");
+  box_->AddFolder("dest");
+  box_->AddFolder("folder.mp3");
+  EXPECT_EQ(fs().RenameNoReplace(Path("from.mp3"), Path("taken.mp3")), RenameOutcome::kTargetTaken);
+  EXPECT_EQ(fs().RenameNoReplace(Path("from.mp3"), Path("folder.mp3")),
+            RenameOutcome::kTargetTaken);
+  EXPECT_EQ(fs().ReadTextFile(Path("taken.mp3")), "keep me");
+  EXPECT_EQ(fs().RenameNoReplace(Path("from.mp3"), Path("dest/to.mp3")), RenameOutcome::kRenamed);
+  EXPECT_FALSE(fs().PathExists(Path("from.mp3")));
+  EXPECT_EQ(fs().ReadTextFile(Path("dest/to.mp3")), "moving");
+}
+
+TEST_P(FileSystemContractTest, RenameFailuresThrow) {
+  box_->AddFile("file.mp3", "x");
+  EXPECT_THROW(fs().RenameNoReplace(Path("missing.mp3"), Path("to.mp3")), RunError);
+  EXPECT_THROW(fs().RenameNoReplace(Path("file.mp3"), Path("no/such/folder.mp3")), RunError);
+  EXPECT_TRUE(fs().PathExists(Path("file.mp3")));
+}
+
+TEST_P(FileSystemContractTest, RemoveEmptyFolderRemovesOnlyEmptyFolders) {
+  box_->AddFolder("empty");
+  box_->AddFile("full/x", "x");
+  box_->AddFile("file", "x");
+  fs().RemoveEmptyFolder(Path("empty"));
+  EXPECT_FALSE(fs().PathExists(Path("empty")));
+  EXPECT_THROW(fs().RemoveEmptyFolder(Path("full")), RunError);
+  EXPECT_THROW(fs().RemoveEmptyFolder(Path("file")), RunError);
+  EXPECT_THROW(fs().RemoveEmptyFolder(Path("missing")), RunError);
+  EXPECT_TRUE(fs().PathExists(Path("full/x")));
+}
+
+TEST_P(FileSystemContractTest, TextFilesRoundTripByteForByte) {
+  const std::string content("a\r\nb\rc\nd\0\xFF", 10);
+  box_->AddFile("list.m3u", "old");
+  fs().ReplaceTextFile(Path("list.m3u"), content);
+  EXPECT_EQ(fs().ReadTextFile(Path("list.m3u")), content);
+  fs().ReplaceTextFile(Path("list.m3u"), "");
+  EXPECT_EQ(fs().ReadTextFile(Path("list.m3u")), "");
+  EXPECT_THROW(fs().ReadTextFile(Path("missing.m3u")), RunError);
+  EXPECT_EQ(fs().ListFolder(box_->root()).files, (Names{"list.m3u"})) << "no temporary left";
+}
+
+INSTANTIATE_TEST_SUITE_P(Posix, FileSystemContractTest,
+                         ::testing::Values(SandboxFactory(testing::MakePosixSandbox)),
+                         [](const auto&) { return "Real"; });
+
+}  // namespace
+}  // namespace quillfold

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillfold::testing {
+
+// A fresh folder under the system's temporary folder, removed with all it
+// holds when the object goes out of scope.
+class TempFolder {
+ public:
+  TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  ~TempFolder();
+
+  // The folder's full path, ending in "/".
+  const std::string& path() const { return path_; }
+  // path() followed by `relative`.
+  std::string operator/(std::string_view relative) const;
+
+ private:
+  std::string path_;
+};
+
+// Writes `content` to `path`, creating missing parent folders.
+void WriteFile(const std::string& path, std::string_view content);
+// The whole content of `path`; fails the test when it cannot be read.
+std::string ReadFile(const std::string& path);
+// Creates the folder chain `path`.
+void MakeFolders(const std::string& path);
+
+}  // namespace quillfold::testing

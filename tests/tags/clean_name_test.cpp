@@ -1,0 +1,62 @@
+#include "tags/clean_name.h"
+
+#include <gtest/gtest.h>
+
+namespace quillfold {
+namespace {
+
+struct CleanCase {
+  std::string input;
+  std::string expected;
+};
+
+TEST(CleanNameTest, KeepsAllowedCharactersAndTrimsAsSpecifiedOrder) {
+  const CleanCase cases[] = {
+      {"Some Band", "Some Band"},
+      {"AC/DC", "ACDC"},
+      {"Who Knows?", "Who Knows"},
+      {"Rock & Roll", "Rock & Roll"},
+      {"Track 1: Intro", "Track 1 Intro"},
+      {"A+B=C", "ABC"},
+      {"Caf\xC3\xA9 del Mar", "Caf del Mar"},  // UTF-8 e-acute: both bytes dropped
+      {"Caf\xE9 del Mar", "Caf del Mar"},      // single-byte e-acute
+      {"  ...Ready.  ", "Ready"},
+      {"x . .", "x . "},  // full stops go after the only trim, so a space can stay
+      {". x", " x"},
+      {"***", "_"},
+      {"...", "_"},
+      {"   ", "_"},
+      {"", "_"},
+      {"???.mp3", "mp3"},
+      {"a.b", "a.b"},
+      {"a   b", "a   b"},
+      {"lower case stays", "lower case stays"},
+      {"[x]|<y>\\z\"*;:\t`", "xyz"},
+      {"!#$%&'()-@^_{}~.,0123456789", "!#$%&'()-@^_{}~.,0123456789"},
+      {std::string("a\0b", 3), "ab"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CleanName(c.input), c.expected) << "input: \"" << c.input << "\"";
+  }
+}
+
+TEST(CleanNameTest, DropsEveryByteOutsideAscii) {
+  for (int byte = 0x80; byte <= 0xFF; ++byte) {
+    const std::string input = std::string("a") + static_cast<char>(byte) + "b";
+    EXPECT_EQ(CleanName(input), "ab") << "byte " << byte;
+  }
+}
+
+TEST(NformatTest, PadsOnlySingleCharacters) {
+  const std::pair<std::int16_t, std::string> cases[] = {
+      {0, "00"},    {7, "07"},        {9, "09"},          {10, "10"},   {12, "12"},
+      {99, "99"},   {100, "100"},     {123, "123"},       {255, "255"}, {-3, "-3"},
+      {-10, "-10"}, {32767, "32767"}, {-32768, "-32768"},
+  };
+  for (const auto& [number, expected] : cases) {
+    EXPECT_EQ(nformat(number), expected) << "number " << number;
+  }
+}
+
+}  // namespace
+}  // namespace quillfold
