@@ -1,0 +1,76 @@
+#include "bench/library_writer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+#include "bench/mp3_bytes.h"
+
+namespace quillfold::bench {
+namespace {
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path) {
+  throw std::runtime_error(what + " \"" + path + "\": " + std::strerror(errno));
+}
+
+void WriteNewFile(const std::string& path, const std::string& content) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) Fail("cannot create", path);
+  const ssize_t written = write(fd, content.data(), content.size());
+  const bool closed = close(fd) == 0;
+  if (written != static_cast<ssize_t>(content.size()) || !closed) Fail("cannot write", path);
+}
+
+void MakeFolders(const std::string& path) {
+  std::error_code error;
+  std::filesystem::create_directories(path, error);
+  if (error) throw std::runtime_error("cannot create folder \"" + path + "\": " + error.message());
+}
+
+std::string AudioFile(const PlannedFile& file) {
+  std::string content = MpegFrames(file.frames);
+  if (file.tag.tagged) content += EncodeId3v1(file.tag.fields);
+  return content;
+}
+
+}  // namespace
+
+std::string PlaylistLine(const LibraryPlan& plan, const PlaylistEntry& entry,
+                         const std::string& base) {
+  if (entry.file == PlaylistEntry::kHeader) return "#EXTM3U";
+  const std::string& relative = plan.files[static_cast<std::size_t>(entry.file)].relative;
+  return entry.relative_form ? relative : base + "/" + relative;
+}
+
+LibraryStats WriteLibrary(const LibraryPlan& plan, const std::string& base) {
+  LibraryStats stats;
+  MakeFolders(base);
+  for (const auto& folder : plan.folders) MakeFolders(base + "/" + folder);
+  for (const auto& folder : plan.empty_folders) MakeFolders(base + "/" + folder);
+  for (const auto& file : plan.files) {
+    const std::string content = AudioFile(file);
+    WriteNewFile(base + "/" + file.relative, content);
+    ++stats.files;
+    stats.audio_bytes += content.size();
+  }
+  for (const auto& playlist : plan.playlists) {
+    std::string content;
+    for (const auto& entry : playlist.entries) content += PlaylistLine(plan, entry, base) + "\r\n";
+    WriteNewFile(base + "/" + playlist.relative, content);
+    stats.playlist_lines += playlist.entries.size();
+    stats.playlist_bytes += content.size();
+  }
+  for (const auto& link : plan.links) {
+    const std::string target = link.to_file ? base + "/" + link.target : link.target;
+    if (symlink(target.c_str(), (base + "/" + link.relative).c_str()) != 0) {
+      Fail("cannot link", base + "/" + link.relative);
+    }
+  }
+  return stats;
+}
+
+}  // namespace quillfold::bench

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "bench/library_plan.h"
+
+namespace quillfold::bench {
+
+struct LibraryStats {
+  std::size_t files = 0;
+  std::size_t audio_bytes = 0;
+  std::size_t playlist_lines = 0;
+  std::size_t playlist_bytes = 0;
+};
+
+// The text of one playlist line for a library written below `base` (no
+// trailing "/"): the file's absolute path, its path relative to the base,
+// or "#EXTM3U".
+std::string PlaylistLine(const LibraryPlan& plan, const PlaylistEntry& entry,
+                         const std::string& base);
+
+// Writes `plan` below the folder `base` (created when missing; no trailing
+// "/"). Playlists get CR LF after every line. Throws std::runtime_error,
+// naming the path, when anything cannot be written.
+LibraryStats WriteLibrary(const LibraryPlan& plan, const std::string& base);
+
+}  // namespace quillfold::bench
