@@ -13,6 +13,7 @@
 #include "errors/run_error.h"
 #include "platform/listing_order.h"
 #include "platform/unique_fd.h"
+#include "platform/write_all.h"
 
 namespace quillfold {
 namespace {
@@ -37,19 +38,6 @@ unsigned char EntryType(int folder_fd, const dirent& entry) {
   if (S_ISDIR(info.st_mode)) return DT_DIR;
   if (S_ISLNK(info.st_mode)) return DT_LNK;
   return DT_REG;
-}
-
-bool WriteAll(int fd, const std::string& content) {
-  std::size_t written = 0;
-  while (written < content.size()) {
-    const ssize_t n = write(fd, content.data() + written, content.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
