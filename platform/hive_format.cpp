@@ -244,4 +244,6 @@ std::string WriteHive(std::string_view root_name, const Hive& hive) {
   return out;
 }
 
+void PrintTo(const Hive& hive, std::ostream* os) { *os << "\n" << WriteHive("ROOT", hive); }
+
 }  // namespace quillfold

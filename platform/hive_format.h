@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -48,5 +49,9 @@ ParsedHive ParseHive(std::string_view root_name, std::string_view bytes);
 // The file for `hive` under `root_name`. For any hive built with EnsureKey
 // and StoreValue, ParseHive gives it back unchanged.
 std::string WriteHive(std::string_view root_name, const Hive& hive);
+
+// Shows `hive` as its file text (under the root name "ROOT"), for test
+// failure messages.
+void PrintTo(const Hive& hive, std::ostream* os);
 
 }  // namespace quillfold

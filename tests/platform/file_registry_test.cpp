@@ -1,0 +1,280 @@
+#include "platform/file_registry.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/hive_format.h"
+#include "tests/support/hive_folder.h"
+
+namespace quillfold {
+namespace {
+
+using testing::HiveFolder;
+using testing::QueryData;
+using testing::ReadFile;
+using testing::SetData;
+using testing::WriteFile;
+
+constexpr std::string_view kSettings = "SOFTWARE\\Brackwater\\Quillfold";
+constexpr std::string_view kHeader = "REGEDIT4\n";
+
+class FileRegistryTest : public ::testing::Test {
+ protected:
+  Registry& registry() { return hives_.registry(); }
+  HKEY Create(std::string_view path) {
+    HKEY key = 0;
+    EXPECT_EQ(registry().CreateKey(HKEY_LOCAL_MACHINE, path, key), 0) << path;
+    return key;
+  }
+
+  HiveFolder hives_;
+};
+
+TEST_F(FileRegistryTest, CreateKeyMakesEveryLevelThatOpenKeyThenFinds) {
+  const HKEY created = Create(kSettings);
+  EXPECT_NE(created, 0u);
+  EXPECT_EQ(ReadFile(hives_.MachineFile()),
+            "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\n"
+            "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brackwater]\n"
+            "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brackwater\\Quillfold]\n");
+  HKEY parent = 0;
+  HKEY child = 0;
+  HKEY any_case = 0;
+  EXPECT_EQ(registry().OpenKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brackwater", parent), 0);
+  EXPECT_EQ(registry().OpenKey(parent, "Quillfold", child), 0) << "a path below an open key";
+  EXPECT_EQ(registry().OpenKey(HKEY_LOCAL_MACHINE, "software\\BRACKWATER\\quillfold", any_case), 0);
+  EXPECT_EQ(SetData(registry(), child, "v", "1"), 0);
+  EXPECT_EQ(QueryData(registry(), any_case, "V"), "1") << "both handles name one key";
+  HKEY missing = 99;
+  EXPECT_EQ(registry().OpenKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Other", missing),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(missing, 0u);
+  EXPECT_EQ(registry().OpenKey(HKEY_CURRENT_USER, kSettings, missing), ERROR_FILE_NOT_FOUND)
+      << "each root has its own keys";
+}
+
+TEST_F(FileRegistryTest, BadRootsHandlesAndPathsOpenNothingAndCreateNothing) {
+  struct Case {
+    HKEY root;
+    std::string path;
+    std::int32_t expected;
+  };
+  const Case cases[] = {
+      {0, "A", ERROR_INVALID_HANDLE},
+      {0x80000003u, "A", ERROR_INVALID_HANDLE},
+      {12345, "A", ERROR_INVALID_HANDLE},
+      {HKEY_LOCAL_MACHINE, "\\A", ERROR_INVALID_PARAMETER},
+      {HKEY_LOCAL_MACHINE, "A\\", ERROR_INVALID_PARAMETER},
+      {HKEY_LOCAL_MACHINE, "A\\\\B", ERROR_INVALID_PARAMETER},
+      {HKEY_LOCAL_MACHINE, "A\nB", ERROR_INVALID_PARAMETER},
+  };
+  for (const auto& c : cases) {
+    HKEY key = 77;
+    EXPECT_EQ(registry().CreateKey(c.root, c.path, key), c.expected) << c.root << " " << c.path;
+    EXPECT_EQ(key, 0u) << c.root << " " << c.path;
+    key = 77;
+    EXPECT_EQ(registry().OpenKey(c.root, c.path, key), c.expected) << c.root << " " << c.path;
+    EXPECT_EQ(key, 0u) << c.root << " " << c.path;
+  }
+  EXPECT_TRUE(hives_.Names().empty());
+}
+
+TEST_F(FileRegistryTest, QueryGivesTypeAndSizeFirstAndCopiesOnlyIntoABufferThatFits) {
+  const HKEY key = Create(kSettings);
+  ASSERT_EQ(SetData(registry(), key, "StartPath", "hello"), 0);
+  std::int32_t type = 0;
+  std::uint32_t size = 1000;
+  EXPECT_EQ(registry().QueryValue(key, "StartPath", type, nullptr, size), 0);
+  EXPECT_EQ(type, REG_SZ);
+  EXPECT_EQ(size, 5u);
+
+  std::string small = "xyz";
+  size = 3;
+  EXPECT_EQ(registry().QueryValue(key, "StartPath", type,
+                                  reinterpret_cast<std::uint8_t*>(small.data()), size),
+            ERROR_MORE_DATA);
+  EXPECT_EQ(size, 5u) << "the size needed";
+  EXPECT_EQ(small, "xyz") << "nothing copied";
+
+  std::string large(8, '.');
+  size = 8;
+  EXPECT_EQ(registry().QueryValue(key, "StartPath", type,
+                                  reinterpret_cast<std::uint8_t*>(large.data()), size),
+            0);
+  EXPECT_EQ(size, 5u);
+  EXPECT_EQ(large, "hello...");
+
+  type = -7;
+  size = 42;
+  EXPECT_EQ(registry().QueryValue(key, "Missing", type, nullptr, size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(type, -7);
+  EXPECT_EQ(size, 42u);
+}
+
+TEST_F(FileRegistryTest, OnlyLiveHandlesWorkAndClosingAnythingIsHarmless) {
+  const HKEY key = Create(kSettings);
+  HKEY closed = Create("Other");
+  ASSERT_EQ(registry().CloseKey(closed), 0);
+  for (const HKEY bad : {HKEY{0}, closed, HKEY{4242}}) {
+    std::int32_t type = 0;
+    std::uint32_t size = 0;
+    EXPECT_EQ(registry().QueryValue(bad, "v", type, nullptr, size), ERROR_INVALID_HANDLE) << bad;
+    EXPECT_EQ(SetData(registry(), bad, "v", "x"), ERROR_INVALID_HANDLE) << bad;
+    EXPECT_EQ(registry().CloseKey(bad), ERROR_INVALID_HANDLE) << bad;
+  }
+  EXPECT_EQ(registry().CloseKey(HKEY_LOCAL_MACHINE), 0);
+  EXPECT_EQ(SetData(registry(), HKEY_LOCAL_MACHINE, "AtRoot", "r"), 0) << "roots stay usable";
+  EXPECT_EQ(QueryData(registry(), HKEY_LOCAL_MACHINE, "AtRoot"), "r");
+  EXPECT_EQ(registry().CloseKey(key), 0);
+}
+
+TEST_F(FileRegistryTest, ValuesOfEveryTypeLastBeyondTheObjectAndSurviveOtherChanges) {
+  const HKEY key = Create(kSettings);
+  const std::pair<std::int32_t, std::string> values[] = {
+      {REG_SZ, std::string("a\0b\0", 4)}, {REG_DWORD, "\x01\x02\x03\x04"}, {REG_DWORD, "\x01\x02"},
+      {3, std::string("\0\xFF", 2)},      {7, std::string("x\0y\0\0", 5)}, {-2, ""},
+  };
+  for (std::size_t i = 0; i < std::size(values); ++i) {
+    ASSERT_EQ(SetData(registry(), key, "v" + std::to_string(i), values[i].second, values[i].first),
+              0);
+  }
+  ASSERT_EQ(SetData(registry(), key, "later", "1"), 0);
+  ASSERT_EQ(SetData(registry(), key, "later", "2"), 0);
+
+  FileRegistry restarted(hives_.folder());
+  HKEY reopened = 0;
+  ASSERT_EQ(restarted.OpenKey(HKEY_LOCAL_MACHINE, kSettings, reopened), 0);
+  for (std::size_t i = 0; i < std::size(values); ++i) {
+    std::int32_t type = 0;
+    std::uint32_t size = 0;
+    const std::string name = "v" + std::to_string(i);
+    EXPECT_EQ(restarted.QueryValue(reopened, name, type, nullptr, size), 0) << name;
+    EXPECT_EQ(type, values[i].first) << name;
+    EXPECT_EQ(QueryData(restarted, reopened, name), values[i].second) << name;
+  }
+  EXPECT_EQ(QueryData(restarted, reopened, "LATER"), "2");
+}
+
+TEST_F(FileRegistryTest, AFileEditedByHandCountsAtTheNextCall) {
+  const HKEY key = Create(kSettings);
+  WriteFile(hives_.MachineFile(),
+            std::string(kHeader) +
+                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brackwater\\Quillfold]\n"
+                "\"StartPath\"=\"/home/ann/Music/\"\n\"Kept\"=hex(2):41,00\n");
+  EXPECT_EQ(QueryData(registry(), key, "StartPath"), "/home/ann/Music/");
+  ASSERT_EQ(SetData(registry(), key, "chkDontDo", "checked"), 0);
+  EXPECT_NE(ReadFile(hives_.MachineFile()).find("\"Kept\"=hex(2):41,00\n"), std::string::npos);
+
+  WriteFile(hives_.MachineFile(), std::string(kHeader));
+  std::int32_t type = 0;
+  std::uint32_t size = 0;
+  EXPECT_EQ(registry().QueryValue(key, "StartPath", type, nullptr, size), ERROR_FILE_NOT_FOUND)
+      << "the key was removed by hand";
+  ASSERT_EQ(SetData(registry(), key, "StartPath", "/new/"), 0) << "setting a value brings it back";
+  EXPECT_EQ(QueryData(registry(), key, "StartPath"), "/new/");
+}
+
+TEST_F(FileRegistryTest, AnUnparseableFileIsReadAsBrokenAndSetAsideByTheNextChange) {
+  WriteFile(hives_.MachineFile(), "not a hive\n");
+  HKEY key = 5;
+  EXPECT_EQ(registry().OpenKey(HKEY_LOCAL_MACHINE, kSettings, key), ERROR_BADDB);
+  EXPECT_EQ(key, 0u);
+  EXPECT_EQ(ReadFile(hives_.MachineFile()), "not a hive\n") << "reading changes nothing";
+
+  key = Create(kSettings);
+  ASSERT_EQ(SetData(registry(), key, "v", "1"), 0);
+  WriteFile(hives_.MachineFile(), "broken again\n");
+  Create(kSettings);
+
+  const std::vector<std::string> names = hives_.Names();
+  std::vector<std::string> contents_aside;
+  for (const auto& name : names) {
+    if (name.starts_with("HKEY_LOCAL_MACHINE.reg.corrupt-")) {
+      contents_aside.push_back(ReadFile(hives_.folder() + "/" + name));
+    }
+  }
+  EXPECT_EQ(contents_aside, (std::vector<std::string>{"not a hive\n", "broken again\n"}))
+      << "each bad file is kept under its own name";
+  EXPECT_TRUE(ParseHive("HKEY_LOCAL_MACHINE", ReadFile(hives_.MachineFile())).ok());
+}
+
+TEST_F(FileRegistryTest, SavingKeepsTheFilesPermissions) {
+  Create(kSettings);
+  ASSERT_EQ(chmod(hives_.MachineFile().c_str(), 0640), 0);
+  ASSERT_EQ(SetData(registry(), HKEY_LOCAL_MACHINE, "v", "1"), 0);
+  struct stat info {};
+  ASSERT_EQ(stat(hives_.MachineFile().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST(FileRegistryFolderTest, AFolderThatCannotBeMadeFailsEveryChangeQuietly) {
+  testing::TempFolder temp;
+  WriteFile(temp / "plain-file", "x");
+  for (const std::string& folder : {temp / "plain-file/hives", std::string()}) {
+    FileRegistry registry(folder);
+    HKEY key = 3;
+    EXPECT_NE(registry.CreateKey(HKEY_LOCAL_MACHINE, kSettings, key), 0) << folder;
+    EXPECT_EQ(key, 0u) << folder;
+    EXPECT_NE(SetData(registry, HKEY_LOCAL_MACHINE, "v", "1"), 0) << folder;
+    EXPECT_EQ(registry.OpenKey(HKEY_LOCAL_MACHINE, kSettings, key), ERROR_FILE_NOT_FOUND) << folder;
+  }
+}
+
+TEST(FileRegistryFolderTest, AReadOnlyFolderRefusesChangesButStillReads) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  HiveFolder hives;
+  HKEY key = 0;
+  ASSERT_EQ(hives.registry().CreateKey(HKEY_LOCAL_MACHINE, kSettings, key), 0);
+  ASSERT_EQ(SetData(hives.registry(), key, "v", "kept"), 0);
+  ASSERT_EQ(chmod(hives.folder().c_str(), 0555), 0);
+  EXPECT_EQ(SetData(hives.registry(), key, "v", "changed"), ERROR_ACCESS_DENIED);
+  HKEY other = 0;
+  EXPECT_EQ(hives.registry().CreateKey(HKEY_LOCAL_MACHINE, "Other", other), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(QueryData(hives.registry(), key, "v"), "kept");
+}
+
+TEST(DefaultHiveFolderTest, UsesTheConfigurationFolderOfTheUser) {
+  struct Case {
+    std::optional<std::string> config_home;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"/cfg", "/cfg/quillfold"},
+      {std::nullopt, "/home/ann/.config/quillfold"},
+      {"", "/home/ann/.config/quillfold"},
+      {"relative/cfg", "/home/ann/.config/quillfold"},
+  };
+  const char* saved_config = getenv("XDG_CONFIG_HOME");
+  const char* saved_home = getenv("HOME");
+  const std::optional<std::string> old_config =
+      saved_config ? std::optional<std::string>(saved_config) : std::nullopt;
+  const std::optional<std::string> old_home =
+      saved_home ? std::optional<std::string>(saved_home) : std::nullopt;
+  setenv("HOME", "/home/ann", 1);
+  for (const auto& c : cases) {
+    if (c.config_home) {
+      setenv("XDG_CONFIG_HOME", c.config_home->c_str(), 1);
+    } else {
+      unsetenv("XDG_CONFIG_HOME");
+    }
+    EXPECT_EQ(DefaultHiveFolder(), c.expected)
+        << "XDG_CONFIG_HOME=" << c.config_home.value_or("(unset)");
+  }
+  for (const auto& [name, value] :
+       {std::pair{"XDG_CONFIG_HOME", old_config}, std::pair{"HOME", old_home}}) {
+    if (value) {
+      setenv(name, value->c_str(), 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillfold
