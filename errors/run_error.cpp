@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace quillfold {
@@ -70,6 +71,25 @@ RunError RunErrorFromOs(int os_error, std::string_view operation, std::string_vi
   description += path;
   description += "\": ";
   description += std::strerror(os_error);
+  description += ")";
+  return RunError(number, std::move(description));
+}
+
+RunError RunErrorFromException(const std::exception& error) {
+  if (const auto* run_error = dynamic_cast<const RunError*>(&error)) return *run_error;
+  ErrorNumber number = ErrorNumber::kPathFileAccessError;
+  if (dynamic_cast<const std::bad_alloc*>(&error) ||
+      dynamic_cast<const std::length_error*>(&error)) {
+    number = ErrorNumber::kOutOfMemory;
+  } else if (dynamic_cast<const std::out_of_range*>(&error)) {
+    number = ErrorNumber::kSubscriptOutOfRange;
+  } else if (dynamic_cast<const std::overflow_error*>(&error) ||
+             dynamic_cast<const std::range_error*>(&error)) {
+    number = ErrorNumber::kOverflow;
+  }
+  std::string description(ErrorNumberText(number));
+  description += " (";
+  description += error.what();
   description += ")";
   return RunError(number, std::move(description));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -43,5 +44,11 @@ class RunError : public std::runtime_error {
 // operation, the path and the OS's own text, e.g.
 //   Permission denied (creating folder "/srv/music/Abba": Permission denied)
 RunError RunErrorFromOs(int os_error, std::string_view operation, std::string_view path);
+
+// The RunError that a failure of the standard library stands for, so that a
+// front end only ever meets RunError: running out of memory is kOutOfMemory,
+// a value out of range kOverflow, an index out of range kSubscriptOutOfRange.
+// A RunError is returned unchanged.
+RunError RunErrorFromException(const std::exception& error);
 
 }  // namespace quillfold

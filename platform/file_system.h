@@ -49,6 +49,10 @@ class FileSystem {
   // Never follows the last component when it is a link.
   virtual bool PathExists(const std::string& path) = 0;
 
+  // True when `path` itself is a symbolic link (never follows it). Any
+  // failure of the test gives false.
+  virtual bool IsSymbolicLink(const std::string& path) = 0;
+
   // Fills `tail` with the last tail.size() bytes of `path` and returns true
   // when `path` is an ordinary file (a regular file whose name does not begin
   // with ".") at least that long. Otherwise, or on any failure, returns false

@@ -78,6 +78,11 @@ bool PosixFileSystem::PathExists(const std::string& path) {
   return !path.empty() && lstat(path.c_str(), &info) == 0;
 }
 
+bool PosixFileSystem::IsSymbolicLink(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 bool PosixFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) {
   if (BaseName(path).starts_with('.')) return false;
   // O_NONBLOCK keeps a FIFO from holding the open; O_NOFOLLOW refuses links.

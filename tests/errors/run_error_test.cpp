@@ -4,6 +4,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <stdexcept>
 
 namespace quillfold {
 namespace {
@@ -29,6 +32,29 @@ TEST(RunErrorTest, NumberMatchesTheUsersFamiliarCodes) {
   EXPECT_EQ(RunError(ErrorNumber::kPathNotFound, "x").number(), 76);
   EXPECT_EQ(RunError(ErrorNumber::kOverflow, "x").number(), 6);
   EXPECT_STREQ(RunError(ErrorNumber::kDiskFull, "full").what(), "full");
+}
+
+TEST(RunErrorTest, StandardLibraryFailuresBecomeRunErrorsWithTheirOwnText) {
+  struct Case {
+    std::shared_ptr<std::exception> error;
+    ErrorNumber number;
+  };
+  const Case cases[] = {
+      {std::make_shared<std::bad_alloc>(), ErrorNumber::kOutOfMemory},
+      {std::make_shared<std::length_error>("too long"), ErrorNumber::kOutOfMemory},
+      {std::make_shared<std::out_of_range>("index 1001"), ErrorNumber::kSubscriptOutOfRange},
+      {std::make_shared<std::overflow_error>("count"), ErrorNumber::kOverflow},
+      {std::make_shared<std::runtime_error>("odd"), ErrorNumber::kPathFileAccessError},
+  };
+  for (const auto& c : cases) {
+    const RunError error = RunErrorFromException(*c.error);
+    EXPECT_EQ(error.error_number(), c.number) << c.error->what();
+    EXPECT_NE(error.description().find(c.error->what()), std::string::npos) << c.error->what();
+  }
+  const RunError original(ErrorNumber::kDiskFull, "Disk full (writing)");
+  const RunError same = RunErrorFromException(original);
+  EXPECT_EQ(same.error_number(), ErrorNumber::kDiskFull);
+  EXPECT_EQ(same.description(), "Disk full (writing)");
 }
 
 }  // namespace

@@ -67,6 +67,34 @@ TEST_P(FileSystemContractTest, PathExistsSeesAnythingIncludingDanglingLinks) {
   EXPECT_FALSE(fs().PathExists(Path(".hidden/below")));
 }
 
+TEST_P(FileSystemContractTest, IsSymbolicLinkSeesOnlyTheLinkItself) {
+  box_->AddFolder("folder");
+  box_->AddFile("file", "x");
+  box_->AddLink("to-folder", "folder");
+  box_->AddLink("dangling", "nowhere");
+  box_->AddLink("through/inner", "../folder");
+  EXPECT_TRUE(fs().IsSymbolicLink(Path("to-folder")));
+  EXPECT_TRUE(fs().IsSymbolicLink(Path("dangling")));
+  EXPECT_TRUE(fs().IsSymbolicLink(Path("through/inner")));
+  for (const char* name : {"folder", "file", "missing", "to-folder/missing"}) {
+    EXPECT_FALSE(fs().IsSymbolicLink(Path(name))) << name;
+  }
+}
+
+TEST_P(FileSystemContractTest, PathsThroughALinkReachItsTarget) {
+  // root/ real/song.mp3  alias -> real
+  box_->AddFile("real/song.mp3", "tune");
+  box_->AddLink("alias", "real");
+  EXPECT_TRUE(fs().PathExists(Path("alias/song.mp3")));
+  EXPECT_EQ(fs().ReadTextFile(Path("alias/song.mp3")), "tune");
+  EXPECT_TRUE(fs().CreateFolderChain(Path("alias/new/")));
+  EXPECT_TRUE(fs().PathExists(Path("real/new")));
+  EXPECT_EQ(fs().RenameNoReplace(Path("real/song.mp3"), Path("alias/new/song.mp3")),
+            RenameOutcome::kRenamed);
+  EXPECT_TRUE(fs().PathExists(Path("real/new/song.mp3")));
+  EXPECT_THROW(fs().ListFolder(Path("alias")), RunError) << "a listing never follows a link";
+}
+
 TEST_P(FileSystemContractTest, TailIsReadFromOrdinaryFilesOnly) {
   box_->AddFile("song.mp3", "0123456789");
   box_->AddFile(".hidden.mp3", "0123456789");
@@ -138,6 +166,12 @@ TEST_P(FileSystemContractTest, TextFilesRoundTripByteForByte) {
 INSTANTIATE_TEST_SUITE_P(Posix, FileSystemContractTest,
                          ::testing::Values(SandboxFactory(testing::MakePosixSandbox)),
                          [](const auto&) { return "Real"; });
+
+INSTANTIATE_TEST_SUITE_P(
+    Memory, FileSystemContractTest,
+    ::testing::Values(SandboxFactory([] { return testing::MakeMemorySandbox('/'); }),
+                      SandboxFactory([] { return testing::MakeMemorySandbox('\\'); })),
+    [](const auto& param) { return param.index == 0 ? "Slash" : "Backslash"; });
 
 }  // namespace
 }  // namespace quillfold

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "platform/posix_file_system.h"
+#include "tests/support/memory_file_system.h"
 #include "tests/support/temp_folder.h"
 
 namespace quillfold::testing {
@@ -33,6 +34,30 @@ class PosixSandbox final : public FileSystemSandbox {
   PosixFileSystem fs_;
 };
 
+class MemorySandbox final : public FileSystemSandbox {
+ public:
+  explicit MemorySandbox(char separator)
+      : fs_(separator, separator == '\\' ? "D:\\" : "/"),
+        root_(fs_.separator() == '\\' ? "D:\\box\\" : "/box/") {
+    fs_.AddFolder(root_);
+  }
+  FileSystem& fs() override { return fs_; }
+  std::string root() const override { return root_; }
+  void AddFile(std::string_view relative, std::string_view content) override {
+    fs_.AddFile(Path(relative), content);
+  }
+  void AddFolder(std::string_view relative) override { fs_.AddFolder(Path(relative)); }
+  void AddLink(std::string_view relative, std::string_view target) override {
+    std::string converted(target);
+    std::replace(converted.begin(), converted.end(), '/', fs_.separator());
+    fs_.AddLink(Path(relative), converted);
+  }
+
+ private:
+  MemoryFileSystem fs_;
+  std::string root_;
+};
+
 }  // namespace
 
 std::string FileSystemSandbox::Path(std::string_view relative) {
@@ -42,5 +67,9 @@ std::string FileSystemSandbox::Path(std::string_view relative) {
 }
 
 std::unique_ptr<FileSystemSandbox> MakePosixSandbox() { return std::make_unique<PosixSandbox>(); }
+
+std::unique_ptr<FileSystemSandbox> MakeMemorySandbox(char separator) {
+  return std::make_unique<MemorySandbox>(separator);
+}
 
 }  // namespace quillfold::testing

@@ -33,4 +33,8 @@ using SandboxFactory = std::function<std::unique_ptr<FileSystemSandbox>()>;
 // A sandbox on the real file system, inside a fresh temporary folder.
 std::unique_ptr<FileSystemSandbox> MakePosixSandbox();
 
+// A sandbox on a MemoryFileSystem with `separator`: "/box/" for "/" and
+// "D:\box\" for the backslash. Link targets are converted like paths.
+std::unique_ptr<FileSystemSandbox> MakeMemorySandbox(char separator);
+
 }  // namespace quillfold::testing

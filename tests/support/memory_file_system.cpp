@@ -1,0 +1,264 @@
+#include "tests/support/memory_file_system.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <deque>
+#include <stdexcept>
+#include <vector>
+
+#include "errors/run_error.h"
+#include "platform/listing_order.h"
+
+namespace quillfold::testing {
+namespace {
+
+// As many links as Linux follows in one path before it gives up.
+constexpr int kMaxLinkHops = 40;
+
+}  // namespace
+
+struct MemoryFileSystem::Node {
+  enum class Kind { kFile, kFolder, kLink };
+  Kind kind = Kind::kFolder;
+  std::string data;  // a file's content or a link's target
+  std::map<std::string, std::unique_ptr<Node>> children;
+};
+
+// Where a path leads: the folder that holds the last component, its name and
+// the node there (null when nothing is there yet). `error` is an errno value
+// when the way there is broken. The root itself has no holder.
+struct MemoryFileSystem::Location {
+  int error = 0;
+  Node* holder = nullptr;
+  std::string name;
+  Node* node = nullptr;
+};
+
+namespace {
+
+MemoryFileSystem::Location Failed(int error) {
+  MemoryFileSystem::Location location;
+  location.error = error;
+  return location;
+}
+
+}  // namespace
+
+MemoryFileSystem::MemoryFileSystem(char separator, std::string root)
+    : separator_(separator), root_path_(std::move(root)), root_(std::make_unique<Node>()) {
+  if (root_path_.empty() || root_path_.back() != separator_) {
+    throw std::invalid_argument("root must end in the separator");
+  }
+}
+
+MemoryFileSystem::~MemoryFileSystem() = default;
+
+MemoryFileSystem::Location MemoryFileSystem::Resolve(const std::string& path, bool follow_last) {
+  if (!path.starts_with(root_path_)) return Failed(ENOENT);
+  std::deque<std::string> pending;
+  const auto push_components = [&](std::string_view text, bool at_front) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0; start <= text.size();) {
+      const auto end = std::min(text.find(separator_, start), text.size());
+      if (end > start) parts.emplace_back(text.substr(start, end - start));
+      start = end + 1;
+    }
+    pending.insert(at_front ? pending.begin() : pending.end(), parts.begin(), parts.end());
+  };
+  push_components(std::string_view(path).substr(root_path_.size()), false);
+  std::vector<Node*> chain{root_.get()};
+  int hops = 0;
+  while (!pending.empty()) {
+    const std::string name = pending.front();
+    pending.pop_front();
+    if (name == ".") continue;
+    if (name == "..") {
+      if (chain.size() > 1) chain.pop_back();
+      continue;
+    }
+    Node* folder = chain.back();
+    if (folder->kind != Node::Kind::kFolder) return Failed(ENOTDIR);
+    const auto found = folder->children.find(name);
+    Node* node = found == folder->children.end() ? nullptr : found->second.get();
+    if (node == nullptr) {
+      if (pending.empty()) return {0, folder, name, nullptr};
+      return Failed(ENOENT);
+    }
+    if (node->kind == Node::Kind::kLink && (follow_last || !pending.empty())) {
+      if (++hops > kMaxLinkHops) return Failed(ELOOP);
+      if (node->data.starts_with(root_path_)) {
+        chain.resize(1);
+        push_components(std::string_view(node->data).substr(root_path_.size()), true);
+      } else {
+        push_components(node->data, true);
+      }
+      continue;
+    }
+    if (pending.empty()) return {0, folder, name, node};
+    chain.push_back(node);
+  }
+  Location whole;
+  whole.node = chain.back();
+  return whole;
+}
+
+MemoryFileSystem::Location MemoryFileSystem::ResolveOrThrow(const std::string& path,
+                                                            bool follow_last,
+                                                            std::string_view operation) {
+  Location location = Resolve(path, follow_last);
+  if (location.error == 0 && location.node == nullptr && location.holder == nullptr) {
+    location.error = ENOENT;
+  }
+  if (location.error != 0) throw RunErrorFromOs(location.error, operation, path);
+  return location;
+}
+
+MemoryFileSystem::Node& MemoryFileSystem::PutChild(Node& folder, const std::string& name,
+                                                   std::unique_ptr<Node> node) {
+  auto& slot = folder.children[name];
+  slot = std::move(node);
+  return *slot;
+}
+
+void MemoryFileSystem::AddFile(const std::string& path, std::string_view content) {
+  if (!CreateFolderChain(path)) throw std::invalid_argument("cannot add " + path);
+  const Location location = ResolveOrThrow(path, false, "adding");
+  auto node = std::make_unique<Node>();
+  node->kind = Node::Kind::kFile;
+  node->data = content;
+  PutChild(*location.holder, location.name, std::move(node));
+}
+
+void MemoryFileSystem::AddFolder(const std::string& path) {
+  std::string chain = path;
+  if (chain.back() != separator_) chain += separator_;
+  if (!CreateFolderChain(chain)) throw std::invalid_argument("cannot add " + path);
+}
+
+void MemoryFileSystem::AddLink(const std::string& path, std::string_view target) {
+  if (!CreateFolderChain(path)) throw std::invalid_argument("cannot add " + path);
+  const Location location = ResolveOrThrow(path, false, "adding");
+  auto node = std::make_unique<Node>();
+  node->kind = Node::Kind::kLink;
+  node->data = target;
+  PutChild(*location.holder, location.name, std::move(node));
+}
+
+FolderListing MemoryFileSystem::ListFolder(const std::string& folder) {
+  const Location location = ResolveOrThrow(folder, false, "listing folder");
+  if (location.node == nullptr) throw RunErrorFromOs(ENOENT, "listing folder", folder);
+  if (location.node->kind == Node::Kind::kLink) {
+    throw RunErrorFromOs(ELOOP, "listing folder", folder);
+  }
+  if (location.node->kind != Node::Kind::kFolder) {
+    throw RunErrorFromOs(ENOTDIR, "listing folder", folder);
+  }
+  FolderListing listing;
+  for (const auto& [name, node] : location.node->children) {
+    switch (node->kind) {
+      case Node::Kind::kFolder:
+        listing.folders.push_back(name);
+        break;
+      case Node::Kind::kLink:
+        ++listing.links;
+        break;
+      case Node::Kind::kFile:
+        listing.files.push_back(name);
+    }
+  }
+  std::sort(listing.files.begin(), listing.files.end(), ListingOrderLess);
+  std::sort(listing.folders.begin(), listing.folders.end(), ListingOrderLess);
+  return listing;
+}
+
+bool MemoryFileSystem::PathExists(const std::string& path) {
+  const Location location = Resolve(path, false);
+  return location.error == 0 && location.node != nullptr;
+}
+
+bool MemoryFileSystem::IsSymbolicLink(const std::string& path) {
+  const Location location = Resolve(path, false);
+  return location.error == 0 && location.node != nullptr &&
+         location.node->kind == Node::Kind::kLink;
+}
+
+bool MemoryFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) {
+  const auto slash = path.rfind(separator_);
+  if (path.compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0) return false;
+  const Location location = Resolve(path, false);
+  if (location.error != 0 || location.node == nullptr) return false;
+  const Node& node = *location.node;
+  if (node.kind != Node::Kind::kFile || node.data.size() < tail.size()) return false;
+  std::copy(node.data.end() - static_cast<std::ptrdiff_t>(tail.size()), node.data.end(),
+            tail.begin());
+  return true;
+}
+
+bool MemoryFileSystem::CreateFolderChain(const std::string& folder_path) {
+  const auto last = folder_path.rfind(separator_);
+  if (last == std::string::npos || last + 1 < root_path_.size()) return false;
+  for (auto end = folder_path.find(separator_, root_path_.size()); end != std::string::npos;
+       end = folder_path.find(separator_, end + 1)) {
+    // Like mkdir, an existing entry of any kind (a dangling link included) is
+    // left alone; only the final check follows links.
+    const Location location = Resolve(folder_path.substr(0, end), false);
+    if (location.error != 0) return false;
+    if (location.node == nullptr && location.holder != nullptr) {
+      PutChild(*location.holder, location.name, std::make_unique<Node>());
+    }
+  }
+  const Location chain = Resolve(folder_path.substr(0, last + 1), true);
+  return chain.error == 0 && chain.node != nullptr && chain.node->kind == Node::Kind::kFolder;
+}
+
+RenameOutcome MemoryFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+  const std::string what = from + "\" to \"" + to;
+  const Location source = ResolveOrThrow(from, false, "moving");
+  if (source.node == nullptr) throw RunErrorFromOs(ENOENT, "moving", what);
+  if (source.holder == nullptr) throw RunErrorFromOs(EBUSY, "moving", what);
+  const Location target = Resolve(to, false);
+  if (target.error != 0) throw RunErrorFromOs(target.error, "moving", what);
+  if (target.node != nullptr) return RenameOutcome::kTargetTaken;
+  if (target.holder == nullptr) throw RunErrorFromOs(EBUSY, "moving", what);
+  if (source.node->kind == Node::Kind::kFolder && to.starts_with(from + separator_)) {
+    throw RunErrorFromOs(EINVAL, "moving", what);
+  }
+  auto node = std::move(source.holder->children.at(source.name));
+  source.holder->children.erase(source.name);
+  PutChild(*target.holder, target.name, std::move(node));
+  return RenameOutcome::kRenamed;
+}
+
+void MemoryFileSystem::RemoveEmptyFolder(const std::string& folder) {
+  const Location location = ResolveOrThrow(folder, false, "removing folder");
+  if (location.node == nullptr) throw RunErrorFromOs(ENOENT, "removing folder", folder);
+  if (location.node->kind != Node::Kind::kFolder) {
+    throw RunErrorFromOs(ENOTDIR, "removing folder", folder);
+  }
+  if (!location.node->children.empty()) {
+    throw RunErrorFromOs(ENOTEMPTY, "removing folder", folder);
+  }
+  if (location.holder == nullptr) throw RunErrorFromOs(EBUSY, "removing folder", folder);
+  location.holder->children.erase(location.name);
+}
+
+std::string MemoryFileSystem::ReadTextFile(const std::string& path) {
+  const Location location = ResolveOrThrow(path, true, "reading");
+  if (location.node == nullptr) throw RunErrorFromOs(ENOENT, "reading", path);
+  if (location.node->kind != Node::Kind::kFile) throw RunErrorFromOs(EISDIR, "reading", path);
+  return location.node->data;
+}
+
+void MemoryFileSystem::ReplaceTextFile(const std::string& path, const std::string& content) {
+  const Location location = ResolveOrThrow(path, false, "writing");
+  if (location.holder == nullptr) throw RunErrorFromOs(EISDIR, "writing", path);
+  if (location.node != nullptr && location.node->kind == Node::Kind::kFolder) {
+    throw RunErrorFromOs(EISDIR, "writing", path);
+  }
+  auto node = std::make_unique<Node>();
+  node->kind = Node::Kind::kFile;
+  node->data = content;
+  PutChild(*location.holder, location.name, std::move(node));
+}
+
+}  // namespace quillfold::testing
