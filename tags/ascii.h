@@ -13,6 +13,9 @@ constexpr char AsciiUpper(char c) {
 
 std::string AsciiUpper(std::string_view text);
 
+// True when `a` and `b` are equal after AsciiUpper, without copying either.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // `text` without its leading and trailing spaces (only the blank, 0x20).
 std::string_view TrimSpaces(std::string_view text);
 

@@ -43,7 +43,6 @@ class MemoryFileSystem final : public FileSystem {
   struct Location;
 
  private:
-
   Location Resolve(const std::string& path, bool follow_last);
   Location ResolveOrThrow(const std::string& path, bool follow_last, std::string_view operation);
   Node& PutChild(Node& folder, const std::string& name, std::unique_ptr<Node> node);

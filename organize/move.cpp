@@ -1,0 +1,44 @@
+#include "organize/move.h"
+
+#include "organize/report.h"
+#include "tags/ascii.h"
+#include "tags/path_helpers.h"
+
+namespace quillfold {
+namespace {
+
+// Moves `old_path` to `folder` + `name`, or to the first name after it with
+// ".mp3" appended that is free, and returns where the file went. Each name is
+// tested once; a name taken between its test and the move counts as taken.
+std::string MoveToFreeName(FileSystem& file_system, const std::string& old_path,
+                           const std::string& folder, const std::string& name) {
+  std::string candidate = folder + name;
+  for (;;) {
+    while (PathExists(file_system, candidate)) candidate += ".mp3";
+    if (file_system.RenameNoReplace(old_path, candidate) == RenameOutcome::kRenamed) {
+      return candidate;
+    }
+    candidate += ".mp3";
+  }
+}
+
+}  // namespace
+
+std::string MoveToTarget(RunContext& context, const Placement& target,
+                         const std::string& relative_path, bool apply_changes) {
+  const std::string old_path = context.base_folder + relative_path;
+  const std::string new_path = target.target_folder + target.target_name;
+  if (EqualsIgnoringAsciiCase(new_path, old_path)) return std::string(kNoActionNeeded);
+  std::string move_result =
+      MoveText(new_path, context.base_folder.size(), context.file_system.separator());
+  if (!apply_changes) return move_result;
+  context.target_folders.Prepare(target.target_folder);
+  const std::string moved_to =
+      MoveToFreeName(context.file_system, old_path, target.target_folder, target.target_name);
+  if (context.host.CurrentOptions().chkUpdateM3U == 1) {
+    context.playlists.ReplaceMatchingLines(old_path, moved_to);
+  }
+  return move_result;
+}
+
+}  // namespace quillfold

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "organize/placement.h"
+#include "organize/run_context.h"
+
+namespace quillfold {
+
+// Carries out `target` for the file at base folder + `relative_path` and
+// returns what happened, the end of its report line: "No Action Needed" when
+// the target equals the present path apart from ASCII letter case, otherwise
+// the move text naming the target as decided (never with a collision suffix).
+// A report-only run stops there. A real run then makes the target folder
+// ready, moves the file to the first free name (appending ".mp3" while the
+// name is taken, also when it was taken between the test and the move; the
+// move never replaces anything) and, when chkUpdateM3U is 1, points every
+// playlist line naming the old path at the new one. Failures throw RunError;
+// the file is then where it was and no playlist line has changed for it.
+std::string MoveToTarget(RunContext& context, const Placement& target,
+                         const std::string& relative_path, bool apply_changes);
+
+}  // namespace quillfold

@@ -1,0 +1,11 @@
+#include "organize/organize_options.h"
+
+namespace quillfold {
+
+void PrintTo(const OrganizeOptions& options, std::ostream* os) {
+  *os << "{chkDontDo=" << options.chkDontDo << " chkTrackName=" << options.chkTrackName
+      << " chkIgnoreNoTrack=" << options.chkIgnoreNoTrack << " chkNoAlbum=" << options.chkNoAlbum
+      << " chkDelDirs=" << options.chkDelDirs << " chkUpdateM3U=" << options.chkUpdateM3U << "}";
+}
+
+}  // namespace quillfold

@@ -1,0 +1,211 @@
+#include "organize/organizer.h"
+
+#include <optional>
+
+#include "errors/run_error.h"
+#include "organize/found_list.h"
+#include "organize/place_file.h"
+#include "organize/playlist_store.h"
+#include "organize/report.h"
+#include "organize/run_context.h"
+#include "organize/target_folders.h"
+#include "organize/tree_search.h"
+#include "product/product.h"
+#include "tags/genre_table.h"
+#include "tags/path_helpers.h"
+
+namespace quillfold {
+namespace {
+
+// The base folder's length is a 16-bit number in the program's model.
+constexpr std::size_t kMaxBaseFolderLength = 32767;
+
+}  // namespace
+
+class Organizer::Impl {
+ public:
+  Impl(FileSystem& file_system, OrganizeHost& host) : file_system_(file_system), host_(host) {}
+
+  void Run();
+
+  bool running = false;
+  std::string base_folder;
+
+ private:
+  // What one run has appended so far.
+  struct RunState {
+    bool files_listed = false;
+    bool folders_removed = false;
+  };
+
+  // Each call is one reading of chkDontDo, at the moment the run needs it.
+  bool RealRun() { return host_.CurrentOptions().chkDontDo == 0; }
+  SearchScope Scope(bool report_progress) {
+    return {file_system_, host_, base_folder, found_, report_progress};
+  }
+
+  void TakeBaseFolder();
+  bool Confirmed();
+  void PlaylistPhase();
+  void PerFilePhase(RunState& state, TargetFolders& target_folders);
+  std::optional<RunError> PlaylistSection(const RunState& state);
+  void FolderRemoval(RunState& state);
+
+  FileSystem& file_system_;
+  OrganizeHost& host_;
+  FoundList found_;
+  PlaylistStore playlists_;
+};
+
+void Organizer::Impl::Run() {
+  TakeBaseFolder();
+  host_.ClearReport();
+  if (!Confirmed()) return;
+  PlaylistPhase();
+  found_.Clear();
+  FindFiles(Scope(true), base_folder, "*.mp3");
+  if (found_.FoundCount() < 1) {
+    host_.ShowMessage(NoFilesMessage(base_folder), std::string(kProductTitle));
+    return;
+  }
+  host_.ShowReport();
+  host_.AppendReport(ReportHeader(RealRun(), base_folder));
+  RunState state;
+  TargetFolders target_folders(file_system_, base_folder);
+  try {
+    PerFilePhase(state, target_folders);
+  } catch (...) {
+    // The files moved so far stay moved, so their playlists are written
+    // before the failure ends the run; the failure itself comes first.
+    PlaylistSection(state);
+    throw;
+  }
+  if (std::optional<RunError> failure = PlaylistSection(state)) throw *failure;
+  FolderRemoval(state);
+  if (!state.files_listed && !state.folders_removed) host_.AppendReport(ClosingLine());
+}
+
+void Organizer::Impl::TakeBaseFolder() {
+  base_folder = AddBackslash(host_.ChosenPath(), file_system_.separator());
+  if (base_folder.size() > kMaxBaseFolderLength) {
+    throw RunError(ErrorNumber::kOverflow,
+                   "Overflow (the base folder's path is longer than 32,767 characters)");
+  }
+}
+
+bool Organizer::Impl::Confirmed() {
+  if (!RealRun()) return true;
+  return host_.AskYesNoCancel(ConfirmationPrompt(base_folder), std::string(kConfirmationCaption)) ==
+         Answer::kYes;
+}
+
+// Every playlist is found and, in a real run, read before any file moves, so
+// that a playlist that cannot be read or is too long ends the run with
+// nothing changed.
+void Organizer::Impl::PlaylistPhase() {
+  if (host_.CurrentOptions().chkUpdateM3U != 1) {
+    playlists_.SetPlaylistCount(0);
+    return;
+  }
+  found_.Clear();
+  playlists_.Clear();
+  FindFiles(Scope(false), base_folder, "*.m3u");
+  playlists_.SetPlaylistCount(found_.FoundCount());
+  for (int slot = 1; slot <= playlists_.PlaylistCount(); ++slot) {
+    playlists_.SetPlaylistName(slot, found_[slot - 1]);
+    if (RealRun()) LoadPlaylist(file_system_, base_folder, playlists_, slot);
+  }
+}
+
+void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folders) {
+  RunContext context{file_system_, host_, base_folder, playlists_, target_folders};
+  const int count = found_.FoundCount();
+  for (int index = 0; index < count; ++index) {
+    host_.PlacingProgress(index + 1, count);
+    const std::string line = PlaceFile(context, found_[index], RealRun());
+    if (line.find(kNoActionNeeded) != std::string::npos) continue;
+    if (!state.files_listed) {
+      host_.AppendReport(FileSectionHeader(RealRun()));
+      state.files_listed = true;
+    }
+    host_.AppendReport(ListedLine(line));
+  }
+}
+
+// Writes back and lists the changed playlists (a report-only run lists every
+// playlist found). A playlist that cannot be written is not listed and does
+// not keep the others from being written; the first such failure is
+// returned for the caller to end the run with.
+std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state) {
+  const int count = playlists_.PlaylistCount();
+  if (!state.files_listed || count <= 0) return std::nullopt;
+  host_.AppendReport(PlaylistSectionHeader(RealRun()));
+  std::optional<RunError> first_failure;
+  for (int slot = 1; slot <= count; ++slot) {
+    if (RealRun()) {
+      if (!playlists_.PlaylistChanged(slot)) continue;
+      try {
+        SavePlaylist(file_system_, base_folder, playlists_, slot);
+      } catch (const std::exception& error) {
+        if (!first_failure) first_failure = RunErrorFromException(error);
+        continue;
+      }
+    }
+    host_.AppendReport(ListedLine(playlists_.PlaylistName(slot)));
+  }
+  return first_failure;
+}
+
+// Removes the folders that are empty, search after search, so that a nested
+// chain goes deepest first, one level per pass. A folder is listed once it is
+// gone, so the report never names a folder that is still there.
+void Organizer::Impl::FolderRemoval(RunState& state) {
+  const bool real_run = RealRun();
+  const bool remove_folders = host_.CurrentOptions().chkDelDirs == 1;
+  if (!real_run || !remove_folders) return;
+  for (;;) {
+    found_.Clear();
+    FindEmptyFolders(Scope(false), base_folder);
+    if (found_.FoundCount() == 0) return;
+    if (!state.folders_removed) {
+      host_.AppendReport(RemovedFoldersHeader());
+      state.folders_removed = true;
+    }
+    for (const std::string& folder : found_.entries()) {
+      file_system_.RemoveEmptyFolder(folder);
+      host_.AppendReport(ListedLine(folder));
+    }
+  }
+}
+
+Organizer::Organizer(FileSystem& file_system, OrganizeHost& host)
+    : impl_(std::make_unique<Impl>(file_system, host)) {
+  // The table is the program's one and only; filling it again changes
+  // nothing, and a front end that forgot would otherwise lose the genre
+  // folders without a word.
+  FillGenreTable();
+}
+
+Organizer::~Organizer() = default;
+
+void Organizer::OrganizeRun() {
+  if (impl_->running) return;
+  impl_->running = true;
+  struct ClearRunning {
+    bool& running;
+    ~ClearRunning() { running = false; }
+  } clear_running{impl_->running};
+  try {
+    impl_->Run();
+  } catch (const RunError&) {
+    throw;
+  } catch (const std::exception& error) {
+    throw RunErrorFromException(error);
+  }
+}
+
+bool Organizer::running() const { return impl_->running; }
+
+const std::string& Organizer::BaseFolder() const { return impl_->base_folder; }
+
+}  // namespace quillfold

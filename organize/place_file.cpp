@@ -1,0 +1,40 @@
+#include "organize/place_file.h"
+
+#include <optional>
+
+#include "organize/move.h"
+#include "organize/placement.h"
+#include "organize/report.h"
+#include "tags/read_track_tag.h"
+
+namespace quillfold {
+namespace {
+
+std::optional<TrackTag> TagOf(FileSystem& file_system, const std::string& full_path) {
+  TrackTag tag;
+  if (!ReadTrackTag(file_system, full_path, tag)) return std::nullopt;
+  return tag;
+}
+
+// Each option is read on its own, at the moment the file needs it.
+PlacementOptions CurrentPlacementOptions(OrganizeHost& host) {
+  PlacementOptions options;
+  options.ignore_no_track = host.CurrentOptions().chkIgnoreNoTrack == 1;
+  options.track_name = host.CurrentOptions().chkTrackName == 1;
+  options.no_album = host.CurrentOptions().chkNoAlbum == 1;
+  return options;
+}
+
+}  // namespace
+
+std::string PlaceFile(RunContext& context, const std::string& relative_path, bool apply_changes) {
+  const char separator = context.file_system.separator();
+  const std::optional<TrackTag> tag =
+      TagOf(context.file_system, context.base_folder + relative_path);
+  const std::string current_name = CurrentName(relative_path, separator);
+  const Placement target = DecidePlacement(tag, CurrentPlacementOptions(context.host),
+                                           context.base_folder, current_name, separator);
+  return ResultLine(current_name, MoveToTarget(context, target, relative_path, apply_changes));
+}
+
+}  // namespace quillfold

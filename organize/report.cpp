@@ -1,0 +1,56 @@
+#include "organize/report.h"
+
+namespace quillfold {
+namespace {
+
+constexpr std::string_view kSectionBreak = "\r\n\r\n";
+constexpr std::string_view kIndent = "   ";
+
+std::string Joined(std::initializer_list<std::string_view> pieces) {
+  std::string text;
+  for (const std::string_view piece : pieces) text += piece;
+  return text;
+}
+
+}  // namespace
+
+std::string ReportHeader(bool real_run, std::string_view base_folder) {
+  return Joined({real_run ? "Processing" : "Scanning", " Directory ", base_folder, ":"});
+}
+
+std::string FileSectionHeader(bool real_run) {
+  return Joined(
+      {kSectionBreak, "The following MP3 files ", real_run ? "were" : "will be", " moved:"});
+}
+
+std::string PlaylistSectionHeader(bool real_run) {
+  return Joined({kSectionBreak, "Also, the following music lists ", real_run ? "were" : "may be",
+                 " updated:"});
+}
+
+std::string RemovedFoldersHeader() {
+  return Joined({kSectionBreak, "The Following Directories Were Removed:"});
+}
+
+std::string ClosingLine() { return Joined({kSectionBreak, "Nothing needs to be done."}); }
+
+std::string ListedLine(std::string_view item) { return Joined({kLineBreak, kIndent, item}); }
+
+std::string ResultLine(std::string_view current_name, std::string_view move_result) {
+  return Joined({"\"", current_name, "\": ", move_result});
+}
+
+std::string MoveText(std::string_view new_full_path, std::size_t base_length, char separator) {
+  const std::string_view relative = new_full_path.substr(base_length);
+  return Joined({"Move to \".", std::string_view(&separator, 1), relative, "\""});
+}
+
+std::string ConfirmationPrompt(std::string_view base_folder) {
+  return Joined({"Convert Every mp3 File Under ", base_folder, "?"});
+}
+
+std::string NoFilesMessage(std::string_view base_folder) {
+  return Joined({"No MP3 files found under ", base_folder});
+}
+
+}  // namespace quillfold

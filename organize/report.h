@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillfold {
+
+// The wording of a run: the report pieces in the order a run appends them,
+// and its two messages. Report lines are separated by CR LF and listed items
+// are indented by three blanks; a piece starts with the line break that sets
+// it off, so the report never ends in one.
+
+inline constexpr std::string_view kLineBreak = "\r\n";
+inline constexpr std::string_view kNoActionNeeded = "No Action Needed";
+inline constexpr std::string_view kConfirmationCaption = "Are You Sure?";
+
+// "Processing Directory BASE:" in a real run, "Scanning Directory BASE:" in a
+// report-only run. The run appends it to a report it has just cleared, so it
+// needs no line break in front.
+std::string ReportHeader(bool real_run, std::string_view base_folder);
+
+// "The following MP3 files were moved:" / "... will be moved:", after an
+// empty line.
+std::string FileSectionHeader(bool real_run);
+
+// "Also, the following music lists were updated:" / "... may be updated:",
+// after an empty line.
+std::string PlaylistSectionHeader(bool real_run);
+
+// "The Following Directories Were Removed:", after an empty line.
+std::string RemovedFoldersHeader();
+
+// "Nothing needs to be done.", after an empty line.
+std::string ClosingLine();
+
+// A listed item on its own line, indented by three blanks.
+std::string ListedLine(std::string_view item);
+
+// A file's report line: its name before the run in double quotes, a colon, a
+// blank, then what happened to it.
+std::string ResultLine(std::string_view current_name, std::string_view move_result);
+
+// What a move does, naming the target relative to the base folder:
+// Move to "./Artist/Album/07. Title.mp3" (with the file system's separator).
+std::string MoveText(std::string_view new_full_path, std::size_t base_length, char separator);
+
+// "Convert Every mp3 File Under BASE?"
+std::string ConfirmationPrompt(std::string_view base_folder);
+
+// "No MP3 files found under BASE"
+std::string NoFilesMessage(std::string_view base_folder);
+
+}  // namespace quillfold

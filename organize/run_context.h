@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "organize/organize_host.h"
+#include "organize/playlist_store.h"
+#include "organize/target_folders.h"
+#include "platform/file_system.h"
+
+namespace quillfold {
+
+// What the per-file steps of one run share: the disk, the front end, the
+// base folder (ending in the separator), the playlists and the target
+// folders made ready so far.
+struct RunContext {
+  FileSystem& file_system;
+  OrganizeHost& host;
+  const std::string& base_folder;
+  PlaylistStore& playlists;
+  TargetFolders& target_folders;
+};
+
+}  // namespace quillfold

@@ -1,0 +1,35 @@
+#include "organize/target_folders.h"
+
+#include <vector>
+
+#include "errors/run_error.h"
+#include "tags/path_helpers.h"
+
+namespace quillfold {
+
+TargetFolders::TargetFolders(FileSystem& file_system, const std::string& base_folder)
+    : file_system_(file_system), base_folder_(base_folder) {}
+
+void TargetFolders::Prepare(const std::string& target_folder) {
+  if (ready_.contains(target_folder)) return;
+  const char separator = file_system_.separator();
+  std::vector<std::string> unchecked;
+  for (auto end = target_folder.find(separator, base_folder_.size()); end != std::string::npos;
+       end = target_folder.find(separator, end + 1)) {
+    std::string folder = target_folder.substr(0, end + 1);
+    if (ready_.contains(folder)) continue;
+    folder.pop_back();
+    if (file_system_.IsSymbolicLink(folder)) {
+      throw RunError(ErrorNumber::kPathFileAccessError,
+                     "Path/File access error (\"" + folder +
+                         "\" is a symbolic link; no file is moved through it, so that nothing "
+                         "leaves the base folder)");
+    }
+    unchecked.push_back(folder + separator);
+  }
+  if (!EnsureFolder(file_system_, target_folder)) return;
+  ready_.insert(unchecked.begin(), unchecked.end());
+  ready_.insert(target_folder);
+}
+
+}  // namespace quillfold

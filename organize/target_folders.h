@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <unordered_set>
+
+#include "platform/file_system.h"
+
+namespace quillfold {
+
+// Makes target folders ready for the moves of one run. A target folder
+// lies below the base folder; if one of its components below the base is a
+// symbolic link, a move into it could land outside the base, so it is refused
+// before anything is created. Folders made ready once in a run are not looked
+// at again, so a run of many files into few folders costs few file-system
+// calls.
+class TargetFolders {
+ public:
+  // `base_folder` ends in the file system's separator and must outlive this.
+  TargetFolders(FileSystem& file_system, const std::string& base_folder);
+
+  // Creates the missing folders of `target_folder` (the base folder followed
+  // by components, ending in the separator). Throws RunError when a component
+  // below the base is a symbolic link. A chain that cannot be created is not
+  // reported here: the move into it fails instead.
+  void Prepare(const std::string& target_folder);
+
+ private:
+  FileSystem& file_system_;
+  const std::string& base_folder_;
+  std::unordered_set<std::string> ready_;
+};
+
+}  // namespace quillfold

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "organize/found_list.h"
+#include "organize/organize_host.h"
+#include "platform/file_system.h"
+
+namespace quillfold {
+
+// What a search works with. `base_folder` ends in the separator; every
+// searched folder lies inside it.
+struct SearchScope {
+  FileSystem& file_system;
+  OrganizeHost& host;
+  const std::string& base_folder;
+  FoundList& found;
+  // Tell the host the number found after each file (the music search).
+  bool report_progress = false;
+};
+
+// True when `name` matches `pattern` without regard to ASCII letter case;
+// "*" stands for any run of bytes, including none. "*.mp3" matches every
+// name ending in ".mp3", ".MP3", ".Mp3" and so on.
+bool MatchesPattern(std::string_view name, std::string_view pattern);
+
+// Appends to scope.found every file below `folder` (a full path) whose name
+// matches `pattern`, as a path relative to the base folder, in depth-first
+// pre-order: a folder's own files in listing order, then each subfolder's
+// whole subtree in listing order. Hidden files and folders are included;
+// symbolic links are never listed or entered. The host handles pending events
+// after each file stored and before each subfolder is entered. The first
+// failure (a folder that cannot be listed, a full list) ends the whole search
+// with RunError; what was stored before it stays.
+void FindFiles(const SearchScope& scope, const std::string& folder, std::string_view pattern);
+
+// Appends to scope.found, as full paths without a trailing separator (a root
+// keeps its own), every folder below and including `folder` that holds no
+// subfolder, no file and no link. A folder with subfolders is never itself
+// listed, even when they all turn out empty. Events and failures as above.
+void FindEmptyFolders(const SearchScope& scope, const std::string& folder);
+
+}  // namespace quillfold

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace quillfold::testing {
+
+// Forwards every call to another file system, counts the calls, and breaks
+// exactly the ones a test names. A broken call throws RunError as the real
+// one would and changes nothing.
+class FaultyFileSystem final : public FileSystem {
+ public:
+  struct Calls {
+    int listings = 0;
+    int existence_tests = 0;
+    int link_tests = 0;
+    int tail_reads = 0;
+    int folder_chains = 0;
+    int renames = 0;
+    int removals = 0;
+    int reads = 0;
+    int replacements = 0;
+  };
+
+  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
+
+  // The `number`th rename from now on (1 = the next) fails.
+  void FailRenameNumber(int number) { failing_rename_ = calls_.renames + number; }
+  // Replacing the file at `path` fails half-way, as when the disk fills up
+  // while it is written: kDiskFull, and the old file stays whole.
+  void FailReplaceOf(std::string path) { failing_replace_ = std::move(path); }
+  // Listing `folder` (with or without a trailing separator) is refused.
+  void FailListingOf(std::string folder);
+  // No room left: folder chains cannot be created and replacements fail.
+  void SetDiskFull(bool full) { disk_full_ = full; }
+  // Runs just before each rename is passed on, e.g. to take its target.
+  std::function<void(const std::string& from, const std::string& to)> before_rename;
+
+  const Calls& calls() const { return calls_; }
+
+  char separator() const override { return inner_.separator(); }
+  FolderListing ListFolder(const std::string& folder) override;
+  bool PathExists(const std::string& path) override;
+  bool IsSymbolicLink(const std::string& path) override;
+  bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  bool CreateFolderChain(const std::string& folder_path) override;
+  RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
+  void RemoveEmptyFolder(const std::string& folder) override;
+  std::string ReadTextFile(const std::string& path) override;
+  void ReplaceTextFile(const std::string& path, const std::string& content) override;
+
+ private:
+  std::string WithoutTrailingSeparator(std::string path) const;
+
+  FileSystem& inner_;
+  Calls calls_;
+  int failing_rename_ = 0;
+  std::string failing_replace_;
+  std::string failing_listing_;
+  bool disk_full_ = false;
+};
+
+}  // namespace quillfold::testing

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quillfold::testing {
+
+// The ID3v1 fields a test sets; texts longer than 30 bytes are cut.
+struct TagSpec {
+  std::string title;
+  std::string artist;
+  std::string album;
+  int track = 0;  // 0: an ID3v1.0 tag without a track number
+  std::uint8_t genre = 255;
+};
+
+// `audio` followed by a 128-byte ID3v1 trailer holding `tag`.
+std::string TaggedMp3(const TagSpec& tag, const std::string& audio = "audio bytes");
+
+}  // namespace quillfold::testing

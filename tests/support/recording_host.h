@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "organize/organize_host.h"
+
+namespace quillfold::testing {
+
+// A front end for tests: it answers with what the test set and records what
+// the run asked of it, with the report as a window would show it.
+class RecordingHost final : public OrganizeHost {
+ public:
+  std::string chosen_path;
+  OrganizeOptions options;
+  Answer answer = Answer::kYes;
+  // Runs inside HandlePendingEvents, e.g. to change an option mid-search.
+  std::function<void()> on_pending_events;
+
+  // What happened, in order: "clear", "show", "ask:PROMPT|CAPTION",
+  // "message:PROMPT|CAPTION" (appends only change `report`).
+  std::vector<std::string> events;
+  std::string report;
+  int option_reads = 0;
+  int pending_event_calls = 0;
+  int last_found = 0;
+  std::vector<std::pair<int, int>> placing;
+
+  std::string ChosenPath() override { return chosen_path; }
+  OrganizeOptions CurrentOptions() override;
+  Answer AskYesNoCancel(const std::string& prompt, const std::string& caption) override;
+  void ShowMessage(const std::string& prompt, const std::string& caption) override;
+  void ClearReport() override;
+  void ShowReport() override { events.push_back("show"); }
+  void AppendReport(const std::string& text) override { report += text; }
+  void HandlePendingEvents() override;
+  void SearchProgress(int found) override { last_found = found; }
+  void PlacingProgress(int index, int count) override { placing.emplace_back(index, count); }
+
+  // The report split at its CR LF separators.
+  std::vector<std::string> ReportLines() const;
+};
+
+// Options for a real run (chkDontDo 0), the other boxes at their defaults.
+OrganizeOptions RealRunOptions();
+
+}  // namespace quillfold::testing
