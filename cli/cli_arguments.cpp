@@ -1,0 +1,105 @@
+#include "cli/cli_arguments.h"
+
+#include <vector>
+
+namespace quillfold {
+namespace {
+
+// Applies the flag `arg` to `parsed`; false when it is not one of ours.
+bool ApplyFlag(std::string_view arg, CliArguments& parsed) {
+  OrganizeOptions& options = parsed.options;
+  if (arg == "--apply") {
+    options.chkDontDo = 0;
+  } else if (arg == "--yes") {
+    parsed.yes = true;
+  } else if (arg == "--no-track-number") {
+    options.chkTrackName = 0;
+  } else if (arg == "--require-track-number") {
+    options.chkIgnoreNoTrack = 0;
+  } else if (arg == "--no-unknown-album") {
+    options.chkNoAlbum = 0;
+  } else if (arg == "--remove-empty-folders") {
+    options.chkDelDirs = 1;
+  } else if (arg == "--no-playlists") {
+    options.chkUpdateM3U = 0;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::variant<CliArguments, UsageError> ParseCliArguments(std::span<const std::string_view> args) {
+  CliArguments parsed;
+  std::vector<std::string_view> bases;
+  bool flags_ended = false;
+  for (const std::string_view arg : args) {
+    if (flags_ended || !arg.starts_with("-") || arg == "-") {
+      bases.push_back(arg);
+    } else if (arg == "--") {
+      flags_ended = true;
+    } else if (arg == "--help") {
+      parsed.action = CliArguments::Action::kHelp;
+      return parsed;
+    } else if (arg == "--version") {
+      parsed.action = CliArguments::Action::kVersion;
+      return parsed;
+    } else if (!ApplyFlag(arg, parsed)) {
+      return UsageError{"unknown option \"" + std::string(arg) + "\""};
+    }
+  }
+  if (bases.size() != 1) {
+    return UsageError{bases.empty() ? "no BASE folder given" : "more than one BASE folder given"};
+  }
+  if (bases.front().empty()) return UsageError{"the BASE folder is empty"};
+  parsed.base = bases.front();
+  return parsed;
+}
+
+std::string AbsoluteFolder(std::string_view path, std::string_view current_folder) {
+  std::string joined = path.starts_with('/')
+                           ? std::string(path)
+                           : std::string(current_folder) + "/" + std::string(path);
+  std::vector<std::string_view> components;
+  const std::string_view text = joined;
+  for (std::size_t start = 0; start < text.size();) {
+    const auto end = std::min(text.find('/', start), text.size());
+    const std::string_view component = text.substr(start, end - start);
+    if (component == "..") {
+      if (!components.empty()) components.pop_back();
+    } else if (!component.empty() && component != ".") {
+      components.push_back(component);
+    }
+    start = end + 1;
+  }
+  std::string absolute = "/";
+  for (const std::string_view component : components) {
+    absolute += component;
+    absolute += '/';
+  }
+  return absolute;
+}
+
+std::string UsageText() {
+  return "Usage: quillfold-cli [--apply] [--yes] [--no-track-number] [--require-track-number]\n"
+         "                     [--no-unknown-album] [--remove-empty-folders] [--no-playlists] "
+         "BASE\n"
+         "       quillfold-cli --help | --version\n"
+         "\n"
+         "Puts the MP3 files below BASE in order: BASE/Artist/Album/NN. Title.mp3, from each\n"
+         "file's ID3v1 tag. Without --apply nothing is changed: the report says what would be.\n"
+         "\n"
+         "  --apply                 really move files, rewrite playlists, remove folders\n"
+         "  --yes                   do not ask before a real run\n"
+         "  --no-track-number       name files \"Title.mp3\" instead of \"NN. Title.mp3\"\n"
+         "  --require-track-number  send files without a track number to UNSORTED\n"
+         "  --no-unknown-album      send files without an album to UNSORTED, not to Unknown\n"
+         "  --remove-empty-folders  remove the folders left empty (real runs only)\n"
+         "  --no-playlists          leave .m3u playlists alone\n"
+         "\n"
+         "The report goes to standard output. Exit status: 0 done, 1 the run failed,\n"
+         "2 usage error, 3 not confirmed.\n";
+}
+
+}  // namespace quillfold

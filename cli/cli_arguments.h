@@ -1,0 +1,38 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "organize/organize_options.h"
+
+namespace quillfold {
+
+// What the command line asks for. The options start at the check boxes'
+// design-time states, so with no flag a run only reports.
+struct CliArguments {
+  enum class Action { kRun, kHelp, kVersion };
+  Action action = Action::kRun;
+  bool yes = false;  // --yes: answer the confirmation with Yes
+  OrganizeOptions options;
+  std::string base;  // as given, not yet made absolute
+};
+
+// A command line that cannot be run, with the reason.
+struct UsageError {
+  std::string message;
+};
+
+// Parses the arguments after the program name. "--" ends the flags, so a
+// BASE may begin with "-".
+std::variant<CliArguments, UsageError> ParseCliArguments(std::span<const std::string_view> args);
+
+// `path` made absolute against `current_folder` (itself absolute), with "."
+// and ".." resolved on the text alone (links are not followed), ending in "/".
+std::string AbsoluteFolder(std::string_view path, std::string_view current_folder);
+
+// The --help text.
+std::string UsageText();
+
+}  // namespace quillfold

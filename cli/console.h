@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillfold {
+
+// The terminal as the command-line front end sees it. The real one uses the
+// process's standard streams; tests run the front end in-process on a fake.
+class Console {
+ public:
+  virtual ~Console() = default;
+  virtual void Out(std::string_view text) = 0;  // standard output: the report only
+  virtual void Err(std::string_view text) = 0;  // standard error: questions, progress, errors
+  virtual bool InputIsTerminal() = 0;
+  virtual bool ErrorIsTerminal() = 0;
+  // One line of standard input without its line end; none at the end of input.
+  virtual std::optional<std::string> ReadLine() = 0;
+  // The current folder, for making a relative BASE absolute.
+  virtual std::string CurrentFolder() = 0;
+};
+
+class StandardConsole final : public Console {
+ public:
+  void Out(std::string_view text) override;
+  void Err(std::string_view text) override;
+  bool InputIsTerminal() override;
+  bool ErrorIsTerminal() override;
+  std::optional<std::string> ReadLine() override;
+  std::string CurrentFolder() override;
+};
+
+}  // namespace quillfold

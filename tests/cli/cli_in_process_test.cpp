@@ -1,0 +1,155 @@
+// The command-line logic run in-process on a fake terminal and an in-memory
+// disk: flags, answers and the shape of standard output.
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "cli/cli_app.h"
+#include "cli/cli_arguments.h"
+#include "cli/console.h"
+#include "tests/support/memory_file_system.h"
+#include "tests/support/mp3_files.h"
+
+namespace quillfold {
+namespace {
+
+using testing::MemoryFileSystem;
+
+class FakeConsole final : public Console {
+ public:
+  std::string out;
+  std::string err;
+  bool input_is_terminal = true;
+  bool error_is_terminal = false;
+  std::deque<std::string> input;
+
+  void Out(std::string_view text) override { out += text; }
+  void Err(std::string_view text) override { err += text; }
+  bool InputIsTerminal() override { return input_is_terminal; }
+  bool ErrorIsTerminal() override { return error_is_terminal; }
+  std::optional<std::string> ReadLine() override {
+    if (input.empty()) return std::nullopt;
+    std::string line = input.front();
+    input.pop_front();
+    return line;
+  }
+  std::string CurrentFolder() override { return "/home/user"; }
+};
+
+OrganizeOptions Options(int dont_do, int track_name, int ignore_no_track, int no_album,
+                        int del_dirs, int update_m3u) {
+  return {dont_do, track_name, ignore_no_track, no_album, del_dirs, update_m3u};
+}
+
+TEST(CliArgumentsTest, EachFlagChangesItsOneCheckBox) {
+  const struct {
+    std::vector<std::string_view> args;
+    OrganizeOptions options;
+    bool yes;
+  } cases[] = {
+      {{"B"}, Options(1, 1, 1, 1, 0, 1), false},
+      {{"--apply", "B"}, Options(0, 1, 1, 1, 0, 1), false},
+      {{"B", "--yes"}, Options(1, 1, 1, 1, 0, 1), true},
+      {{"--no-track-number", "B"}, Options(1, 0, 1, 1, 0, 1), false},
+      {{"--require-track-number", "B"}, Options(1, 1, 0, 1, 0, 1), false},
+      {{"--no-unknown-album", "B"}, Options(1, 1, 1, 0, 0, 1), false},
+      {{"--remove-empty-folders", "B"}, Options(1, 1, 1, 1, 1, 1), false},
+      {{"--no-playlists", "B"}, Options(1, 1, 1, 1, 0, 0), false},
+      {{"--apply", "--yes", "--no-track-number", "--require-track-number", "--no-unknown-album",
+        "--remove-empty-folders", "--no-playlists", "B"},
+       Options(0, 0, 0, 0, 1, 0),
+       true},
+  };
+  for (const auto& c : cases) {
+    const auto parsed = ParseCliArguments(c.args);
+    const auto* arguments = std::get_if<CliArguments>(&parsed);
+    ASSERT_NE(arguments, nullptr) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(arguments->options, c.options) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(arguments->yes, c.yes) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(arguments->base, "B");
+    EXPECT_EQ(arguments->action, CliArguments::Action::kRun);
+  }
+}
+
+TEST(CliArgumentsTest, UsageErrorsAndTheOtherActions) {
+  const std::vector<std::vector<std::string_view>> errors = {
+      {}, {"--apply"}, {"a", "b"}, {"--bogus", "B"}, {"-x", "B"}, {""}};
+  for (const auto& args : errors) {
+    EXPECT_TRUE(std::holds_alternative<UsageError>(ParseCliArguments(args)))
+        << ::testing::PrintToString(args);
+  }
+  const std::vector<std::string_view> dash_base = {"--", "-odd name"};
+  EXPECT_EQ(std::get<CliArguments>(ParseCliArguments(dash_base)).base, "-odd name");
+  const std::vector<std::string_view> help = {"B", "--help"};
+  EXPECT_EQ(std::get<CliArguments>(ParseCliArguments(help)).action, CliArguments::Action::kHelp);
+  const std::vector<std::string_view> version = {"--version"};
+  EXPECT_EQ(std::get<CliArguments>(ParseCliArguments(version)).action,
+            CliArguments::Action::kVersion);
+}
+
+TEST(CliArgumentsTest, BaseIsMadeAbsoluteOnTheTextAlone) {
+  const struct {
+    std::string_view path;
+    std::string_view expected;
+  } cases[] = {
+      {".", "/home/user/"},
+      {"music", "/home/user/music/"},
+      {"music/", "/home/user/music/"},
+      {"../other/./x", "/home/other/x/"},
+      {"/srv//music/..", "/srv/"},
+      {"/", "/"},
+      {"/..", "/"},
+      {"a b/\xE9t\xE9", "/home/user/a b/\xE9t\xE9/"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(AbsoluteFolder(c.path, "/home/user"), c.expected) << c.path;
+  }
+}
+
+class CliInProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    disk_.AddFile("/home/user/music/song.mp3", testing::TaggedMp3({"Song", "Band", "Album", 1}));
+  }
+  int Run(std::vector<std::string_view> args) { return RunCli(args, console_, disk_); }
+
+  MemoryFileSystem disk_{'/', "/"};
+  FakeConsole console_;
+};
+
+TEST_F(CliInProcessTest, OnlyYOrYesGoesOnAtTheQuestion) {
+  const struct {
+    std::optional<std::string> answer;
+    int status;
+  } cases[] = {{"n", 3}, {"", 3}, {"c", 3}, {"yess", 3}, {std::nullopt, 3}, {" YES ", 0}};
+  for (const auto& c : cases) {
+    console_ = FakeConsole();
+    if (c.answer) console_.input.push_back(*c.answer);
+    EXPECT_EQ(Run({"--apply", "music"}), c.status) << c.answer.value_or("(end of input)");
+    EXPECT_EQ(console_.err, "Convert Every mp3 File Under /home/user/music/? [y/N/c] ");
+    EXPECT_EQ(disk_.PathExists("/home/user/music/song.mp3"), c.status != 0);
+    EXPECT_EQ(console_.out.empty(), c.status != 0) << "no report without a run";
+  }
+}
+
+TEST_F(CliInProcessTest, ReportGoesOutWithNewlinesAndProgressOnlyToATerminal) {
+  EXPECT_EQ(Run({"music"}), 0);
+  EXPECT_EQ(console_.out,
+            "Scanning Directory /home/user/music/:\n\nThe following MP3 files will be moved:\n"
+            "   \"song.mp3\": Move to \"./Band/Album/01. Song.mp3\"\n");
+  EXPECT_EQ(console_.err, "");
+  console_ = FakeConsole();
+  console_.error_is_terminal = true;
+  EXPECT_EQ(Run({"music"}), 0);
+  EXPECT_NE(console_.err.find("File 1 of 1"), std::string::npos);
+  EXPECT_EQ(console_.out.find('\x1b'), std::string::npos) << "progress never reaches stdout";
+}
+
+TEST_F(CliInProcessTest, MissingBaseIsAUsageError) {
+  EXPECT_EQ(Run({"nowhere"}), 2);
+  EXPECT_EQ(console_.out, "");
+  EXPECT_NE(console_.err.find("/home/user/nowhere/"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillfold

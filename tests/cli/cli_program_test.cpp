@@ -1,0 +1,116 @@
+// The real quillfold-cli binary in a temporary folder: standard output,
+// standard error and exit status, each checked on its own.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/mp3_files.h"
+#include "tests/support/run_program.h"
+#include "tests/support/temp_folder.h"
+
+namespace quillfold {
+namespace {
+
+using testing::ReadFile;
+using testing::RunProgram;
+using testing::TaggedMp3;
+using testing::TempFolder;
+using testing::WriteFile;
+
+class CliProgramTest : public ::testing::Test {
+ protected:
+  // temp/ music/ a.mp3 (untagged)  Old/b.mp3 (Band/Album/2/Bee)  list.m3u
+  void SetUp() override {
+    WriteFile(temp_ / "music/a.mp3", "no tag");
+    WriteFile(temp_ / "music/Old/b.mp3", TaggedMp3({"Bee", "Band", "Album", 2}));
+    WriteFile(temp_ / "music/list.m3u", temp_ / "music/Old/b.mp3\r\n");
+  }
+  testing::ProgramResult Cli(const std::vector<std::string>& args) {
+    return RunProgram(QUILLFOLD_CLI_PATH, args, temp_.path());
+  }
+  bool Exists(const std::string& relative) { return std::filesystem::exists(temp_ / relative); }
+
+  TempFolder temp_;
+};
+
+TEST_F(CliProgramTest, HelpAndVersion) {
+  const auto help = Cli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: quillfold-cli [--apply]", 0), 0u) << help.out;
+  EXPECT_EQ(help.err, "");
+  const auto version = Cli({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "quillfold-cli 1.0.33\n");
+  EXPECT_EQ(version.err, "");
+}
+
+TEST_F(CliProgramTest, UsageErrorsExitTwoWithNothingOnStandardOutput) {
+  const std::vector<std::vector<std::string>> cases = {
+      {}, {"--frobnicate", "music"}, {"music", "other"}, {"missing"}, {"music/a.mp3"}};
+  for (const auto& args : cases) {
+    const auto result = Cli(args);
+    EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);
+    EXPECT_EQ(result.out, "") << ::testing::PrintToString(args);
+    EXPECT_NE(result.err.find("quillfold-cli: "), std::string::npos)
+        << ::testing::PrintToString(args);
+  }
+}
+
+TEST_F(CliProgramTest, DefaultRunOnlyReports) {
+  const auto result = Cli({"music"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "Scanning Directory " + temp_ / "music/:\n\n" +
+                            "The following MP3 files will be moved:\n"
+                            "   \"a.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/a.mp3\"\n"
+                            "   \"b.mp3\": Move to \"./Band/Album/02. Bee.mp3\"\n\n"
+                            "Also, the following music lists may be updated:\n"
+                            "   list.m3u\n");
+  EXPECT_EQ(result.err, "") << "no progress when standard error is not a terminal";
+  EXPECT_TRUE(Exists("music/a.mp3"));
+  EXPECT_TRUE(Exists("music/Old/b.mp3"));
+}
+
+TEST_F(CliProgramTest, RealRunWithoutATerminalNeedsYes) {
+  const auto refused = Cli({"--apply", "music"});
+  EXPECT_EQ(refused.status, 3);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find("--yes"), std::string::npos);
+  EXPECT_TRUE(Exists("music/Old/b.mp3"));
+
+  const auto applied = Cli({"--apply", "--yes", "--remove-empty-folders", "music"});
+  EXPECT_EQ(applied.status, 0) << applied.err;
+  EXPECT_EQ(applied.err, "");
+  EXPECT_NE(
+      applied.out.find("The Following Directories Were Removed:\n   " + temp_ / "music/Old\n"),
+      std::string::npos)
+      << applied.out;
+  EXPECT_EQ(ReadFile(temp_ / "music/list.m3u"), temp_ / "music/Band/Album/02. Bee.mp3\r\n");
+  EXPECT_FALSE(Exists("music/Old"));
+}
+
+TEST_F(CliProgramTest, NoMusicFilesIsOneLineAndSuccess) {
+  std::filesystem::create_directories(temp_ / "empty");
+  const auto result = Cli({"--apply", "--yes", "empty"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "No MP3 files found under " + temp_ / "empty/\n");
+  EXPECT_EQ(result.err, "");
+}
+
+TEST_F(CliProgramTest, FailureKeepsTheReportSoFarAndNamesTheErrorOnce) {
+  // A file named like the artist folder blocks the move of b.mp3, after a.mp3
+  // has moved.
+  WriteFile(temp_ / "music/Band", "not a folder");
+  const auto result = Cli({"--apply", "--yes", "music"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "Processing Directory " + temp_ / "music/:\n\n" +
+                            "The following MP3 files were moved:\n"
+                            "   \"a.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/a.mp3\"\n\n"
+                            "Also, the following music lists were updated:\n");
+  EXPECT_EQ(result.err.rfind("quillfold-cli: error ", 0), 0u) << result.err;
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+  EXPECT_TRUE(Exists("music/UNSORTED - No ID3v1 Tag/a.mp3"));
+  EXPECT_TRUE(Exists("music/Old/b.mp3"));
+}
+
+}  // namespace
+}  // namespace quillfold

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillfold::testing {
+
+struct ProgramResult {
+  std::string out;  // standard output
+  std::string err;  // standard error
+  int status = -1;  // exit status; -1 when the program did not exit normally
+};
+
+// Runs `program` with `args` in `folder`, standard input from /dev/null (so
+// it is not a terminal), and collects both output streams separately.
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& folder);
+
+}  // namespace quillfold::testing
