@@ -16,6 +16,7 @@ FuzzTarget FindFuzzTarget(std::string_view name) {
   static constexpr std::pair<std::string_view, FuzzTarget> kTargets[] = {
       {"decode_track_tag", FuzzDecodeTrackTag},
       {"clean_name", FuzzCleanName},
+      {"parse_hive", FuzzParseHive},
   };
   for (const auto& [target_name, target] : kTargets) {
     if (target_name == name) return target;

@@ -40,7 +40,7 @@ TEST_P(FuzzRegressionTest, EveryKeptInputKeepsTheTargetsRules) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressionTest,
-                         ::testing::Values("decode_track_tag", "clean_name"),
+                         ::testing::Values("decode_track_tag", "clean_name", "parse_hive"),
                          [](const auto& param_info) { return param_info.param; });
 
 }  // namespace
