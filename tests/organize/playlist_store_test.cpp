@@ -1,0 +1,113 @@
+#include "organize/playlist_store.h"
+
+#include <gtest/gtest.h>
+
+#include "errors/run_error.h"
+#include "tests/support/memory_file_system.h"
+
+namespace quillfold {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class PlaylistStoreTest : public ::testing::Test {
+ protected:
+  void Hold(const std::vector<Lines>& playlists) {
+    store_.SetPlaylistCount(static_cast<int>(playlists.size()));
+    for (int slot = 1; slot <= store_.PlaylistCount(); ++slot) {
+      store_.SetPlaylistName(slot, "list" + std::to_string(slot) + ".m3u");
+      store_.SetPlaylistLines(slot, playlists[static_cast<std::size_t>(slot - 1)]);
+    }
+  }
+  PlaylistStore store_;
+};
+
+TEST_F(PlaylistStoreTest, ReplacesEveryMatchingLineInAnyLetterCase) {
+  Hold({{"#EXTM3U", "D:\\Music\\a.mp3", "d:\\MUSIC\\A.MP3", "a.mp3", " D:\\Music\\a.mp3"},
+        {"D:\\Music\\b.mp3"},
+        {"D:\\MUSIC\\A.mp3"}});
+  EXPECT_EQ(store_.ReplaceMatchingLines("D:\\Music\\a.mp3", "D:\\Music\\X\\a.mp3"), 3);
+  EXPECT_EQ(store_.PlaylistLines(1), (Lines{"#EXTM3U", "D:\\Music\\X\\a.mp3", "D:\\Music\\X\\a.mp3",
+                                            "a.mp3", " D:\\Music\\a.mp3"}));
+  EXPECT_EQ(store_.PlaylistLines(3), (Lines{"D:\\Music\\X\\a.mp3"}));
+  EXPECT_TRUE(store_.PlaylistChanged(1));
+  EXPECT_FALSE(store_.PlaylistChanged(2));
+  EXPECT_TRUE(store_.PlaylistChanged(3));
+}
+
+TEST_F(PlaylistStoreTest, AReplacedLineCanBeFoundByItsNewPath) {
+  Hold({{"D:\\Music\\a.mp3", "D:\\Music\\b.mp3"}});
+  ASSERT_EQ(store_.ReplaceMatchingLines("D:\\Music\\a.mp3", "D:\\Music\\c.mp3"), 1);
+  EXPECT_EQ(store_.ReplaceMatchingLines("D:\\Music\\a.mp3", "D:\\Music\\z.mp3"), 0);
+  EXPECT_EQ(store_.ReplaceMatchingLines("d:\\music\\C.MP3", "D:\\Music\\d.mp3"), 1);
+  EXPECT_EQ(store_.PlaylistLines(1), (Lines{"D:\\Music\\d.mp3", "D:\\Music\\b.mp3"}));
+}
+
+TEST_F(PlaylistStoreTest, SlotsAboveTheCountAreNotTouched) {
+  Hold({{"D:\\Music\\a.mp3"}, {"D:\\Music\\a.mp3"}});
+  store_.SetPlaylistCount(1);
+  EXPECT_EQ(store_.ReplaceMatchingLines("D:\\Music\\a.mp3", "D:\\Music\\b.mp3"), 1);
+  store_.SetPlaylistCount(2);
+  EXPECT_EQ(store_.PlaylistLines(2), (Lines{"D:\\Music\\a.mp3"}));
+  EXPECT_FALSE(store_.PlaylistChanged(2));
+}
+
+TEST_F(PlaylistStoreTest, LoadingASlotAgainReplacesItsLinesAndTheirIndex) {
+  Hold({{"D:\\Music\\a.mp3"}});
+  store_.SetPlaylistLines(1, {"D:\\Music\\b.mp3", "D:\\Music\\a.mp3"});
+  EXPECT_EQ(store_.ReplaceMatchingLines("D:\\Music\\a.mp3", "D:\\Music\\c.mp3"), 1);
+  EXPECT_EQ(store_.PlaylistLines(1), (Lines{"D:\\Music\\b.mp3", "D:\\Music\\c.mp3"}));
+}
+
+TEST_F(PlaylistStoreTest, ClearForgetsEverything) {
+  Hold({{"D:\\Music\\a.mp3"}});
+  store_.ReplaceMatchingLines("D:\\Music\\a.mp3", "D:\\Music\\b.mp3");
+  store_.Clear();
+  EXPECT_EQ(store_.PlaylistCount(), 0);
+  store_.SetPlaylistCount(1);
+  EXPECT_EQ(store_.PlaylistName(1), "");
+  EXPECT_EQ(store_.PlaylistLineCount(1), 0);
+  EXPECT_FALSE(store_.PlaylistChanged(1));
+}
+
+TEST_F(PlaylistStoreTest, LimitsAre1000PlaylistsOf10000Lines) {
+  store_.SetPlaylistCount(1000);
+  EXPECT_EQ(store_.PlaylistCount(), 1000);
+  try {
+    store_.SetPlaylistCount(1001);
+    ADD_FAILURE() << "1,001 playlists were accepted";
+  } catch (const RunError& error) {
+    EXPECT_EQ(error.error_number(), ErrorNumber::kSubscriptOutOfRange);
+  }
+  EXPECT_EQ(store_.PlaylistCount(), 1000);
+  store_.SetPlaylistName(1, "big.m3u");
+  store_.SetPlaylistLines(1, Lines(10000, "x"));
+  EXPECT_EQ(store_.PlaylistLineCount(1), 10000);
+  try {
+    store_.SetPlaylistLines(1, Lines(10001, "y"));
+    ADD_FAILURE() << "10,001 lines were accepted";
+  } catch (const RunError& error) {
+    EXPECT_EQ(error.error_number(), ErrorNumber::kSubscriptOutOfRange);
+    EXPECT_NE(error.description().find("big.m3u"), std::string::npos);
+  }
+  EXPECT_EQ(store_.PlaylistLines(1).front(), "x") << "the slot keeps what it held";
+  EXPECT_THROW(store_.PlaylistName(1001), RunError);
+  EXPECT_THROW(store_.PlaylistName(0), RunError);
+}
+
+TEST(PlaylistFilesTest, LoadAndSaveGoThroughTheBaseFolder) {
+  testing::MemoryFileSystem fs('\\', "D:\\");
+  fs.AddFile("D:\\Music\\Lists\\a.m3u", "one\rtwo");
+  PlaylistStore store;
+  store.SetPlaylistCount(1);
+  store.SetPlaylistName(1, "Lists\\a.m3u");
+  LoadPlaylist(fs, "D:\\Music\\", store, 1);
+  EXPECT_EQ(store.PlaylistLines(1), (Lines{"one", "two"}));
+  SavePlaylist(fs, "D:\\Music\\", store, 1);
+  EXPECT_EQ(fs.ReadTextFile("D:\\Music\\Lists\\a.m3u"), "one\r\ntwo\r\n");
+  store.SetPlaylistName(1, "Lists\\missing.m3u");
+  EXPECT_THROW(LoadPlaylist(fs, "D:\\Music\\", store, 1), RunError);
+}
+
+}  // namespace
+}  // namespace quillfold
