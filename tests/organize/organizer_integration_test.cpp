@@ -1,0 +1,192 @@
+// Whole runs on real temporary folders through the real file system.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+
+#include "errors/run_error.h"
+#include "organize/organizer.h"
+#include "platform/posix_file_system.h"
+#include "tags/ascii.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/mp3_files.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/temp_folder.h"
+
+namespace quillfold {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using testing::MakeFolders;
+using testing::ReadFile;
+using testing::TaggedMp3;
+using testing::TagSpec;
+using testing::WriteFile;
+using Tree = std::map<std::string, std::string>;
+
+const TagSpec kOpening{"Opening Song", "Some Band", "First Album", 5};
+const TagSpec kClosing{"Closing Song", "Some Band", "First Album", 9};
+
+class OrganizerIntegrationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeFolders(base_);
+    host_.chosen_path = base_;
+  }
+  std::string Base(const std::string& relative) const { return base_ + relative; }
+  void Write(const std::string& relative, const std::string& content) {
+    WriteFile(Base(relative), content);
+  }
+  std::string Read(const std::string& relative) { return ReadFile(Base(relative)); }
+  bool Exists(const std::string& relative) {
+    return fs::symlink_status(Base(relative)).type() != fs::file_type::not_found;
+  }
+  void RealRun() {
+    host_.options = testing::RealRunOptions();
+    host_.options.chkDelDirs = 1;
+    organizer_.OrganizeRun();
+  }
+  // Every entry below the temporary folder: files with their content,
+  // folders as "/", links as "-> target".
+  Tree Snapshot() {
+    Tree tree;
+    for (const auto& entry : fs::recursive_directory_iterator(temp_.path())) {
+      const std::string path = entry.path().string();
+      if (entry.is_symlink()) {
+        tree[path] = "-> " + fs::read_symlink(entry.path()).string();
+      } else {
+        tree[path] = entry.is_directory() ? "/" : ReadFile(path);
+      }
+    }
+    return tree;
+  }
+
+  testing::TempFolder temp_;
+  std::string base_ = temp_ / "music/";
+  PosixFileSystem real_;
+  testing::FaultyFileSystem counted_{real_};
+  testing::RecordingHost host_;
+  Organizer organizer_{counted_, host_};
+};
+
+TEST_F(OrganizerIntegrationTest, RealRunOrganisesAMessyTree) {
+  // music/ Old Stuff/track 3.mp3  Old Stuff/Deep/Er/x.mp3 (no tag)  .hidden.mp3 (tagged)
+  //        caf\xE9.mp3 (Caf\xE9 / \xC9t\xE9 / 1 / L\xE0)  Old Stuff/notes.txt
+  Write("Old Stuff/track 3.mp3", TaggedMp3(kOpening, std::string(5000, '\x01')));
+  Write("Old Stuff/Deep/Er/x.mp3", "no tag at all");
+  Write(".hidden.mp3", TaggedMp3(kClosing));
+  Write("caf\xE9.mp3", TaggedMp3({"L\xE0 Song", "Caf\xE9", "\xC9t\xE9 Hits", 1}));
+  Write("Old Stuff/notes.txt", "stays");
+  RealRun();
+  EXPECT_THAT(
+      host_.ReportLines(),
+      ElementsAre("Processing Directory " + base_ + ":", "", "The following MP3 files were moved:",
+                  "   \".hidden.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/.hidden.mp3\"",
+                  "   \"caf\xE9.mp3\": Move to \"./Caf/t Hits/01. L Song.mp3\"",
+                  "   \"track 3.mp3\": Move to \"./Some Band/First Album/05. Opening "
+                  "Song.mp3\"",
+                  "   \"x.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/x.mp3\"", "",
+                  "The Following Directories Were Removed:", "   " + Base("Old Stuff/Deep/Er"),
+                  "   " + Base("Old Stuff/Deep")));
+  EXPECT_EQ(Read("Some Band/First Album/05. Opening Song.mp3"),
+            TaggedMp3(kOpening, std::string(5000, '\x01')));
+  EXPECT_EQ(Read("UNSORTED - No ID3v1 Tag/.hidden.mp3"), TaggedMp3(kClosing));
+  EXPECT_EQ(Read("UNSORTED - No ID3v1 Tag/x.mp3"), "no tag at all");
+  EXPECT_EQ(Read("Caf/t Hits/01. L Song.mp3"),
+            TaggedMp3({"L\xE0 Song", "Caf\xE9", "\xC9t\xE9 Hits", 1}));
+  EXPECT_EQ(Read("Old Stuff/notes.txt"), "stays");
+
+  // The same run again finds everything in place.
+  RealRun();
+  EXPECT_THAT(host_.ReportLines(),
+              ElementsAre("Processing Directory " + base_ + ":", "", "Nothing needs to be done."));
+}
+
+TEST_F(OrganizerIntegrationTest, ReportOnlyRunChangesNothingAndReadsNoPlaylist) {
+  Write("a.mp3", TaggedMp3(kOpening));
+  Write("list.m3u", Base("a.mp3") + "\r\n");
+  MakeFolders(Base("Empty"));
+  const Tree before = Snapshot();
+  host_.options.chkDelDirs = 1;
+  organizer_.OrganizeRun();
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_EQ(counted_.calls().reads, 0);
+  EXPECT_THAT(
+      host_.ReportLines(),
+      ElementsAre("Scanning Directory " + base_ + ":", "", "The following MP3 files will be moved:",
+                  "   \"a.mp3\": Move to \"./Some Band/First Album/05. Opening Song.mp3\"", "",
+                  "Also, the following music lists may be updated:", "   list.m3u"));
+}
+
+TEST_F(OrganizerIntegrationTest, PlaylistsFollowMovedFilesAndOnlyThose) {
+  const std::string old_path = Base("in/a.mp3");
+  const std::string new_path = Base("Some Band/First Album/05. Opening Song.mp3");
+  Write("in/a.mp3", TaggedMp3(kOpening));
+  const struct {
+    const char* name;
+    std::string content;
+    std::string expected;  // empty: byte-identical
+  } playlists[] = {
+      {"crlf.m3u", "#EXTM3U\r\n" + old_path + "\r\nother.mp3\r\n",
+       "#EXTM3U\r\n" + new_path + "\r\nother.mp3\r\n"},
+      {"cr.m3u", "#EXTM3U\r" + old_path + "\rlast", "#EXTM3U\r\n" + new_path + "\r\nlast\r\n"},
+      {"lf.m3u", "#EXTM3U\n" + old_path + "\n", ""},
+      {"case.M3U", AsciiUpper(old_path) + "\r\n" + old_path, new_path + "\r\n" + new_path + "\r\n"},
+      {"relative.m3u", "a.mp3\r\nin/a.mp3\r\n " + old_path + "\r\n", ""},
+      {"untouched.m3u", "#EXTM3U\r\n" + Base("other.mp3") + "\r\n", ""},
+      {"empty.m3u", "", ""},
+  };
+  for (const auto& p : playlists) Write(std::string("lists/") + p.name, p.content);
+  ASSERT_EQ(chmod(Base("lists/crlf.m3u").c_str(), 0640), 0);
+  RealRun();
+  for (const auto& p : playlists) {
+    const std::string expected = p.expected.empty() ? p.content : p.expected;
+    EXPECT_EQ(Read(std::string("lists/") + p.name), expected) << p.name;
+  }
+  struct stat info {};
+  ASSERT_EQ(stat(Base("lists/crlf.m3u").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u) << "a rewritten playlist keeps its permissions";
+  const auto lines = host_.ReportLines();
+  EXPECT_THAT(std::vector(lines.begin() + 4, lines.end()),
+              ElementsAre("", "Also, the following music lists were updated:", "   lists/case.M3U",
+                          "   lists/cr.m3u", "   lists/crlf.m3u", "",
+                          "The Following Directories Were Removed:", "   " + Base("in")));
+}
+
+TEST_F(OrganizerIntegrationTest, LinksAreNeverFollowedMovedOrRemoved) {
+  // temp/ outside/song.mp3   music/ Linked -> ../outside   music/link.mp3 -> ../outside/song.mp3
+  //       music/OnlyLink/loop -> ..   music/real.mp3
+  WriteFile(temp_ / "outside/song.mp3", TaggedMp3(kOpening));
+  Write("real.mp3", TaggedMp3(kClosing));
+  ASSERT_EQ(symlink("../outside", Base("Linked").c_str()), 0);
+  ASSERT_EQ(symlink("../outside/song.mp3", Base("link.mp3").c_str()), 0);
+  MakeFolders(Base("OnlyLink"));
+  ASSERT_EQ(symlink("..", Base("OnlyLink/loop").c_str()), 0);
+  RealRun();
+  EXPECT_THAT(
+      host_.ReportLines(),
+      ElementsAre("Processing Directory " + base_ + ":", "", "The following MP3 files were moved:",
+                  "   \"real.mp3\": Move to \"./Some Band/First Album/09. Closing "
+                  "Song.mp3\""));
+  EXPECT_TRUE(Exists("link.mp3"));
+  EXPECT_TRUE(Exists("OnlyLink/loop"));
+  EXPECT_EQ(ReadFile(temp_ / "outside/song.mp3"), TaggedMp3(kOpening));
+}
+
+TEST_F(OrganizerIntegrationTest, AnArtistFolderLinkedOutOfTheBaseIsRefused) {
+  // temp/ outside/   music/Some Band -> ../outside   music/a.mp3
+  MakeFolders(temp_ / "outside");
+  ASSERT_EQ(symlink("../outside", Base("Some Band").c_str()), 0);
+  Write("a.mp3", TaggedMp3(kOpening));
+  host_.options = testing::RealRunOptions();
+  EXPECT_THROW(organizer_.OrganizeRun(), RunError);
+  EXPECT_TRUE(Exists("a.mp3"));
+  EXPECT_TRUE(fs::is_empty(temp_ / "outside"));
+}
+
+}  // namespace
+}  // namespace quillfold
