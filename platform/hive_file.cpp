@@ -36,12 +36,15 @@ std::int32_t ResultFromOs(int error, std::int32_t otherwise) {
 }
 
 // The whole file at `path`; a missing file (or folder) reads as empty.
+// Anything but a regular file there (a folder, a FIFO, a device) cannot be
+// read, so it is never replaced either.
 std::int32_t ReadWhole(const std::string& path, std::string& content) {
   content.clear();
   const UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!fd)
-    return errno == ENOENT || errno == ENOTDIR ? ERROR_SUCCESS
-                                               : ResultFromOs(errno, ERROR_CANTREAD);
+  if (!fd && (errno == ENOENT || errno == ENOTDIR)) return ERROR_SUCCESS;
+  if (!fd) return ResultFromOs(errno, ERROR_CANTREAD);
+  struct stat info {};
+  if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return ERROR_CANTREAD;
   char buffer[1 << 14];
   for (;;) {
     const ssize_t n = read(fd.get(), buffer, sizeof buffer);

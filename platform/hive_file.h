@@ -21,6 +21,8 @@ namespace quillfold {
 // - A file that cannot be parsed is never destroyed: reads report it, and a
 //   change first copies it to <file>.corrupt-<local time>[-n], which never
 //   replaces anything, and only then writes a fresh file.
+// - Anything but a regular file at the file's place is left alone: reads and
+//   changes fail with ERROR_CANTREAD.
 // Result codes are those of registry.h.
 class HiveFile {
  public:

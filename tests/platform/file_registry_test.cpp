@@ -226,6 +226,30 @@ TEST(FileRegistryFolderTest, AFolderThatCannotBeMadeFailsEveryChangeQuietly) {
   }
 }
 
+TEST(FileRegistryFolderTest, SomethingElseInThePlaceOfTheFileIsLeftAlone) {
+  struct Case {
+    std::string name;
+    void (*make)(const std::string& path);
+  };
+  const Case cases[] = {
+      {"folder", [](const std::string& path) { testing::MakeFolders(path + "/inside"); }},
+      {"FIFO", [](const std::string& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }},
+  };
+  for (const auto& c : cases) {
+    HiveFolder hives;
+    testing::MakeFolders(hives.folder());
+    c.make(hives.MachineFile());
+    HKEY key = 3;
+    EXPECT_EQ(hives.registry().OpenKey(HKEY_LOCAL_MACHINE, kSettings, key), ERROR_CANTREAD)
+        << c.name;
+    EXPECT_EQ(hives.registry().CreateKey(HKEY_LOCAL_MACHINE, kSettings, key), ERROR_CANTREAD)
+        << c.name;
+    struct stat info {};
+    ASSERT_EQ(lstat(hives.MachineFile().c_str(), &info), 0) << c.name;
+    EXPECT_FALSE(S_ISREG(info.st_mode)) << c.name << " is still there";
+  }
+}
+
 TEST(FileRegistryFolderTest, AReadOnlyFolderRefusesChangesButStillReads) {
   if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
   HiveFolder hives;
