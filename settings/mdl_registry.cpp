@@ -27,7 +27,8 @@ std::int32_t IntegerFromBytes(const std::uint8_t (&bytes)[4]) {
       static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 
-// Steps 2 and 3 of ReadKeyValue, once the first query gave `type` and `size`.
+// Reads a REG_SZ or REG_DWORD value once a first query gave its `type` and
+// `size`.
 std::int32_t ReadKnownType(Registry& registry, HKEY key, std::string_view name, std::int32_t type,
                            std::uint32_t size, RegValue& value) {
   std::int32_t read_type = 0;
