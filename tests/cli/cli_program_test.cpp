@@ -112,5 +112,14 @@ TEST_F(CliProgramTest, FailureKeepsTheReportSoFarAndNamesTheErrorOnce) {
   EXPECT_TRUE(Exists("music/Old/b.mp3"));
 }
 
+TEST_F(CliProgramTest, AReaderThatGoesAwayDoesNotCutARealRunShort) {
+  const auto result = RunProgram(QUILLFOLD_CLI_PATH, {"--apply", "--yes", "music"}, temp_.path(),
+                                 testing::StandardOutput::kClosedPipe);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("the report could not be written"), std::string::npos) << result.err;
+  EXPECT_TRUE(Exists("music/Band/Album/02. Bee.mp3"));
+  EXPECT_EQ(ReadFile(temp_ / "music/list.m3u"), temp_ / "music/Band/Album/02. Bee.mp3\r\n");
+}
+
 }  // namespace
 }  // namespace quillfold

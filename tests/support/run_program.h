@@ -11,9 +11,15 @@ struct ProgramResult {
   int status = -1;  // exit status; -1 when the program did not exit normally
 };
 
+enum class StandardOutput {
+  kCollected,   // kept in ProgramResult::out
+  kClosedPipe,  // a pipe whose reader has gone away
+};
+
 // Runs `program` with `args` in `folder`, standard input from /dev/null (so
 // it is not a terminal), and collects both output streams separately.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& folder);
+                         const std::string& folder,
+                         StandardOutput output = StandardOutput::kCollected);
 
 }  // namespace quillfold::testing
