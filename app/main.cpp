@@ -1,0 +1,26 @@
+#include <QApplication>
+
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "app/qt_error_reporter_host.h"
+#include "app/storage_volume_source.h"
+#include "platform/file_registry.h"
+#include "platform/posix_file_system.h"
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Quillfold"));
+  QApplication::setDesktopFileName(QStringLiteral("quillfold"));
+
+  quillfold::QtErrorReporterHost error_reporter_host;
+  quillfold::InstallErrorReporterHost(&error_reporter_host);
+
+  quillfold::FileRegistry registry(quillfold::DefaultHiveFolder());
+  quillfold::StorageVolumeSource volumes;
+  quillfold::MessageBoxDialogs dialogs;
+  quillfold::MainWindow window(quillfold::RealFileSystem(), registry, volumes, dialogs);
+  window.show();
+  const int status = QApplication::exec();
+  quillfold::InstallErrorReporterHost(nullptr);
+  return status;
+}

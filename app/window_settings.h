@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "organize/organize_options.h"
+#include "platform/registry.h"
+
+namespace quillfold {
+
+// The main window's stored settings: the six options and StartPath, in the
+// settings key, through the settings layer. Nothing here reports failures:
+// a value that cannot be read reads as empty, a write that fails is lost.
+
+// The state a stored option text gives a check box now in `state`: 0 when
+// the text begins with "u" or "U", 1 when with "c" or "C", else unchanged.
+int StoredOptionState(std::string_view text, int state);
+
+// Reads the six options, in tab order, over the states in `options`.
+OrganizeOptions ReadStoredOptions(Registry& registry, OrganizeOptions options);
+
+// The stored StartPath as text ("" when missing).
+std::string ReadStartPath(Registry& registry);
+
+// Makes sure the key exists, then writes StartPath and the six options (as
+// "checked" or "unchecked"), in that order.
+void SaveWindowSettings(Registry& registry, const std::string& start_path,
+                        const OrganizeOptions& options);
+
+}  // namespace quillfold

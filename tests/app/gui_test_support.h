@@ -1,0 +1,133 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "app/volume_table.h"
+#include "errors/error_reporter.h"
+#include "platform/file_registry.h"
+#include "platform/file_system.h"
+#include "tests/support/temp_folder.h"
+
+class QTreeWidgetItem;
+
+namespace quillfold::testing {
+
+// Answers the window's message boxes and records what they said.
+class FakeDialogs final : public Dialogs {
+ public:
+  struct Shown {
+    std::string text;
+    std::string caption;
+  };
+
+  void ShowMessage(QWidget*, const std::string& text, const std::string& caption) override {
+    messages.push_back({text, caption});
+  }
+  Answer AskYesNoCancel(QWidget*, const std::string& prompt, const std::string& caption) override {
+    questions.push_back({prompt, caption});
+    return answer;
+  }
+
+  Answer answer = Answer::kYes;
+  std::vector<Shown> messages;
+  std::vector<Shown> questions;
+};
+
+class FixedVolumes final : public VolumeSource {
+ public:
+  explicit FixedVolumes(std::vector<Volume> volumes) : volumes_(std::move(volumes)) {}
+  std::vector<Volume> MountedVolumes() override { return volumes_; }
+
+ private:
+  std::vector<Volume> volumes_;
+};
+
+// The real file system with hooks that run before chosen calls.
+class HookedFileSystem final : public FileSystem {
+ public:
+  std::function<void(const std::string&)> before_list;
+  std::function<void(const std::string&)> before_rename;
+
+  char separator() const override;
+  FolderListing ListFolder(const std::string& folder) override;
+  bool PathExists(const std::string& path) override;
+  bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  bool CreateFolderChain(const std::string& folder_path) override;
+  RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
+  void RemoveEmptyFolder(const std::string& folder) override;
+  std::string ReadTextFile(const std::string& path) override;
+  void ReplaceTextFile(const std::string& path, const std::string& content) override;
+};
+
+// Records the error reporter's calls and answers Yes.
+class RecordingErrorHost final : public ErrorReporterHost {
+ public:
+  RecordingErrorHost() { InstallErrorReporterHost(this); }
+  ~RecordingErrorHost() override { InstallErrorReporterHost(nullptr); }
+  void ClearClipboard() override { clipboard.clear(); }
+  void SetClipboardText(const std::string& text) override { clipboard = text; }
+  bool AskContinue(const std::string& text, const std::string&) override {
+    shown.push_back(text);
+    return true;
+  }
+  void EndProgramNow() override { ended = true; }
+
+  std::vector<std::string> shown;
+  std::string clipboard;
+  bool ended = false;
+};
+
+// The process's current folder, changed for the life of the object.
+class CurrentFolderScope {
+ public:
+  explicit CurrentFolderScope(const std::string& folder);
+  ~CurrentFolderScope();
+  CurrentFolderScope(const CurrentFolderScope&) = delete;
+  CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
+
+ private:
+  std::string previous_;
+};
+
+// A temporary tree to start in, a private settings hive and the volumes the
+// drive list offers: "/" and, by default, nothing else.
+//   root/work/     the process's current folder
+//   root/hive/     the settings
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest();
+
+  // The work folder without its trailing "/", as the folder list names it.
+  std::string work() const;
+  std::unique_ptr<MainWindow> OpenWindow();
+  void StoreSetting(std::string_view name, const std::string& text);
+  std::string StoredSetting(std::string_view name);
+
+  TempFolder root_;
+  std::unique_ptr<CurrentFolderScope> in_work_;
+  FileRegistry registry_;
+  HookedFileSystem file_system_;
+  FakeDialogs dialogs_;
+  std::vector<Volume> volumes_ = {{"/", ""}};
+};
+
+template <typename Widget>
+Widget* Find(const QObject& parent, const char* name) {
+  Widget* found = parent.findChild<Widget*>(QString::fromLatin1(name));
+  EXPECT_NE(found, nullptr) << "no " << name;
+  return found;
+}
+
+// The folder list's entry whose full path is `path`, or null.
+QTreeWidgetItem* EntryFor(const MainWindow& window, const std::string& path);
+std::string LabelText(const MainWindow& window);
+
+}  // namespace quillfold::testing

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+
+#include "app/folder_list.h"
+#include "app/option_boxes.h"
+#include "tests/app/gui_test_support.h"
+
+namespace quillfold::testing {
+namespace {
+
+using MainWindowLoadTest = WindowTest;
+
+std::vector<int> BoxStates(const MainWindow& window) {
+  std::vector<int> states;
+  for (const OptionBox& box : kOptionBoxes) {
+    states.push_back(Find<QCheckBox>(window, std::string(box.name).c_str())->isChecked() ? 1 : 0);
+  }
+  return states;
+}
+
+const std::vector<int> kDesignStates = {1, 1, 1, 1, 0, 1};
+
+TEST_F(MainWindowLoadTest, CaptionCarriesTheVersion) {
+  auto window = OpenWindow();
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillfold (Version 1.0.33)"));
+}
+
+// With an empty hive the boxes keep their design-time states and both lists
+// show the process's current folder, which lblPath names with a "/".
+TEST_F(MainWindowLoadTest, FirstStartShowsTheCurrentFolder) {
+  auto window = OpenWindow();
+  EXPECT_EQ(BoxStates(*window), kDesignStates);
+  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work());
+  EXPECT_EQ(LabelText(*window), work() + "/");
+  EXPECT_EQ(window->chosen_path(), work() + "/");
+  EXPECT_EQ(Find<QComboBox>(*window, "Drive1")->currentText(), QStringLiteral("/"));
+}
+
+// Every box reads its own setting: a text beginning with c or u (any case)
+// sets it, anything else leaves the design-time state.
+TEST_F(MainWindowLoadTest, StoredOptionTextsSetTheBoxes) {
+  const std::vector<int> all_ticked(6, 1);
+  const std::vector<int> all_unticked(6, 0);
+  const struct {
+    std::string text;
+    std::vector<int> states;
+  } cases[] = {
+      {"Checked", all_ticked},     {"CHECKED", all_ticked}, {"c", all_ticked},
+      {"Unchecked", all_unticked}, {"u", all_unticked},     {"yes", kDesignStates},
+      {"", kDesignStates},         {"1", kDesignStates},
+  };
+  for (const auto& c : cases) {
+    for (const OptionBox& box : kOptionBoxes) StoreSetting(box.name, c.text);
+    auto window = OpenWindow();
+    EXPECT_EQ(BoxStates(*window), c.states) << "stored text \"" << c.text << "\"";
+  }
+}
+
+TEST_F(MainWindowLoadTest, EachBoxReadsItsOwnSetting) {
+  StoreSetting("chkDontDo", "unchecked");
+  StoreSetting("chkDelDirs", "checked");
+  auto window = OpenWindow();
+  EXPECT_EQ(BoxStates(*window), (std::vector<int>{0, 1, 1, 1, 1, 1}));
+}
+
+// A stored start path moves both lists there; one that is missing, names a
+// file, is not absolute or is two characters or fewer leaves them in the
+// current folder. lblPath follows the folder list either way.
+TEST_F(MainWindowLoadTest, StoredStartPathIsAppliedOnlyWhenUsable) {
+  MakeFolders(root_ / "music/rock");
+  WriteFile(root_ / "notes.txt", "x");
+  const struct {
+    std::string stored;
+    std::string expected_folder;
+  } cases[] = {
+      {root_ / "music/rock", root_ / "music/rock"},
+      {root_ / "music/rock/", root_ / "music/rock"},
+      {root_ / "music//rock", root_ / "music/rock"},
+      {root_ / "gone", work()},
+      {root_ / "notes.txt", work()},
+      {"music", work()},
+      {"", work()},
+      {"/", work()},
+  };
+  for (const auto& c : cases) {
+    StoreSetting("StartPath", c.stored);
+    auto window = OpenWindow();
+    EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), c.expected_folder)
+        << "stored \"" << c.stored << "\"";
+    EXPECT_EQ(LabelText(*window), c.expected_folder + "/") << "stored \"" << c.stored << "\"";
+  }
+}
+
+// A start path on another volume first switches the drive list to it.
+TEST_F(MainWindowLoadTest, StartPathOnAnotherVolumeSwitchesTheDrive) {
+  MakeFolders(root_ / "stick/albums");
+  volumes_.push_back({root_ / "stick", "STICK"});
+  StoreSetting("StartPath", root_ / "stick/albums/");
+  auto window = OpenWindow();
+  EXPECT_EQ(Find<QComboBox>(*window, "Drive1")->currentText().toStdString(),
+            root_ / "stick  [STICK]");
+  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), root_ / "stick/albums");
+  EXPECT_EQ(LabelText(*window), root_ / "stick/albums/");
+  EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+}  // namespace
+}  // namespace quillfold::testing

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QTest>
+#include <QTreeWidgetItemIterator>
+#include <filesystem>
+
+#include "app/folder_list.h"
+#include "app/option_boxes.h"
+#include "errors/run_error.h"
+#include "tests/app/gui_test_support.h"
+
+namespace quillfold::testing {
+namespace {
+
+// root/work/ holds Alpha/, beta/, .hidden/ and a file; the window starts in work/.
+class MainWindowNavigationTest : public WindowTest {
+ protected:
+  MainWindowNavigationTest() {
+    MakeFolders(work() + "/Alpha/inner");
+    MakeFolders(work() + "/beta");
+    MakeFolders(work() + "/.hidden");
+    WriteFile(work() + "/song.mp3", "x");
+  }
+
+  static void Click(MainWindow& window, const std::string& path) {
+    FolderList* list = Find<FolderList>(window, "Dir1");
+    QTreeWidgetItem* entry = EntryFor(window, path);
+    ASSERT_NE(entry, nullptr) << path;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(entry).center());
+  }
+
+  static void DoubleClick(MainWindow& window, const std::string& path) {
+    FolderList* list = Find<FolderList>(window, "Dir1");
+    QTreeWidgetItem* entry = EntryFor(window, path);
+    ASSERT_NE(entry, nullptr) << path;
+    const QPoint point = list->visualItemRect(entry).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, point);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, point);
+  }
+};
+
+std::vector<std::string> EntryPaths(const MainWindow& window) {
+  std::vector<std::string> paths;
+  for (QTreeWidgetItemIterator it(Find<FolderList>(window, "Dir1")); *it != nullptr; ++it) {
+    paths.push_back((*it)->data(0, Qt::UserRole).toByteArray().toStdString());
+  }
+  return paths;
+}
+
+// The chain from "/" down to work/, then work/'s visible subfolders.
+TEST_F(MainWindowNavigationTest, ListShowsTheChainThenVisibleSubfolders) {
+  auto window = OpenWindow();
+  std::vector<std::string> expected = {"/"};
+  std::string chain;
+  for (const auto& part : std::filesystem::path(work()).relative_path()) {
+    chain += "/" + part.string();
+    expected.push_back(chain);
+  }
+  expected.push_back(work() + "/Alpha");
+  expected.push_back(work() + "/beta");
+  EXPECT_EQ(EntryPaths(*window), expected);
+  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->HighlightedPath(), work());
+}
+
+// A click only highlights: lblPath takes the entry, the list stays put.
+TEST_F(MainWindowNavigationTest, SingleClickChoosesWithoutOpening) {
+  auto window = OpenWindow();
+  Click(*window, work() + "/Alpha");
+  EXPECT_EQ(LabelText(*window), work() + "/Alpha/");
+  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work());
+  const std::string parent = NormalFolderPath(root_.path());
+  Click(*window, parent);
+  EXPECT_EQ(LabelText(*window), parent + "/");
+  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work());
+}
+
+TEST_F(MainWindowNavigationTest, DoubleClickOpensTheEntry) {
+  auto window = OpenWindow();
+  DoubleClick(*window, work() + "/Alpha");
+  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work() + "/Alpha");
+  EXPECT_EQ(LabelText(*window), work() + "/Alpha/");
+  EXPECT_NE(EntryFor(*window, work() + "/Alpha/inner"), nullptr);
+  EXPECT_EQ(EntryFor(*window, work() + "/beta"), nullptr);
+}
+
+TEST_F(MainWindowNavigationTest, EnterOpensTheHighlightedEntry) {
+  auto window = OpenWindow();
+  FolderList* list = Find<FolderList>(*window, "Dir1");
+  Click(*window, work() + "/beta");
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_EQ(list->path(), work() + "/beta");
+  QTest::keyClick(list, Qt::Key_Up);
+  EXPECT_EQ(LabelText(*window), work() + "/") << "moving the highlight is a click";
+  EXPECT_EQ(list->path(), work() + "/beta");
+  QTest::keyClick(list, Qt::Key_Enter);
+  EXPECT_EQ(list->path(), work());
+}
+
+// A folder that cannot be listed is not entered.
+TEST_F(MainWindowNavigationTest, UnreadableFolderStaysClosed) {
+  auto window = OpenWindow();
+  file_system_.before_list = [this](const std::string& folder) {
+    if (folder == work() + "/beta") throw RunError(ErrorNumber::kPermissionDenied, folder);
+  };
+  DoubleClick(*window, work() + "/beta");
+  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work());
+  EXPECT_NE(EntryFor(*window, work() + "/Alpha"), nullptr);
+}
+
+// Picking a volume whose root cannot be listed shows one "Device Not Ready"
+// and returns to the volume of the folder still shown.
+TEST_F(MainWindowNavigationTest, UnreadableVolumeIsRefused) {
+  volumes_.push_back({root_ / "missing", "EMPTY"});
+  auto window = OpenWindow();
+  auto* drives = Find<QComboBox>(*window, "Drive1");
+  drives->setCurrentIndex(1);
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text, "Device Not Ready");
+  EXPECT_EQ(dialogs_.messages[0].caption, "Quillfold");
+  EXPECT_EQ(drives->currentIndex(), 0);
+  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work());
+  EXPECT_EQ(LabelText(*window), work() + "/");
+}
+
+// Each volume keeps the folder last shown on it, like a drive letter.
+TEST_F(MainWindowNavigationTest, VolumesRememberTheirFolders) {
+  MakeFolders(root_ / "stick/albums");
+  volumes_.push_back({root_ / "stick", ""});
+  auto window = OpenWindow();
+  auto* drives = Find<QComboBox>(*window, "Drive1");
+  FolderList* list = Find<FolderList>(*window, "Dir1");
+  drives->setCurrentIndex(1);
+  EXPECT_EQ(list->path(), root_ / "stick");
+  EXPECT_EQ(LabelText(*window), root_ / "stick/");
+  DoubleClick(*window, root_ / "stick/albums");
+  drives->setCurrentIndex(0);
+  EXPECT_EQ(list->path(), work());
+  drives->setCurrentIndex(1);
+  EXPECT_EQ(list->path(), root_ / "stick/albums");
+  EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+// Quit writes StartPath (lblPath) and the six options.
+TEST_F(MainWindowNavigationTest, QuitSavesTheSettings) {
+  auto window = OpenWindow();
+  Click(*window, work() + "/Alpha");
+  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
+  Find<QCheckBox>(*window, "chkDelDirs")->setChecked(true);
+  Find<QAction>(*window, "mnuQuit")->trigger();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(StoredSetting("StartPath"), work() + "/Alpha/");
+  const std::vector<std::string> expected = {"unchecked", "checked", "checked",
+                                             "checked",   "checked", "checked"};
+  for (std::size_t i = 0; i < kOptionBoxes.size(); ++i) {
+    EXPECT_EQ(StoredSetting(kOptionBoxes[i].name), expected[i]) << kOptionBoxes[i].name;
+  }
+}
+
+// What one window saves, the next one starts with.
+TEST_F(MainWindowNavigationTest, SettingsSurviveARestart) {
+  {
+    auto window = OpenWindow();
+    DoubleClick(*window, work() + "/beta");
+    Find<QCheckBox>(*window, "chkTrackName")->setChecked(false);
+    window->close();
+  }
+  auto window = OpenWindow();
+  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work() + "/beta");
+  EXPECT_FALSE(Find<QCheckBox>(*window, "chkTrackName")->isChecked());
+}
+
+}  // namespace
+}  // namespace quillfold::testing

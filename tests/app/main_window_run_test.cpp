@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <filesystem>
+
+#include "app/folder_list.h"
+#include "app/report_window.h"
+#include "errors/run_error.h"
+#include "organize/organizer.h"
+#include "tests/app/gui_test_support.h"
+
+namespace quillfold::testing {
+namespace {
+
+// A front end that only collects the report, to compare with the window's.
+class ReportCollector final : public OrganizeHost {
+ public:
+  ReportCollector(std::string path, OrganizeOptions options)
+      : path_(std::move(path)), options_(options) {}
+  std::string ChosenPath() override { return path_; }
+  OrganizeOptions CurrentOptions() override { return options_; }
+  Answer AskYesNoCancel(const std::string&, const std::string&) override { return Answer::kYes; }
+  void ShowMessage(const std::string&, const std::string&) override {}
+  void ClearReport() override { report.clear(); }
+  void ShowReport() override {}
+  void AppendReport(const std::string& text) override { report += text; }
+  void HandlePendingEvents() override {}
+  void SearchProgress(int) override {}
+  void PlacingProgress(int, int) override {}
+
+  std::string report;
+
+ private:
+  std::string path_;
+  OrganizeOptions options_;
+};
+
+// A 128-byte ID3v1 trailer behind a little audio.
+std::string TaggedTrack(const std::string& title, const std::string& artist,
+                        const std::string& album, int track) {
+  std::string tag(128, '\0');
+  tag.replace(0, 3, "TAG");
+  tag.replace(3, title.size(), title);
+  tag.replace(33, artist.size(), artist);
+  tag.replace(63, album.size(), album);
+  tag[126] = static_cast<char>(track);
+  tag[127] = static_cast<char>(255);
+  return std::string(64, 'a') + tag;
+}
+
+// work/ holds the base music/ with one tagged and one untagged track.
+class MainWindowRunTest : public WindowTest {
+ protected:
+  MainWindowRunTest() {
+    WriteFile(work() + "/music/loose/one.mp3", TaggedTrack("Opening", "Some Band", "First", 5));
+    WriteFile(work() + "/music/two.mp3", std::string(300, 'b'));
+    StoreSetting("StartPath", work() + "/music/");
+  }
+
+  static std::string ReportText(const MainWindow& window) {
+    EXPECT_NE(window.report_window(), nullptr);
+    if (window.report_window() == nullptr) return {};
+    return window.report_window()->txtResults()->toPlainText().toStdString();
+  }
+
+  static void PressGo(MainWindow& window) { Find<QPushButton>(window, "cmdGo")->click(); }
+};
+
+// The report window holds exactly what the engine reported, CR LF shown as
+// line breaks; a report-only run asks nothing and changes nothing.
+TEST_F(MainWindowRunTest, ReportOnlyRunFillsTheReportWindow) {
+  ReportCollector collector(work() + "/music/", OrganizeOptions{});
+  Organizer(file_system_, collector).OrganizeRun();
+  ASSERT_NE(collector.report.find("Scanning Directory " + work() + "/music/:"), std::string::npos)
+      << collector.report;
+
+  auto window = OpenWindow();
+  PressGo(*window);
+  std::string expected = collector.report;
+  std::string::size_type at;
+  while ((at = expected.find("\r\n")) != std::string::npos) expected.replace(at, 2, "\n");
+  EXPECT_EQ(ReportText(*window), expected);
+  EXPECT_TRUE(window->report_window()->isVisible());
+  EXPECT_TRUE(dialogs_.questions.empty());
+  EXPECT_EQ(ReadFile(work() + "/music/two.mp3"), std::string(300, 'b'));
+}
+
+// A real run asks first; Yes moves the files.
+TEST_F(MainWindowRunTest, RealRunAsksAndMovesFiles) {
+  auto window = OpenWindow();
+  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
+  PressGo(*window);
+  ASSERT_EQ(dialogs_.questions.size(), 1u);
+  EXPECT_EQ(dialogs_.questions[0].text, "Convert Every mp3 File Under " + work() + "/music/?");
+  EXPECT_EQ(dialogs_.questions[0].caption, "Are You Sure?");
+  EXPECT_FALSE(std::filesystem::exists(work() + "/music/loose/one.mp3"));
+  EXPECT_NE(ReportText(*window).find("Processing Directory " + work() + "/music/:"),
+            std::string::npos);
+}
+
+TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
+  auto window = OpenWindow();
+  std::vector<std::string> enabled_during_run;
+  file_system_.before_list = [&](const std::string&) {
+    for (const char* name : {"cmdGo", "Drive1", "Dir1", "frmOptions"}) {
+      if (Find<QWidget>(*window, name)->isEnabled()) enabled_during_run.push_back(name);
+    }
+    for (const char* name : {"mnuFile", "mnuHelp"}) {
+      if (Find<QMenu>(*window, name)->menuAction()->isEnabled()) enabled_during_run.push_back(name);
+    }
+  };
+  PressGo(*window);
+  EXPECT_TRUE(enabled_during_run.empty()) << enabled_during_run.front();
+  for (const char* name : {"cmdGo", "Drive1", "Dir1", "frmOptions"}) {
+    EXPECT_TRUE(Find<QWidget>(*window, name)->isEnabled()) << name;
+  }
+  EXPECT_TRUE(Find<QMenu>(*window, "mnuFile")->menuAction()->isEnabled());
+}
+
+// A run that fails is reported through ReportError under "OrganizeRun"; the
+// report so far stays and the window is usable again.
+TEST_F(MainWindowRunTest, FailureIsReportedAndTheWindowRecovers) {
+  RecordingErrorHost error_host;
+  auto window = OpenWindow();
+  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
+  file_system_.before_rename = [](const std::string& from) {
+    throw RunError(ErrorNumber::kPermissionDenied, "moving " + from);
+  };
+  PressGo(*window);
+  ASSERT_EQ(error_host.shown.size(), 1u);
+  EXPECT_EQ(error_host.shown[0].rfind("An error has occurred in OrganizeRun:\r\n\r\n70: ", 0), 0u)
+      << error_host.shown[0];
+  EXPECT_EQ(error_host.clipboard, error_host.shown[0]);
+  EXPECT_NE(ReportText(*window).find("Processing Directory "), std::string::npos);
+  EXPECT_TRUE(Find<QPushButton>(*window, "cmdGo")->isEnabled());
+}
+
+// Closing the window during a run waits for the run, then unloads as usual.
+TEST_F(MainWindowRunTest, CloseDuringARunWaitsForItsEnd) {
+  auto window = OpenWindow();
+  bool closed_during_run = false;
+  file_system_.before_list = [&](const std::string&) {
+    if (closed_during_run) return;
+    window->close();
+    closed_during_run = !window->isVisible();
+    file_system_.before_list = nullptr;
+  };
+  PressGo(*window);
+  EXPECT_FALSE(closed_during_run);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(window->report_window(), nullptr);
+  EXPECT_EQ(StoredSetting("StartPath"), work() + "/music/");
+}
+
+// Quit unloads an open report window; the next run gets a new, empty one.
+TEST_F(MainWindowRunTest, QuitClosesTheReportWindow) {
+  auto window = OpenWindow();
+  PressGo(*window);
+  ASSERT_NE(window->report_window(), nullptr);
+  Find<QAction>(*window, "mnuQuit")->trigger();
+  EXPECT_EQ(window->report_window(), nullptr);
+  EXPECT_EQ(StoredSetting("chkDontDo"), "checked");
+}
+
+TEST_F(MainWindowRunTest, NoFilesGivesTheMessageAndNoReport) {
+  StoreSetting("StartPath", work() + "/music/loose/");
+  std::filesystem::remove(work() + "/music/loose/one.mp3");
+  auto window = OpenWindow();
+  PressGo(*window);
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text, "No MP3 files found under " + work() + "/music/loose/");
+  EXPECT_EQ(dialogs_.messages[0].caption, "Quillfold");
+  ASSERT_NE(window->report_window(), nullptr);
+  EXPECT_FALSE(window->report_window()->isVisible());
+}
+
+}  // namespace
+}  // namespace quillfold::testing

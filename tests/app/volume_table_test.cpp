@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "app/storage_volume_source.h"
+#include "app/volume_table.h"
+
+namespace quillfold {
+namespace {
+
+TEST(NormalFolderPathTest, DropsDoubledAndTrailingSeparators) {
+  const struct {
+    const char* path;
+    const char* normal;
+  } cases[] = {{"/", "/"},       {"//", "/"}, {"/a/", "/a"},         {"/a//b///", "/a/b"},
+               {"/a/b", "/a/b"}, {"", ""},    {"/a b/ c", "/a b/ c"}};
+  for (const auto& c : cases) EXPECT_EQ(NormalFolderPath(c.path), c.normal) << c.path;
+}
+
+std::vector<std::string> MountPoints(const VolumeTable& table) {
+  std::vector<std::string> points;
+  for (const Volume& volume : table.volumes()) points.push_back(volume.mount_point);
+  return points;
+}
+
+TEST(VolumeTableTest, RootComesFirstAndEachVolumeOnce) {
+  const VolumeTable table({{"/media/b", "B"}, {"/", "root"}, {"/media/a/", "A"}, {"/media/b", ""}});
+  EXPECT_EQ(MountPoints(table), (std::vector<std::string>{"/", "/media/a", "/media/b"}));
+  EXPECT_EQ(table.volumes()[0].label, "root");
+  const VolumeTable without_root(std::vector<Volume>{{"/home", ""}});
+  EXPECT_EQ(MountPoints(without_root), (std::vector<std::string>{"/", "/home"}));
+}
+
+// The drive of a path is the volume whose mount point is its longest
+// whole-component prefix.
+TEST(VolumeTableTest, VolumeOfAPathIsTheLongestMountPointPrefix) {
+  const VolumeTable table({{"/", ""}, {"/home", ""}, {"/home/u/stick", ""}, {"/media/usb", ""}});
+  const struct {
+    const char* path;
+    const char* mount_point;
+  } cases[] = {
+      {"/", "/"},
+      {"/etc", "/"},
+      {"/home", "/home"},
+      {"/home/u", "/home"},
+      {"/home/u/stick", "/home/u/stick"},
+      {"/home/u/stick/x", "/home/u/stick"},
+      {"/home/u/sticker", "/home"},
+      {"/homework", "/"},
+      {"/media/usb2/x", "/"},
+      {"/media/usb/x", "/media/usb"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(table.volumes()[table.VolumeOf(c.path)].mount_point, c.mount_point) << c.path;
+  }
+}
+
+TEST(VolumeTableTest, RemembersTheCurrentFolderOfEachVolume) {
+  VolumeTable table({{"/", ""}, {"/media/usb", ""}});
+  EXPECT_EQ(table.CurrentFolder(1), "/media/usb");
+  table.RememberFolder("/media/usb/music");
+  table.RememberFolder("/home/u");
+  EXPECT_EQ(table.CurrentFolder(1), "/media/usb/music");
+  EXPECT_EQ(table.CurrentFolder(0), "/home/u");
+}
+
+TEST(StorageVolumeSourceTest, PseudoFileSystemsAreLeftOut) {
+  for (const char* type : {"proc", "sysfs", "tmpfs", "cgroup2", "squashfs", "overlay"}) {
+    EXPECT_TRUE(IsPseudoFileSystem(type)) << type;
+  }
+  for (const char* type : {"ext4", "vfat", "exfat", "btrfs", "xfs", "ntfs3", "nfs", ""}) {
+    EXPECT_FALSE(IsPseudoFileSystem(type)) << type;
+  }
+}
+
+}  // namespace
+}  // namespace quillfold

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+#include "app/about_window.h"
+#include "app/report_window.h"
+#include "tests/app/gui_test_support.h"
+
+namespace quillfold::testing {
+namespace {
+
+TEST(ReportWindowTest, AppendsPiecesWithCrLfShownAsLineBreaks) {
+  ReportWindow window(nullptr);
+  window.Append("Scanning Directory /m/:");
+  window.Append("\r\n\r\nNothing needs to be done.");
+  EXPECT_EQ(window.txtResults()->toPlainText(),
+            QStringLiteral("Scanning Directory /m/:\n\nNothing needs to be done."));
+  EXPECT_EQ(window.txtResults()->document()->blockCount(), 3);
+  window.Clear();
+  EXPECT_TRUE(window.txtResults()->toPlainText().isEmpty());
+}
+
+// Appending adds at the end and keeps whatever the user did to the text.
+TEST(ReportWindowTest, AppendKeepsUserEdits) {
+  ReportWindow window(nullptr);
+  window.Append("first");
+  QTextCursor cursor(window.txtResults()->document());
+  cursor.insertText(QStringLiteral("mine "));
+  window.txtResults()->setTextCursor(cursor);
+  window.Append("\r\n   second");
+  EXPECT_EQ(window.txtResults()->toPlainText(), QStringLiteral("mine first\n   second"));
+  EXPECT_EQ(window.txtResults()->textCursor().position(), 5) << "the user's cursor stays";
+}
+
+// Long lines do not wrap: the horizontal scroll bar reaches them.
+TEST(ReportWindowTest, LongLinesScrollInsteadOfWrapping) {
+  ReportWindow window(nullptr);
+  window.ShowNonModal();
+  window.Append(std::string(2000, 'x') + "\r\nend");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window.txtResults()->lineWrapMode(), QPlainTextEdit::NoWrap);
+  EXPECT_EQ(window.txtResults()->document()->blockCount(), 2);
+  EXPECT_GT(window.txtResults()->horizontalScrollBar()->maximum(), 0);
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Quillfold - Report Window"));
+}
+
+// Runs `check` on the modal window as soon as it is shown.
+void WhenModalShown(std::function<void(QWidget*)> check) {
+  QTimer::singleShot(0, [check] { check(QApplication::activeModalWidget()); });
+}
+
+// Each Help > About is a fresh window with the copyright line; Enter and
+// Escape close it like "OK".
+TEST_F(WindowTest, AboutIsFreshEachTimeAndClosesByEnterAndEscape) {
+  auto window = OpenWindow();
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+    QPointer<QWidget> shown;
+    QString copyright;
+    WhenModalShown([&](QWidget* about) {
+      shown = about;
+      ASSERT_NE(about, nullptr);
+      copyright = Find<QLabel>(*about, "Label3")->text();
+      QTest::keyClick(about, key);
+    });
+    Find<QAction>(*window, "mnuAbout")->trigger();
+    EXPECT_EQ(copyright, QStringLiteral("Copyright (C) 2026 Brackwater Software")) << key;
+    EXPECT_TRUE(shown.isNull()) << "closed and deleted after key " << key;
+  }
+}
+
+TEST(AboutWindowTest, OnlyTheOkButtonTakesTheFocus) {
+  AboutWindow about(nullptr);
+  about.show();
+  std::vector<QString> focusable;
+  for (QWidget* child : about.findChildren<QWidget*>()) {
+    if (child->focusPolicy() != Qt::NoFocus) focusable.push_back(child->objectName());
+  }
+  EXPECT_EQ(focusable, std::vector<QString>{QStringLiteral("cmdClose")});
+  EXPECT_EQ(Find<QPushButton>(about, "cmdClose")->text(), QStringLiteral("OK"));
+  EXPECT_TRUE(about.windowFlags().testFlag(Qt::FramelessWindowHint));
+}
+
+}  // namespace
+}  // namespace quillfold::testing
