@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QDialog>
+#include <utility>
+#include <vector>
+
+#include "app/twips.h"
 
 class QLabel;
-class QPushButton;
+class QFrame;
 
 namespace quillfold {
 
@@ -19,7 +23,13 @@ class AboutWindow final : public QDialog {
   static void ShowModal(QWidget* owner);
 
  private:
-  QLabel* AddLabel(const char* name, const QString& text, int left, int top, int width, int height);
+  void AddLabels();
+  QLabel* AddLabel(const char* name, const QString& text, const TwipRect& position);
+  void ArrangeToFit();
+
+  QFrame* shape_ = nullptr;
+  // The labels and the button from top to bottom, with their drawn places.
+  std::vector<std::pair<QWidget*, TwipRect>> column_;
 };
 
 }  // namespace quillfold

@@ -40,6 +40,8 @@ class FolderList final : public QTreeWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // The chain is shown by indentation alone, without expand and collapse marks.
+  void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
 
  private:
   void Fill(const std::string& folder, const std::vector<std::string>& subfolders);

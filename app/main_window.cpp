@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -84,7 +85,6 @@ MainWindow::~MainWindow() = default;
 void MainWindow::BuildControls() {
   const TwipScale scale(logicalDpiY());
   auto* client = new ClientArea([this](int width, int height) { ApplyLayout(width, height); });
-  client->setMinimumSize(scale.Pixels(kMainClientWidthTwips), scale.Pixels(kMainClientHeightTwips));
   setCentralWidget(client);
   drive1_ = new DriveList(volumes_, client);
   dir1_ = new FolderList(file_system_, volumes_, client);
@@ -95,7 +95,10 @@ void MainWindow::BuildControls() {
     option_boxes_[i] = new QCheckBox(ShownText(box.text), frm_options_);
     option_boxes_[i]->setObjectName(ShownText(box.name));
     option_boxes_[i]->setChecked(OrganizeOptions{}.*box.field != 0);
-    Place(option_boxes_[i], scale.Pixels(box.position));
+    PixelRect place = scale.Pixels(box.position);
+    place.width = std::max(place.width, option_boxes_[i]->sizeHint().width());
+    Place(option_boxes_[i], place);
+    text_widths_.widest_option = std::max(text_widths_.widest_option, place.width);
   }
   cmd_go_ = new QPushButton(QStringLiteral("Go!"), client);
   cmd_go_->setObjectName(QStringLiteral("cmdGo"));
@@ -103,6 +106,9 @@ void MainWindow::BuildControls() {
   label1_ = new QLabel(QStringLiteral("Chosen Path:"), client);
   label1_->setObjectName(QStringLiteral("Label1"));
   label1_->setFont(WindowFont(12));
+  text_widths_.label1 = label1_->sizeHint().width();
+  const PixelSize minimum = MinimumClientSize(scale, text_widths_);
+  client->setMinimumSize(minimum.width, minimum.height);
   lbl_path_ = new QLabel(client);
   lbl_path_->setObjectName(QStringLiteral("lblPath"));
   lbl_path_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -140,7 +146,8 @@ void MainWindow::SetTabOrder() {
 }
 
 void MainWindow::ApplyLayout(int width, int height) {
-  const MainWindowLayout layout = LayOutMainWindow(TwipScale(logicalDpiY()), width, height);
+  const MainWindowLayout layout =
+      LayOutMainWindow(TwipScale(logicalDpiY()), text_widths_, width, height);
   Place(drive1_, layout.Drive1);
   Place(dir1_, layout.Dir1);
   Place(frm_options_, layout.frmOptions);

@@ -85,6 +85,7 @@ class MainWindow final : public QMainWindow, public OrganizeHost {
   VolumeTable volumes_;
   Organizer organizer_;
   std::string chosen_path_;
+  TextWidths text_widths_;
   bool close_after_run_ = false;
   bool unloaded_ = false;
 

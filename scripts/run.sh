@@ -3,4 +3,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-exec "${QUILLFOLD_BUILD_DIR:-build}/cli/quillfold-cli" --help
+exec "${QUILLFOLD_BUILD_DIR:-build}/app/quillfold" "$@"

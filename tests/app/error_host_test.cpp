@@ -9,6 +9,7 @@
 
 #include "app/dialogs.h"
 #include "app/qt_error_reporter_host.h"
+#include "tests/app/gui_test_support.h"
 
 namespace quillfold::testing {
 namespace {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,12 @@
 #include "tests/support/temp_folder.h"
 
 class QTreeWidgetItem;
+
+// Readable QStrings in failure messages.
+inline std::ostream& operator<<(std::ostream& os, const QString& text) {
+  return os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QString& text, std::ostream* os) { *os << text; }
 
 namespace quillfold::testing {
 

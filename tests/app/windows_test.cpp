@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -85,6 +86,22 @@ TEST(AboutWindowTest, OnlyTheOkButtonTakesTheFocus) {
   EXPECT_EQ(focusable, std::vector<QString>{QStringLiteral("cmdClose")});
   EXPECT_EQ(Find<QPushButton>(about, "cmdClose")->text(), QStringLiteral("OK"));
   EXPECT_TRUE(about.windowFlags().testFlag(Qt::FramelessWindowHint));
+}
+
+// Every text of the About window and of the options frame is shown whole,
+// in whatever sans-serif face the system has.
+TEST_F(WindowTest, NoTextIsCutOff) {
+  AboutWindow about(nullptr);
+  for (QLabel* label : about.findChildren<QLabel*>()) {
+    EXPECT_GE(label->height(), label->heightForWidth(label->width())) << label->objectName();
+    EXPECT_LE(label->geometry().bottom(), about.height()) << label->objectName();
+  }
+  auto window = OpenWindow();
+  auto* frame = Find<QWidget>(*window, "frmOptions");
+  for (QCheckBox* box : frame->findChildren<QCheckBox*>()) {
+    EXPECT_GE(box->width(), box->sizeHint().width()) << box->objectName();
+    EXPECT_LE(box->geometry().right(), frame->width()) << box->objectName();
+  }
 }
 
 }  // namespace
