@@ -14,41 +14,27 @@
 
 namespace quillfold::testing {
 
-char HookedFileSystem::separator() const { return RealFileSystem().separator(); }
-
-FolderListing HookedFileSystem::ListFolder(const std::string& folder) {
-  if (before_list) before_list(folder);
-  return RealFileSystem().ListFolder(folder);
+std::int32_t RecordingRegistry::CreateKey(HKEY root, std::string_view path, HKEY& key) {
+  changes.push_back("create:" + std::string(path));
+  return inner_.CreateKey(root, path, key);
 }
 
-bool HookedFileSystem::PathExists(const std::string& path) {
-  return RealFileSystem().PathExists(path);
+std::int32_t RecordingRegistry::OpenKey(HKEY root, std::string_view path, HKEY& key) {
+  return inner_.OpenKey(root, path, key);
 }
 
-bool HookedFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) {
-  return RealFileSystem().ReadOrdinaryFileTail(path, tail);
+std::int32_t RecordingRegistry::QueryValue(HKEY key, std::string_view name, std::int32_t& type,
+                                           std::uint8_t* data, std::uint32_t& size) {
+  return inner_.QueryValue(key, name, type, data, size);
 }
 
-bool HookedFileSystem::CreateFolderChain(const std::string& folder_path) {
-  return RealFileSystem().CreateFolderChain(folder_path);
+std::int32_t RecordingRegistry::SetValue(HKEY key, std::string_view name, std::int32_t type,
+                                         const std::uint8_t* data, std::uint32_t size) {
+  changes.push_back("set:" + std::string(name));
+  return inner_.SetValue(key, name, type, data, size);
 }
 
-RenameOutcome HookedFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
-  if (before_rename) before_rename(from);
-  return RealFileSystem().RenameNoReplace(from, to);
-}
-
-void HookedFileSystem::RemoveEmptyFolder(const std::string& folder) {
-  RealFileSystem().RemoveEmptyFolder(folder);
-}
-
-std::string HookedFileSystem::ReadTextFile(const std::string& path) {
-  return RealFileSystem().ReadTextFile(path);
-}
-
-void HookedFileSystem::ReplaceTextFile(const std::string& path, const std::string& content) {
-  RealFileSystem().ReplaceTextFile(path, content);
-}
+std::int32_t RecordingRegistry::CloseKey(HKEY key) { return inner_.CloseKey(key); }
 
 CurrentFolderScope::CurrentFolderScope(const std::string& folder)
     : previous_(std::filesystem::current_path().string()) {
@@ -60,7 +46,7 @@ CurrentFolderScope::~CurrentFolderScope() {
   std::filesystem::current_path(previous_, ignored);
 }
 
-WindowTest::WindowTest() : registry_(root_ / "hive") {
+WindowTest::WindowTest() : hive_(root_ / "hive"), registry_(hive_), file_system_(RealFileSystem()) {
   MakeFolders(root_ / "work");
   in_work_ = std::make_unique<CurrentFolderScope>(root_ / "work");
 }

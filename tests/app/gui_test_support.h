@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QString>
-#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -14,7 +13,7 @@
 #include "app/volume_table.h"
 #include "errors/error_reporter.h"
 #include "platform/file_registry.h"
-#include "platform/file_system.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_folder.h"
 
 class QTreeWidgetItem;
@@ -57,21 +56,24 @@ class FixedVolumes final : public VolumeSource {
   std::vector<Volume> volumes_;
 };
 
-// The real file system with hooks that run before chosen calls.
-class HookedFileSystem final : public FileSystem {
+// Forwards to a FileRegistry and records the names of the values set, in
+// order, and the keys created.
+class RecordingRegistry final : public Registry {
  public:
-  std::function<void(const std::string&)> before_list;
-  std::function<void(const std::string&)> before_rename;
+  explicit RecordingRegistry(Registry& inner) : inner_(inner) {}
+  std::int32_t CreateKey(HKEY root, std::string_view path, HKEY& key) override;
+  std::int32_t OpenKey(HKEY root, std::string_view path, HKEY& key) override;
+  std::int32_t QueryValue(HKEY key, std::string_view name, std::int32_t& type, std::uint8_t* data,
+                          std::uint32_t& size) override;
+  std::int32_t SetValue(HKEY key, std::string_view name, std::int32_t type,
+                        const std::uint8_t* data, std::uint32_t size) override;
+  std::int32_t CloseKey(HKEY key) override;
 
-  char separator() const override;
-  FolderListing ListFolder(const std::string& folder) override;
-  bool PathExists(const std::string& path) override;
-  bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
-  bool CreateFolderChain(const std::string& folder_path) override;
-  RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
-  void RemoveEmptyFolder(const std::string& folder) override;
-  std::string ReadTextFile(const std::string& path) override;
-  void ReplaceTextFile(const std::string& path, const std::string& content) override;
+  // "create:PATH" and "set:NAME", in order.
+  std::vector<std::string> changes;
+
+ private:
+  Registry& inner_;
 };
 
 // Records the error reporter's calls and answers Yes.
@@ -120,8 +122,9 @@ class WindowTest : public ::testing::Test {
 
   TempFolder root_;
   std::unique_ptr<CurrentFolderScope> in_work_;
-  FileRegistry registry_;
-  HookedFileSystem file_system_;
+  FileRegistry hive_;
+  RecordingRegistry registry_;
+  FaultyFileSystem file_system_;
   FakeDialogs dialogs_;
   std::vector<Volume> volumes_ = {{"/", ""}};
 };

@@ -9,7 +9,6 @@
 
 #include "app/folder_list.h"
 #include "app/option_boxes.h"
-#include "errors/run_error.h"
 #include "tests/app/gui_test_support.h"
 
 namespace quillfold::testing {
@@ -102,9 +101,7 @@ TEST_F(MainWindowNavigationTest, EnterOpensTheHighlightedEntry) {
 // A folder that cannot be listed is not entered.
 TEST_F(MainWindowNavigationTest, UnreadableFolderStaysClosed) {
   auto window = OpenWindow();
-  file_system_.before_list = [this](const std::string& folder) {
-    if (folder == work() + "/beta") throw RunError(ErrorNumber::kPermissionDenied, folder);
-  };
+  file_system_.FailListingOf(work() + "/beta");
   DoubleClick(*window, work() + "/beta");
   EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work());
   EXPECT_NE(EntryFor(*window, work() + "/Alpha"), nullptr);
@@ -143,14 +140,20 @@ TEST_F(MainWindowNavigationTest, VolumesRememberTheirFolders) {
   EXPECT_TRUE(dialogs_.messages.empty());
 }
 
-// Quit writes StartPath (lblPath) and the six options.
-TEST_F(MainWindowNavigationTest, QuitSavesTheSettings) {
+// Quit makes sure of the key, then writes StartPath (lblPath) and the six
+// options, in tab order.
+TEST_F(MainWindowNavigationTest, QuitSavesTheSettingsInOrder) {
   auto window = OpenWindow();
+  ASSERT_TRUE(registry_.changes.empty()) << "loading writes nothing";
   Click(*window, work() + "/Alpha");
   Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
   Find<QCheckBox>(*window, "chkDelDirs")->setChecked(true);
   Find<QAction>(*window, "mnuQuit")->trigger();
   EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(registry_.changes,
+            (std::vector<std::string>{"create:SOFTWARE\\Brackwater\\Quillfold", "set:StartPath",
+                                      "set:chkDontDo", "set:chkTrackName", "set:chkIgnoreNoTrack",
+                                      "set:chkNoAlbum", "set:chkDelDirs", "set:chkUpdateM3U"}));
   EXPECT_EQ(StoredSetting("StartPath"), work() + "/Alpha/");
   const std::vector<std::string> expected = {"unchecked", "checked", "checked",
                                              "checked",   "checked", "checked"};

@@ -14,51 +14,17 @@
 #include "errors/run_error.h"
 #include "organize/organizer.h"
 #include "tests/app/gui_test_support.h"
+#include "tests/support/mp3_files.h"
+#include "tests/support/recording_host.h"
 
 namespace quillfold::testing {
 namespace {
-
-// A front end that only collects the report, to compare with the window's.
-class ReportCollector final : public OrganizeHost {
- public:
-  ReportCollector(std::string path, OrganizeOptions options)
-      : path_(std::move(path)), options_(options) {}
-  std::string ChosenPath() override { return path_; }
-  OrganizeOptions CurrentOptions() override { return options_; }
-  Answer AskYesNoCancel(const std::string&, const std::string&) override { return Answer::kYes; }
-  void ShowMessage(const std::string&, const std::string&) override {}
-  void ClearReport() override { report.clear(); }
-  void ShowReport() override {}
-  void AppendReport(const std::string& text) override { report += text; }
-  void HandlePendingEvents() override {}
-  void SearchProgress(int) override {}
-  void PlacingProgress(int, int) override {}
-
-  std::string report;
-
- private:
-  std::string path_;
-  OrganizeOptions options_;
-};
-
-// A 128-byte ID3v1 trailer behind a little audio.
-std::string TaggedTrack(const std::string& title, const std::string& artist,
-                        const std::string& album, int track) {
-  std::string tag(128, '\0');
-  tag.replace(0, 3, "TAG");
-  tag.replace(3, title.size(), title);
-  tag.replace(33, artist.size(), artist);
-  tag.replace(63, album.size(), album);
-  tag[126] = static_cast<char>(track);
-  tag[127] = static_cast<char>(255);
-  return std::string(64, 'a') + tag;
-}
 
 // work/ holds the base music/ with one tagged and one untagged track.
 class MainWindowRunTest : public WindowTest {
  protected:
   MainWindowRunTest() {
-    WriteFile(work() + "/music/loose/one.mp3", TaggedTrack("Opening", "Some Band", "First", 5));
+    WriteFile(work() + "/music/loose/one.mp3", TaggedMp3({"Opening", "Some Band", "First", 5}));
     WriteFile(work() + "/music/two.mp3", std::string(300, 'b'));
     StoreSetting("StartPath", work() + "/music/");
   }
@@ -75,7 +41,8 @@ class MainWindowRunTest : public WindowTest {
 // The report window holds exactly what the engine reported, CR LF shown as
 // line breaks; a report-only run asks nothing and changes nothing.
 TEST_F(MainWindowRunTest, ReportOnlyRunFillsTheReportWindow) {
-  ReportCollector collector(work() + "/music/", OrganizeOptions{});
+  RecordingHost collector;
+  collector.chosen_path = work() + "/music/";
   Organizer(file_system_, collector).OrganizeRun();
   ASSERT_NE(collector.report.find("Scanning Directory " + work() + "/music/:"), std::string::npos)
       << collector.report;
@@ -106,8 +73,9 @@ TEST_F(MainWindowRunTest, RealRunAsksAndMovesFiles) {
 
 TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
   auto window = OpenWindow();
+  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
   std::vector<std::string> enabled_during_run;
-  file_system_.before_list = [&](const std::string&) {
+  file_system_.before_rename = [&](const std::string&, const std::string&) {
     for (const char* name : {"cmdGo", "Drive1", "Dir1", "frmOptions"}) {
       if (Find<QWidget>(*window, name)->isEnabled()) enabled_during_run.push_back(name);
     }
@@ -116,6 +84,7 @@ TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
     }
   };
   PressGo(*window);
+  ASSERT_EQ(file_system_.calls().renames, 2);
   EXPECT_TRUE(enabled_during_run.empty()) << enabled_during_run.front();
   for (const char* name : {"cmdGo", "Drive1", "Dir1", "frmOptions"}) {
     EXPECT_TRUE(Find<QWidget>(*window, name)->isEnabled()) << name;
@@ -129,9 +98,7 @@ TEST_F(MainWindowRunTest, FailureIsReportedAndTheWindowRecovers) {
   RecordingErrorHost error_host;
   auto window = OpenWindow();
   Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
-  file_system_.before_rename = [](const std::string& from) {
-    throw RunError(ErrorNumber::kPermissionDenied, "moving " + from);
-  };
+  file_system_.FailRenameNumber(1);
   PressGo(*window);
   ASSERT_EQ(error_host.shown.size(), 1u);
   EXPECT_EQ(error_host.shown[0].rfind("An error has occurred in OrganizeRun:\r\n\r\n70: ", 0), 0u)
@@ -144,15 +111,15 @@ TEST_F(MainWindowRunTest, FailureIsReportedAndTheWindowRecovers) {
 // Closing the window during a run waits for the run, then unloads as usual.
 TEST_F(MainWindowRunTest, CloseDuringARunWaitsForItsEnd) {
   auto window = OpenWindow();
+  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
   bool closed_during_run = false;
-  file_system_.before_list = [&](const std::string&) {
-    if (closed_during_run) return;
+  file_system_.before_rename = [&](const std::string&, const std::string&) {
     window->close();
-    closed_during_run = !window->isVisible();
-    file_system_.before_list = nullptr;
+    closed_during_run |= !window->isVisible();
   };
   PressGo(*window);
   EXPECT_FALSE(closed_during_run);
+  EXPECT_EQ(file_system_.calls().renames, 2) << "the run went on to its end";
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->report_window(), nullptr);
   EXPECT_EQ(StoredSetting("StartPath"), work() + "/music/");
