@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -71,11 +72,16 @@ TEST_F(MainWindowRunTest, RealRunAsksAndMovesFiles) {
             std::string::npos);
 }
 
+// While a run is active the controls and menus are locked and the status bar
+// shows which file is being placed.
 TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
   auto window = OpenWindow();
   Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
+  auto* progress = Find<QLabel>(*window, "progress");
   std::vector<std::string> enabled_during_run;
+  std::vector<QString> progress_during_run;
   file_system_.before_rename = [&](const std::string&, const std::string&) {
+    progress_during_run.push_back(progress->text());
     for (const char* name : {"cmdGo", "Drive1", "Dir1", "frmOptions"}) {
       if (Find<QWidget>(*window, name)->isEnabled()) enabled_during_run.push_back(name);
     }
@@ -86,6 +92,9 @@ TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
   PressGo(*window);
   ASSERT_EQ(file_system_.calls().renames, 2);
   EXPECT_TRUE(enabled_during_run.empty()) << enabled_during_run.front();
+  EXPECT_EQ(progress_during_run,
+            (std::vector<QString>{QStringLiteral("File 1 of 2"), QStringLiteral("File 2 of 2")}));
+  EXPECT_TRUE(progress->text().isEmpty());
   for (const char* name : {"cmdGo", "Drive1", "Dir1", "frmOptions"}) {
     EXPECT_TRUE(Find<QWidget>(*window, name)->isEnabled()) << name;
   }
