@@ -1,5 +1,6 @@
 #include "app/storage_volume_source.h"
 
+#include <QFileInfo>
 #include <QStorageInfo>
 #include <algorithm>
 #include <array>
@@ -15,12 +16,23 @@ bool IsPseudoFileSystem(std::string_view type) {
   return std::find(kPseudoTypes.begin(), kPseudoTypes.end(), type) != kPseudoTypes.end();
 }
 
+namespace {
+
+// The root always; other volumes when they hold a real file system mounted
+// on a folder (containers also mount files, such as /etc/hosts, over files).
+bool Offered(const QStorageInfo& storage) {
+  if (storage.rootPath() == QStringLiteral("/")) return true;
+  return !IsPseudoFileSystem(storage.fileSystemType().toStdString()) &&
+         QFileInfo(storage.rootPath()).isDir();
+}
+
+}  // namespace
+
 std::vector<Volume> StorageVolumeSource::MountedVolumes() {
   std::vector<Volume> volumes;
   for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
-    const std::string mount_point = storage.rootPath().toStdString();
-    if (mount_point != "/" && IsPseudoFileSystem(storage.fileSystemType().toStdString())) continue;
-    volumes.push_back(Volume{mount_point, storage.name().toStdString()});
+    if (!Offered(storage)) continue;
+    volumes.push_back(Volume{storage.rootPath().toStdString(), storage.name().toStdString()});
   }
   return volumes;
 }
