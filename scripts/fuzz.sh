@@ -3,7 +3,8 @@
 # into build-fuzz/ and runs each for a bounded time, default 60 seconds:
 #   scripts/fuzz.sh [seconds per target] [target...]
 # Each target starts from its kept inputs in tests/fuzz/regressions/<target>/
-# and grows a working corpus in build-fuzz/corpus/<target>/. When a target
+# (and the tokens in tests/fuzz/<target>.dict when there is one) and grows a
+# working corpus in build-fuzz/corpus/<target>/. When a target
 # breaks, the script stops with the failing input's path: fix the fault, then
 # copy that input into tests/fuzz/regressions/<target>/ so the ordinary test
 # suite replays it for good.
@@ -33,9 +34,11 @@ for target in "${targets[@]}"; do
   corpus=$build_dir/corpus/$target
   artifacts=$build_dir/artifacts/$target/
   mkdir -p "$corpus" "$artifacts"
+  dictionary=()
+  if [ -f "tests/fuzz/$target.dict" ]; then dictionary=(-dict="tests/fuzz/$target.dict"); fi
   echo "== fuzz_$target for ${seconds}s"
   if ! "$build_dir/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
-      -artifact_prefix="$artifacts" "$corpus" "tests/fuzz/regressions/$target" \
+      "${dictionary[@]}" -artifact_prefix="$artifacts" "$corpus" "tests/fuzz/regressions/$target" \
       2>"$build_dir/fuzz_$target.log"; then
     tail -40 "$build_dir/fuzz_$target.log"
     echo "fuzz_$target broke; the failing input is in $artifacts" >&2
