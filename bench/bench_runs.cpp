@@ -1,0 +1,87 @@
+#include "bench/bench_runs.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+
+#include "bench/bench_host.h"
+#include "bench/library_writer.h"
+#include "bench/lower_bound.h"
+#include "organize/organizer.h"
+#include "platform/posix_file_system.h"
+
+namespace quillfold::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void FreshLibrary(const LibraryShape& shape, const std::string& base) {
+  std::filesystem::remove_all(base);
+  // Generating in a child keeps the plan out of the parent, whose pages
+  // every measured child would otherwise share.
+  MeasureInChild([&] {
+    WriteLibrary(PlanLibrary(shape), base);
+    return std::vector<double>{};
+  });
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+Measurement BenchRuns::Median(const LibraryShape& shape,
+                              const std::function<std::vector<double>(const std::string&)>& work) {
+  const std::string base = scratch_ + "/library";
+  std::vector<std::vector<double>> parts;
+  Measurement result;
+  for (int i = 0; i < repeats_; ++i) {
+    FreshLibrary(shape, base);
+    const Measurement one = MeasureInChild([&] { return work(base); });
+    parts.resize(one.figures.size());
+    for (std::size_t p = 0; p < one.figures.size(); ++p) parts[p].push_back(one.figures[p]);
+    result.peak_memory_kib = std::max(result.peak_memory_kib, one.peak_memory_kib);
+  }
+  std::filesystem::remove_all(base);
+  for (const auto& part : parts) result.figures.push_back(bench::Median(part));
+  return result;
+}
+
+double BenchRuns::PlaylistBytes(const LibraryShape& shape) {
+  const std::string base = scratch_ + "/library";
+  return MeasureInChild([&] {
+           const LibraryPlan plan = PlanLibrary(shape);
+           double bytes = 0;
+           for (const auto& playlist : plan.playlists) {
+             for (const auto& entry : playlist.entries) {
+               bytes += static_cast<double>(PlaylistLine(plan, entry, base).size() + 2);
+             }
+           }
+           return std::vector<double>{bytes};
+         })
+      .figures[0];
+}
+
+Measurement BenchRuns::LowerBound(const LibraryShape& shape) {
+  return Median(shape, [](const std::string& base) {
+    const LowerBoundFigures figures = RunLowerBound(base);
+    return std::vector<double>{figures.walk_and_read_seconds, figures.total_seconds};
+  });
+}
+
+Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options) {
+  return Median(shape, [&](const std::string& base) {
+    BenchHost host(base, options);
+    Organizer organizer(RealFileSystem(), host);
+    const auto start = Clock::now();
+    organizer.OrganizeRun();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (!host.message().empty()) throw std::runtime_error(host.message());
+    return std::vector<double>{seconds};
+  });
+}
+
+}  // namespace quillfold::bench

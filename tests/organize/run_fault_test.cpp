@@ -1,0 +1,207 @@
+// Runs that fail part-way: the run stops with a clear error, files already
+// moved stay moved and their playlists follow them where they could be
+// written, no playlist is cut short, and nothing is overwritten or lost.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+
+#include "bench/library_writer.h"
+#include "errors/run_error.h"
+#include "organize/organizer.h"
+#include "platform/posix_file_system.h"
+#include "tests/organize/playlist_consistency.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/tree_snapshot.h"
+
+namespace quillfold {
+namespace {
+
+using testing::PlaylistProblems;
+using testing::PlaylistRules;
+using testing::TakeSnapshot;
+using testing::TreeSnapshot;
+
+const std::vector<std::string> kNoProblems;
+
+// A generated library of 120 files and 5 playlists below TEMP/music/, run
+// for real (removing empty folders) through a fault-injecting file system.
+struct FaultyLibrary {
+  FaultyLibrary() {
+    bench::LibraryShape shape;
+    shape.files = 120;
+    shape.playlists = 5;
+    shape.min_playlist_lines = 20;
+    shape.max_playlist_lines = 60;
+    shape.empty_chains = 3;
+    shape.seed = 11;
+    plan = bench::PlanLibrary(shape);
+    bench::WriteLibrary(plan, temp.path() + "music");
+    host.chosen_path = base;
+    host.options = testing::RealRunOptions();
+    host.options.chkDelDirs = 1;
+    before = TakeSnapshot(base);
+  }
+
+  // Runs once; returns the error that ended the run.
+  RunError RunExpectingFailure(FileSystem& file_system) {
+    Organizer organizer(file_system, host);
+    try {
+      organizer.OrganizeRun();
+    } catch (const RunError& error) {
+      EXPECT_FALSE(error.description().empty());
+      return error;
+    }
+    ADD_FAILURE() << "the run did not fail";
+    return RunError(ErrorNumber::kOverflow, "the run did not fail");
+  }
+  RunError RunExpectingFailure() { return RunExpectingFailure(faulty); }
+
+  // Music files moved, counted by the places they left.
+  int MovedFiles(const TreeSnapshot& after) const {
+    return static_cast<int>(std::count_if(plan.files.begin(), plan.files.end(), [&](auto& file) {
+      return !after.files.contains(file.relative);
+    }));
+  }
+
+  void ExpectNothingLost(const TreeSnapshot& after) const {
+    EXPECT_EQ(testing::ContentsOf(after, ".mp3"), testing::ContentsOf(before, ".mp3"))
+        << "music files lost, duplicated or overwritten";
+  }
+
+  bool Listed(const std::string& item) const {
+    const auto lines = host.ReportLines();
+    return std::find(lines.begin(), lines.end(), "   " + item) != lines.end();
+  }
+
+  testing::TempFolder temp;
+  std::string base = temp.path() + "music/";
+  bench::LibraryPlan plan;
+  testing::FaultyFileSystem faulty{RealFileSystem()};
+  testing::RecordingHost host;
+  TreeSnapshot before;
+};
+
+TEST(RunFaultTest, RenameRefusedAtFileKKeepsEarlierMovesAndTheirPlaylists) {
+  for (const int k : {1, 2, 37, 100}) {
+    SCOPED_TRACE("rename " + std::to_string(k) + " refused");
+    FaultyLibrary library;
+    library.faulty.FailRenameNumber(k);
+
+    const RunError error = library.RunExpectingFailure();
+
+    EXPECT_EQ(error.error_number(), ErrorNumber::kPermissionDenied) << error.description();
+    const TreeSnapshot after = TakeSnapshot(library.base);
+    EXPECT_EQ(library.MovedFiles(after), k - 1);
+    library.ExpectNothingLost(after);
+    EXPECT_EQ(PlaylistProblems(PlaylistRules(library.base), library.before, after), kNoProblems);
+  }
+}
+
+TEST(RunFaultTest, PlaylistThatCannotBeWrittenStaysWholeAndTheOthersAreWritten) {
+  FaultyLibrary library;
+  const std::string broken = library.plan.playlists[1].relative;
+  library.faulty.FailReplaceOf(library.base + broken);
+
+  const RunError error = library.RunExpectingFailure();
+
+  EXPECT_EQ(error.error_number(), ErrorNumber::kDiskFull) << error.description();
+  const TreeSnapshot after = TakeSnapshot(library.base);
+  EXPECT_EQ(after.files.at(broken), library.before.files.at(broken));
+  library.ExpectNothingLost(after);
+  EXPECT_GT(library.MovedFiles(after), 100);
+  EXPECT_EQ(PlaylistProblems(PlaylistRules(library.base, {broken}), library.before, after),
+            kNoProblems);
+  EXPECT_FALSE(library.Listed(broken));
+  for (const auto& playlist : library.plan.playlists) {
+    if (playlist.relative != broken) {
+      EXPECT_TRUE(library.Listed(playlist.relative)) << playlist.relative;
+    }
+  }
+}
+
+// No file may grow past `bytes` while this lives: a write beyond it fails
+// (EFBIG) instead of raising SIGXFSZ, the way a disk that fills up makes a
+// write fail part-way.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    old_handler_ = signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    signal(SIGXFSZ, old_handler_);
+  }
+
+ private:
+  rlimit saved_{};
+  sighandler_t old_handler_;
+};
+
+TEST(RunFaultTest, PlaylistWriteFailingHalfWayOnTheRealDiskLeavesTheOldFileWhole) {
+  FaultyLibrary library;
+  TreeSnapshot after;
+  {
+    // Every playlist is longer than this, so every write stops part-way.
+    FileSizeLimit limit(1000);
+    library.RunExpectingFailure(RealFileSystem());
+    after = TakeSnapshot(library.base);
+  }
+  for (const auto& playlist : library.plan.playlists) {
+    EXPECT_EQ(after.files.at(playlist.relative), library.before.files.at(playlist.relative))
+        << playlist.relative << " was not kept whole";
+  }
+  library.ExpectNothingLost(after);
+  EXPECT_EQ(testing::ContentsOf(after, ""), testing::ContentsOf(library.before, ""))
+      << "a half-written file was left behind";
+}
+
+TEST(RunFaultTest, FolderThatCannotBeListedEndsTheRunBeforeAnythingChanges) {
+  FaultyLibrary probe;
+  std::vector<std::string> folders = {""};
+  for (const auto& folder : probe.plan.folders) {
+    if (std::count(folder.begin(), folder.end(), '/') == 1) folders.push_back(folder);
+    if (folders.size() == 3) break;
+  }
+  for (const auto& folder : folders) {
+    SCOPED_TRACE("cannot list \"" + folder + "\"");
+    FaultyLibrary library;
+    library.faulty.FailListingOf(library.base + folder);
+
+    const RunError error = library.RunExpectingFailure();
+
+    EXPECT_EQ(error.error_number(), ErrorNumber::kPermissionDenied) << error.description();
+    EXPECT_EQ(TakeSnapshot(library.base), library.before);
+  }
+}
+
+TEST(RunFaultTest, FullVolumeStopsTheRunWithPlaylistsWholeOrFollowingTheirFiles) {
+  for (const int full_after : {0, 30}) {
+    SCOPED_TRACE("volume full after " + std::to_string(full_after) + " moves");
+    FaultyLibrary library;
+    int renames = 0;
+    library.faulty.SetDiskFull(full_after == 0);
+    library.faulty.before_rename = [&](const std::string&, const std::string&) {
+      if (++renames > full_after) library.faulty.SetDiskFull(true);
+    };
+
+    library.RunExpectingFailure();
+
+    const TreeSnapshot after = TakeSnapshot(library.base);
+    library.ExpectNothingLost(after);
+    EXPECT_GE(library.MovedFiles(after), full_after);
+    PlaylistRules rules(library.base);
+    rules.all_may_stay_whole = true;
+    EXPECT_EQ(PlaylistProblems(rules, library.before, after), kNoProblems);
+  }
+}
+
+}  // namespace
+}  // namespace quillfold

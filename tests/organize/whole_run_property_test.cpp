@@ -1,0 +1,156 @@
+// Whole runs over seeded random libraries (random tags, duplicates, missing
+// fields, playlists, empty folder chains, hidden files, links), checking
+// what must hold for every library rather than one drawn case.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "bench/library_writer.h"
+#include "bench/seeded_random.h"
+#include "organize/organizer.h"
+#include "platform/posix_file_system.h"
+#include "tags/ascii.h"
+#include "tests/organize/playlist_consistency.h"
+#include "tests/support/mp3_files.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/tree_snapshot.h"
+
+namespace quillfold {
+namespace {
+
+using testing::PlaylistProblems;
+using testing::PlaylistRules;
+using testing::RecordingHost;
+using testing::TakeSnapshot;
+using testing::TreeSnapshot;
+
+constexpr int kSeeds = 8;
+
+bench::LibraryShape ShapeFor(std::uint64_t seed) {
+  bench::LibraryShape shape;
+  shape.files = 150 + static_cast<int>(seed) * 25;
+  shape.playlists = 6;
+  shape.min_playlist_lines = 5;
+  shape.max_playlist_lines = 80;
+  shape.empty_chains = 6;
+  shape.hidden_files = 5;
+  shape.links = 6;
+  shape.seed = seed;
+  return shape;
+}
+
+// The three placement options and folder removal drawn from the seed;
+// playlist updating stays on, since the playlists are under test.
+OrganizeOptions OptionsFor(std::uint64_t seed, bool report_only) {
+  bench::SeededRandom random(seed * 7919);
+  OrganizeOptions options;
+  options.chkDontDo = report_only ? 1 : 0;
+  options.chkTrackName = random.Percent(50);
+  options.chkIgnoreNoTrack = random.Percent(50);
+  options.chkNoAlbum = random.Percent(50);
+  options.chkDelDirs = random.Percent(50);
+  options.chkUpdateM3U = 1;
+  return options;
+}
+
+RecordingHost OrganizeOnce(const std::string& base, const OrganizeOptions& options) {
+  RecordingHost host;
+  host.chosen_path = base;
+  host.options = options;
+  Organizer organizer(RealFileSystem(), host);
+  organizer.OrganizeRun();
+  return host;
+}
+
+// The listed file lines of a report (each "   "NAME": Move to ...").
+std::vector<std::string> FileLines(const RecordingHost& host) {
+  std::vector<std::string> lines;
+  bool in_section = false;
+  for (const auto& line : host.ReportLines()) {
+    if (line.starts_with("The following MP3 files"))
+      in_section = true;
+    else if (line.empty())
+      in_section = false;
+    else if (in_section)
+      lines.push_back(line);
+  }
+  return lines;
+}
+
+// The name a listed file had before the run: between the first two quotes.
+std::string ListedName(const std::string& line) {
+  const auto open = line.find('"');
+  return line.substr(open + 1, line.find('"', open + 1) - open - 1);
+}
+
+// A library below TEMP/music, with things beside it that no run may touch:
+// TEMP/outside, reached from inside the base only through links.
+struct Library {
+  testing::TempFolder temp;
+  std::string base = temp.path() + "music/";
+  std::string outside = temp.path() + "outside/";
+
+  explicit Library(std::uint64_t seed) {
+    bench::WriteLibrary(bench::PlanLibrary(ShapeFor(seed)), temp.path() + "music");
+    testing::WriteFile(outside + "kept.mp3", testing::TaggedMp3({"Song", "Band", "Album", 3}));
+    testing::WriteFile(outside + "list.m3u", base + "kept.mp3\r\n");
+    EXPECT_EQ(symlink(outside.c_str(), (base + "to outside").c_str()), 0);
+    EXPECT_EQ(symlink((outside + "kept.mp3").c_str(), (base + "outside.mp3").c_str()), 0);
+  }
+};
+
+TEST(WholeRunPropertyTest, ReportOnlyChangesNothingAndForetellsTheRealRun) {
+  for (std::uint64_t seed = 1; seed <= kSeeds; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Library library(seed);
+    const TreeSnapshot before = TakeSnapshot(library.base);
+
+    const RecordingHost preview = OrganizeOnce(library.base, OptionsFor(seed, true));
+    EXPECT_EQ(TakeSnapshot(library.base), before);
+    const RecordingHost real = OrganizeOnce(library.base, OptionsFor(seed, false));
+
+    EXPECT_EQ(FileLines(preview), FileLines(real));
+    EXPECT_FALSE(FileLines(real).empty());
+  }
+}
+
+TEST(WholeRunPropertyTest, RealRunKeepsEveryFileAndEveryPlaylistLine) {
+  for (std::uint64_t seed = 1; seed <= kSeeds; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Library library(seed);
+    const TreeSnapshot before = TakeSnapshot(library.base);
+    const TreeSnapshot outside_before = TakeSnapshot(library.outside);
+
+    OrganizeOnce(library.base, OptionsFor(seed, false));
+
+    const TreeSnapshot after = TakeSnapshot(library.base);
+    EXPECT_EQ(testing::ContentsOf(after, ".mp3"), testing::ContentsOf(before, ".mp3"))
+        << "music files lost, duplicated or changed";
+    EXPECT_EQ(after.links, before.links);
+    EXPECT_EQ(PlaylistProblems(PlaylistRules(library.base), before, after),
+              std::vector<std::string>{});
+    EXPECT_EQ(TakeSnapshot(library.outside), outside_before) << "changed outside the base";
+  }
+}
+
+TEST(WholeRunPropertyTest, SecondRunMovesOnlyFilesWithACollisionSuffix) {
+  for (std::uint64_t seed = 1; seed <= kSeeds; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Library library(seed);
+    OrganizeOnce(library.base, OptionsFor(seed, false));
+
+    const RecordingHost second = OrganizeOnce(library.base, OptionsFor(seed, false));
+
+    const std::vector<std::string> listed = FileLines(second);
+    for (const auto& line : listed) {
+      EXPECT_TRUE(AsciiUpper(ListedName(line)).ends_with(".MP3.MP3")) << line;
+    }
+    if (listed.empty()) {
+      EXPECT_EQ(second.report,
+                "Processing Directory " + library.base + ":\r\n\r\nNothing needs to be done.");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillfold
