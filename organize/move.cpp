@@ -36,7 +36,11 @@ std::string MoveToTarget(RunContext& context, const Placement& target,
   const std::string moved_to =
       MoveToFreeName(context.file_system, old_path, target.target_folder, target.target_name);
   if (context.host.CurrentOptions().chkUpdateM3U == 1) {
-    context.playlists.ReplaceMatchingLines(old_path, moved_to);
+    // Asked after the move: where letter case does not tell names apart, a
+    // line in other letter case named this file and now names nothing.
+    context.playlists.ReplaceMatchingLines(old_path, moved_to, [&](const std::string& line) {
+      return PathExists(context.file_system, line);
+    });
   }
   return move_result;
 }

@@ -15,7 +15,9 @@ namespace quillfold {
 // ready, moves the file to the first free name (appending ".mp3" while the
 // name is taken, also when it was taken between the test and the move; the
 // move never replaces anything) and, when chkUpdateM3U is 1, points every
-// playlist line naming the old path at the new one. Failures throw RunError;
+// playlist line naming the old path at the new one (a line in other letter
+// case only while nothing exists at its own spelling, which would be
+// another file). Failures throw RunError;
 // the file is then where it was and no playlist line has changed for it.
 std::string MoveToTarget(RunContext& context, const Placement& target,
                          const std::string& relative_path, bool apply_changes);

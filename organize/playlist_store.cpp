@@ -58,13 +58,18 @@ void PlaylistStore::SetPlaylistLines(int slot, std::vector<std::string> lines) {
   }
 }
 
-int PlaylistStore::ReplaceMatchingLines(std::string_view old_path, const std::string& new_path) {
+int PlaylistStore::ReplaceMatchingLines(
+    std::string_view old_path, const std::string& new_path,
+    const std::function<bool(const std::string&)>& names_other_file) {
+  const auto matches_old_path = [&](const std::string& line) {
+    if (line == old_path) return true;
+    return EqualsIgnoringAsciiCase(line, old_path) && !(names_other_file && names_other_file(line));
+  };
   std::vector<Position> matches;
   auto [it, end] = index_.equal_range(CaseBlindHash(old_path));
   while (it != end) {
     const Position position = it->second;
-    if (position.slot <= count_ &&
-        EqualsIgnoringAsciiCase(At(position.slot).lines[position.line], old_path)) {
+    if (position.slot <= count_ && matches_old_path(At(position.slot).lines[position.line])) {
       matches.push_back(position);
       it = index_.erase(it);
     } else {

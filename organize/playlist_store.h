@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -45,8 +46,12 @@ class PlaylistStore {
 
   // Replaces every line of slots 1 to PlaylistCount that equals `old_path`
   // apart from ASCII letter case by `new_path` exactly, and marks each slot
-  // it changed. Returns the number of lines replaced.
-  int ReplaceMatchingLines(std::string_view old_path, const std::string& new_path);
+  // it changed. Returns the number of lines replaced. A line that differs
+  // from `old_path` in letter case is kept when `names_other_file` says it
+  // names a file of its own: where letter case tells names apart, that is
+  // another file, and its line must go on naming it.
+  int ReplaceMatchingLines(std::string_view old_path, const std::string& new_path,
+                           const std::function<bool(const std::string&)>& names_other_file = {});
 
  private:
   struct Slot {

@@ -35,6 +35,19 @@ TEST_F(PlaylistStoreTest, ReplacesEveryMatchingLineInAnyLetterCase) {
   EXPECT_TRUE(store_.PlaylistChanged(3));
 }
 
+// Where letter case tells names apart, /m/a.mp3 and /m/A.MP3 are two files;
+// moving one must not take the other's lines along.
+TEST_F(PlaylistStoreTest, ALineInOtherLetterCaseThatNamesAFileOfItsOwnStays) {
+  Hold({{"/m/a.mp3", "/m/A.MP3", "/m/A.mp3"}});
+  const auto other_files = [](const std::string& line) { return line == "/m/A.MP3"; };
+  EXPECT_EQ(store_.ReplaceMatchingLines("/m/a.mp3", "/m/x/a.mp3", other_files), 2);
+  EXPECT_EQ(store_.PlaylistLines(1), (Lines{"/m/x/a.mp3", "/m/A.MP3", "/m/x/a.mp3"}));
+  const auto every_line_a_file = [](const std::string&) { return true; };
+  EXPECT_EQ(store_.ReplaceMatchingLines("/m/A.MP3", "/m/y/A.MP3", every_line_a_file), 1)
+      << "the exact spelling always names the moved file";
+  EXPECT_EQ(store_.PlaylistLines(1), (Lines{"/m/x/a.mp3", "/m/y/A.MP3", "/m/x/a.mp3"}));
+}
+
 TEST_F(PlaylistStoreTest, AReplacedLineCanBeFoundByItsNewPath) {
   Hold({{"D:\\Music\\a.mp3", "D:\\Music\\b.mp3"}});
   ASSERT_EQ(store_.ReplaceMatchingLines("D:\\Music\\a.mp3", "D:\\Music\\c.mp3"), 1);
