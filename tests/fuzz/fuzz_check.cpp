@@ -17,6 +17,7 @@ FuzzTarget FindFuzzTarget(std::string_view name) {
       {"decode_track_tag", FuzzDecodeTrackTag},
       {"clean_name", FuzzCleanName},
       {"parse_hive", FuzzParseHive},
+      {"split_playlist_lines", FuzzSplitPlaylistLines},
   };
   for (const auto& [target_name, target] : kTargets) {
     if (target_name == name) return target;

@@ -40,7 +40,8 @@ TEST_P(FuzzRegressionTest, EveryKeptInputKeepsTheTargetsRules) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressionTest,
-                         ::testing::Values("decode_track_tag", "clean_name", "parse_hive"),
+                         ::testing::Values("decode_track_tag", "clean_name", "parse_hive",
+                                           "split_playlist_lines"),
                          [](const auto& param_info) { return param_info.param; });
 
 }  // namespace

@@ -14,6 +14,7 @@ using FuzzInput = std::span<const std::uint8_t>;
 void FuzzDecodeTrackTag(FuzzInput input);
 void FuzzCleanName(FuzzInput input);
 void FuzzParseHive(FuzzInput input);
+void FuzzSplitPlaylistLines(FuzzInput input);
 
 // Prints `rule` and aborts when `holds` is false.
 void FuzzCheck(bool holds, std::string_view rule);

@@ -1,0 +1,40 @@
+#include <string>
+#include <string_view>
+
+#include "organize/playlist_lines.h"
+#include "tests/fuzz/fuzz_targets.h"
+
+namespace quillfold::fuzz {
+namespace {
+
+// The content without its line ends: every CR goes, and the LF of each
+// CR LF pair with it; a LF on its own is text.
+std::string WithoutLineEnds(std::string_view content) {
+  std::string text;
+  for (std::size_t i = 0; i < content.size(); ++i) {
+    if (content[i] != '\r') {
+      text += content[i];
+    } else if (i + 1 < content.size() && content[i + 1] == '\n') {
+      ++i;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+void FuzzSplitPlaylistLines(FuzzInput input) {
+  const std::string_view content(reinterpret_cast<const char*>(input.data()), input.size());
+  const std::vector<std::string> lines = SplitPlaylistLines(content);
+  std::string joined;
+  for (const auto& line : lines) {
+    FuzzCheck(line.find('\r') == std::string::npos, "no line holds a CR");
+    joined += line;
+  }
+  FuzzCheck(joined == WithoutLineEnds(content), "splitting drops the line ends and nothing else");
+  FuzzCheck(content.empty() == lines.empty(), "only empty content has no lines");
+  FuzzCheck(SplitPlaylistLines(JoinPlaylistLines(lines)) == lines,
+            "a written playlist reads back as the lines it was written from");
+}
+
+}  // namespace quillfold::fuzz
