@@ -11,11 +11,11 @@
 #include <memory>
 #include <utility>
 
+#include "platform/durable_write.h"
 #include "platform/hive_format.h"
 #include "platform/posix_file_system.h"
 #include "platform/registry.h"
 #include "platform/unique_fd.h"
-#include "platform/write_all.h"
 
 namespace quillfold {
 namespace {
@@ -64,13 +64,6 @@ bool TakeLock(int fd) {
     if (errno != EINTR) return false;
   }
   return true;
-}
-
-bool SyncFolder(const std::string& folder) {
-  const UniqueFd fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  // Some file systems cannot flush a folder; the rename is then as durable as
-  // they make it.
-  return fd && (fsync(fd.get()) == 0 || errno == EINVAL);
 }
 
 std::string LocalTimeStamp() {

@@ -11,9 +11,9 @@
 #include <memory>
 
 #include "errors/run_error.h"
+#include "platform/durable_write.h"
 #include "platform/listing_order.h"
 #include "platform/unique_fd.h"
-#include "platform/write_all.h"
 
 namespace quillfold {
 namespace {
@@ -165,6 +165,10 @@ void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string
   if (had_file && fchmod(fd.get(), old_info.st_mode & 07777) != 0) throw fail(errno);
   if (!WriteAll(fd.get(), content) || fsync(fd.get()) != 0 || !fd.Close()) throw fail(errno);
   if (rename(temp_path.c_str(), path.c_str()) != 0) throw fail(errno);
+  // The new playlist is in place and complete from here on; a folder that
+  // cannot be flushed only weakens its durability over a power cut, which is
+  // no reason to end the run and report the playlist as not written.
+  SyncFolder(ParentFolder(path));
 }
 
 FileSystem& RealFileSystem() {

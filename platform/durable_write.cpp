@@ -1,8 +1,11 @@
-#include "platform/write_all.h"
+#include "platform/durable_write.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/unique_fd.h"
 
 namespace quillfold {
 
@@ -17,6 +20,13 @@ bool WriteAll(int fd, std::string_view content) {
     written += static_cast<std::size_t>(n);
   }
   return true;
+}
+
+bool SyncFolder(const std::string& folder) {
+  const UniqueFd fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // Some file systems cannot flush a folder; the rename is then as durable as
+  // they make it.
+  return fd && (fsync(fd.get()) == 0 || errno == EINVAL);
 }
 
 }  // namespace quillfold

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace quillfold {
@@ -8,5 +9,9 @@ namespace quillfold {
 // interrupted and partial writes. False on the first real failure, with
 // errno telling why.
 bool WriteAll(int fd, std::string_view content);
+
+// Flushes `folder` itself, so that a rename into it survives a crash. True
+// also where the file system cannot flush folders at all.
+bool SyncFolder(const std::string& folder);
 
 }  // namespace quillfold
