@@ -34,7 +34,7 @@ class CliProgramTest : public ::testing::Test {
 };
 
 TEST_F(CliProgramTest, HelpAndVersion) {
-  const auto help = Cli({"--help"});
+  const auto help = Cli({"music", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: quillfold-cli [--apply]", 0), 0u) << help.out;
   EXPECT_EQ(help.err, "");
@@ -45,8 +45,14 @@ TEST_F(CliProgramTest, HelpAndVersion) {
 }
 
 TEST_F(CliProgramTest, UsageErrorsExitTwoWithNothingOnStandardOutput) {
-  const std::vector<std::vector<std::string>> cases = {
-      {}, {"--frobnicate", "music"}, {"music", "other"}, {"missing"}, {"music/a.mp3"}};
+  const std::vector<std::vector<std::string>> cases = {{},
+                                                       {"--apply"},
+                                                       {"--frobnicate", "music"},
+                                                       {"-x", "music"},
+                                                       {"music", "other"},
+                                                       {""},
+                                                       {"missing"},
+                                                       {"music/a.mp3"}};
   for (const auto& args : cases) {
     const auto result = Cli(args);
     EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);

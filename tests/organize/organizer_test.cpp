@@ -5,7 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "errors/run_error.h"
+#include "organize/found_list.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/mp3_files.h"
@@ -15,243 +18,284 @@ namespace quillfold {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::FaultyFileSystem;
-using testing::MemoryFileSystem;
-using testing::RealRunOptions;
-using testing::RecordingHost;
 using testing::TaggedMp3;
 using testing::TagSpec;
 
 const TagSpec kOpeningSong{"Opening Song", "Some Band", "First Album", 5};
 const TagSpec kSecondSong{"Second Song", "Some Band", "First Album", 6};
+constexpr const char* kTarget = "Some Band\\First Album\\05. Opening Song.mp3";
+constexpr const char* kProcessing = "Processing Directory D:\\Music\\:";
+constexpr const char* kScanning = "Scanning Directory D:\\Music\\:";
+constexpr const char* kQuestion = "ask:Convert Every mp3 File Under D:\\Music\\?|Are You Sure?";
 
-class OrganizerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    disk_.AddFolder("D:\\Music");
-    host_.chosen_path = "D:\\Music\\";
+// D:\Music\ chosen on an in-memory drive, behind a call-counting wrapper.
+struct Drive {
+  Drive() {
+    disk.AddFolder("D:\\Music");
+    host.chosen_path = "D:\\Music\\";
   }
   static std::string Music(const std::string& relative) { return "D:\\Music\\" + relative; }
-  void AddSong(const std::string& relative, const TagSpec& tag) {
-    disk_.AddFile(Music(relative), TaggedMp3(tag, relative));
+  void Add(const std::string& relative, const std::string& content) {
+    disk.AddFile(Music(relative), content);
   }
-  bool Exists(const std::string& relative) { return disk_.PathExists(Music(relative)); }
-  std::string Content(const std::string& relative) { return disk_.ReadTextFile(Music(relative)); }
+  void AddSong(const std::string& relative, const TagSpec& tag) {
+    Add(relative, TaggedMp3(tag, relative));
+  }
+  bool Exists(const std::string& relative) { return disk.PathExists(Music(relative)); }
+  std::string Content(const std::string& relative) { return disk.ReadTextFile(Music(relative)); }
+  void Organize(int dont_do, int del_dirs = 0) {
+    host.options.chkDontDo = dont_do;
+    host.options.chkDelDirs = del_dirs;
+    organizer.OrganizeRun();
+  }
+  int Changes() { return fs.calls().renames + fs.calls().replacements + fs.calls().removals; }
 
-  MemoryFileSystem disk_{'\\', "D:\\"};
-  FaultyFileSystem fs_{disk_};
-  RecordingHost host_;
-  Organizer organizer_{fs_, host_};
+  testing::MemoryFileSystem disk{'\\', "D:\\"};
+  testing::FaultyFileSystem fs{disk};
+  testing::RecordingHost host;
+  Organizer organizer{fs, host};
 };
 
+class OrganizerTest : public ::testing::Test, protected Drive {};
+
 TEST_F(OrganizerTest, RealRunReportListsMovesPlaylistsAndRemovedFolders) {
-  // D:\Music\ loose.mp3  Old\track3.mp3  Old\Empty\  Old\notes.txt  Lists\party.m3u
+  // D:\Music\ loose.mp3  Old\track3.mp3  Old\notes.txt  Lists\party.m3u  Side\ (empty)
+  //           Outer\Middle\Inner\ (empty)  Hidden\.keep  Linked\link -> ..\loose.mp3
   AddSong("loose.mp3", {"Song", "Other Band", "Second", 1});
   AddSong("Old\\track3.mp3", kOpeningSong);
-  disk_.AddFolder(Music("Old\\Empty"));
-  disk_.AddFile(Music("Old\\notes.txt"), "keep");
-  disk_.AddFile(Music("Lists\\party.m3u"), "#EXTM3U\r\nd:\\music\\OLD\\track3.mp3\r\nrelative.mp3");
-  host_.options = RealRunOptions();
-  host_.options.chkDelDirs = 1;
-  organizer_.OrganizeRun();
+  Add("Old\\notes.txt", "keep");
+  Add("Lists\\party.m3u", "#EXTM3U\r\nd:\\music\\OLD\\track3.mp3\r\nrelative.mp3");
+  disk.AddFolder(Music("Side"));
+  disk.AddFolder(Music("Outer\\Middle\\Inner"));
+  Add("Hidden\\.keep", "");
+  disk.AddLink(Music("Linked\\link"), "..\\loose.mp3");
+  Organize(0, 1);
   EXPECT_THAT(
-      host_.ReportLines(),
-      ElementsAre("Processing Directory D:\\Music\\:", "", "The following MP3 files were moved:",
+      host.ReportLines(),
+      ElementsAre(kProcessing, "", "The following MP3 files were moved:",
                   "   \"loose.mp3\": Move to \".\\Other Band\\Second\\01. Song.mp3\"",
-                  "   \"track3.mp3\": Move to \".\\Some Band\\First Album\\05. Opening "
-                  "Song.mp3\"",
-                  "", "Also, the following music lists were updated:", "   Lists\\party.m3u", "",
-                  "The Following Directories Were Removed:", "   D:\\Music\\Old\\Empty"));
-  EXPECT_THAT(
-      host_.events,
-      ElementsAre("clear", "ask:Convert Every mp3 File Under D:\\Music\\?|Are You Sure?", "show"));
-  EXPECT_EQ(Content("Some Band\\First Album\\05. Opening Song.mp3"),
-            TaggedMp3(kOpeningSong, "Old\\track3.mp3"));
-  EXPECT_EQ(
-      Content("Lists\\party.m3u"),
-      "#EXTM3U\r\nD:\\Music\\Some Band\\First Album\\05. Opening Song.mp3\r\nrelative.mp3\r\n");
-  EXPECT_TRUE(Exists("Old\\notes.txt"));
-  EXPECT_EQ(organizer_.BaseFolder(), "D:\\Music\\");
+                  std::string("   \"track3.mp3\": Move to \".\\") + kTarget + "\"", "",
+                  "Also, the following music lists were updated:", "   Lists\\party.m3u", "",
+                  "The Following Directories Were Removed:", "   D:\\Music\\Outer\\Middle\\Inner",
+                  "   D:\\Music\\Side", "   D:\\Music\\Outer\\Middle", "   D:\\Music\\Outer"));
+  EXPECT_THAT(host.events, ElementsAre("clear", kQuestion, "show"));
+  EXPECT_EQ(Content(kTarget), TaggedMp3(kOpeningSong, "Old\\track3.mp3"));
+  EXPECT_EQ(Content("Lists\\party.m3u"),
+            std::string("#EXTM3U\r\nD:\\Music\\") + kTarget + "\r\nrelative.mp3\r\n");
+  for (const char* kept : {"Old\\notes.txt", "Hidden\\.keep", "Linked\\link"}) {
+    EXPECT_TRUE(Exists(kept)) << kept;
+  }
+  EXPECT_EQ(organizer.BaseFolder(), "D:\\Music\\");
 }
 
-TEST_F(OrganizerTest, ReportOnlyRunWithNothingToDoIsThreeLinesAndTouchesNothing) {
-  AddSong("Some Band\\First Album\\05. Opening Song.mp3", kOpeningSong);
-  disk_.AddFile(Music("list.m3u"), "x");
-  organizer_.OrganizeRun();
-  EXPECT_THAT(host_.ReportLines(),
-              ElementsAre("Scanning Directory D:\\Music\\:", "", "Nothing needs to be done."));
-  EXPECT_THAT(host_.events, ElementsAre("clear", "show")) << "no question in report-only mode";
-  EXPECT_EQ(fs_.calls().reads, 0);
-  EXPECT_EQ(fs_.calls().renames + fs_.calls().folder_chains + fs_.calls().replacements, 0);
+TEST_F(OrganizerTest, ReportOnlyRunAsksNothingReadsNoPlaylistAndChangesNothing) {
+  // A file already in place, whatever its letter case, needs nothing.
+  AddSong("SOME BAND\\first album\\05. OPENING SONG.MP3", kOpeningSong);
+  Add("a.m3u", "x");
+  Add("Sub\\b.M3U", "y");
+  Organize(1, 1);
+  EXPECT_THAT(host.ReportLines(), ElementsAre(kScanning, "", "Nothing needs to be done."));
+  EXPECT_THAT(host.events, ElementsAre("clear", "show"));
+
+  AddSong("new.mp3", kSecondSong);
+  Organize(1, 1);
+  EXPECT_THAT(host.ReportLines(),
+              ElementsAre(kScanning, "", "The following MP3 files will be moved:",
+                          "   \"new.mp3\": Move to \".\\Some Band\\First Album\\06. Second "
+                          "Song.mp3\"",
+                          "", "Also, the following music lists may be updated:", "   a.m3u",
+                          "   Sub\\b.M3U"));
+  EXPECT_EQ(fs.calls().reads, 0);
+  EXPECT_EQ(Changes() + fs.calls().folder_chains, 0);
 }
 
 TEST_F(OrganizerTest, BaseAtADriveRootKeepsItsOwnBackslash) {
-  disk_.AddFile("D:\\x.mp3", "untagged");
-  host_.chosen_path = "D:";
-  organizer_.OrganizeRun();
-  EXPECT_THAT(host_.ReportLines(),
+  disk.AddFile("D:\\x.mp3", "untagged");
+  host.chosen_path = "D:";
+  organizer.OrganizeRun();
+  EXPECT_THAT(host.ReportLines(),
               ElementsAre("Scanning Directory D:\\:", "", "The following MP3 files will be moved:",
                           "   \"x.mp3\": Move to \".\\UNSORTED - No ID3v1 Tag\\x.mp3\""));
-  EXPECT_EQ(organizer_.BaseFolder(), "D:\\");
+  EXPECT_EQ(organizer.BaseFolder(), "D:\\");
 }
 
 TEST_F(OrganizerTest, NoMusicFilesGivesOnlyTheMessageAndLeavesEmptyFolders) {
-  disk_.AddFile(Music("list.m3u"), "x");
-  disk_.AddFolder(Music("Empty"));
-  host_.options = RealRunOptions();
-  host_.options.chkDelDirs = 1;
-  organizer_.OrganizeRun();
-  EXPECT_THAT(host_.events,
-              ElementsAre("clear", "ask:Convert Every mp3 File Under D:\\Music\\?|Are You Sure?",
-                          "message:No MP3 files found under D:\\Music\\|Quillfold"));
-  EXPECT_EQ(host_.report, "");
+  Add("list.m3u", "x");
+  disk.AddFolder(Music("Empty"));
+  Organize(0, 1);
+  EXPECT_THAT(host.events, ElementsAre("clear", kQuestion,
+                                       "message:No MP3 files found under D:\\Music\\|Quillfold"));
+  EXPECT_EQ(host.report, "");
   EXPECT_TRUE(Exists("Empty"));
 }
 
 TEST_F(OrganizerTest, DecliningTheQuestionChangesNothingAndShowsNoReport) {
+  AddSong("track.mp3", kOpeningSong);
   for (const Answer answer : {Answer::kNo, Answer::kCancel}) {
-    AddSong("track.mp3", kOpeningSong);
-    host_ = RecordingHost();
-    host_.chosen_path = "D:\\Music\\";
-    host_.options = RealRunOptions();
-    host_.answer = answer;
-    host_.report = "left from an earlier run";
-    organizer_.OrganizeRun();
-    EXPECT_THAT(host_.events, ElementsAre("clear", ::testing::StartsWith("ask:")))
-        << static_cast<int>(answer);
-    EXPECT_EQ(host_.report, "") << "an open report is emptied even when the user declines";
+    host.events.clear();
+    host.answer = answer;
+    host.report = "left from an earlier run";
+    Organize(0);
+    EXPECT_THAT(host.events, ElementsAre("clear", kQuestion)) << static_cast<int>(answer);
+    EXPECT_EQ(host.report, "") << "an open report is emptied even when the user declines";
     EXPECT_TRUE(Exists("track.mp3"));
-    EXPECT_EQ(fs_.calls().listings, 0) << "no playlist or file search";
+    EXPECT_EQ(fs.calls().listings, 0) << "no playlist or file search";
   }
 }
 
-TEST_F(OrganizerTest, FilesInPlaceWithEmptyFoldersGiveTheRemovedSectionDirectly) {
-  AddSong("Some Band\\First Album\\05. Opening Song.mp3", kOpeningSong);
-  disk_.AddFolder(Music("Empty"));
-  host_.options = RealRunOptions();
-  host_.options.chkDelDirs = 1;
-  organizer_.OrganizeRun();
-  EXPECT_THAT(host_.ReportLines(),
-              ElementsAre("Processing Directory D:\\Music\\:", "",
-                          "The Following Directories Were Removed:", "   D:\\Music\\Empty"));
-}
-
-TEST_F(OrganizerTest, NestedEmptyFoldersGoDeepestFirstUnderOneHeader) {
-  AddSong("Some Band\\First Album\\05. Opening Song.mp3", kOpeningSong);
-  disk_.AddFolder(Music("Outer\\Middle\\Inner"));
-  disk_.AddFolder(Music("Side"));
-  host_.options = RealRunOptions();
-  host_.options.chkDelDirs = 1;
-  organizer_.OrganizeRun();
-  EXPECT_THAT(
-      host_.ReportLines(),
-      ElementsAre("Processing Directory D:\\Music\\:", "",
-                  "The Following Directories Were Removed:", "   D:\\Music\\Outer\\Middle\\Inner",
-                  "   D:\\Music\\Side", "   D:\\Music\\Outer\\Middle", "   D:\\Music\\Outer"));
-  EXPECT_FALSE(Exists("Outer"));
-}
-
-TEST_F(OrganizerTest, FolderRemovalNeedsARealRunAndTheOption) {
+TEST_F(OrganizerTest, FoldersAreRemovedOnlyInARealRunWithTheOptionSetToOne) {
   const struct {
     int dont_do;
     int del_dirs;
-  } cases[] = {{1, 1}, {0, 0}, {0, 2}};
+    bool removed;
+  } cases[] = {{0, 1, true}, {1, 1, false}, {0, 0, false}, {0, 2, false}};
+  AddSong(kTarget, kOpeningSong);
   for (const auto& c : cases) {
-    AddSong("Some Band\\First Album\\05. Opening Song.mp3", kOpeningSong);
-    disk_.AddFolder(Music("Empty"));
-    host_.options.chkDontDo = c.dont_do;
-    host_.options.chkDelDirs = c.del_dirs;
-    organizer_.OrganizeRun();
-    EXPECT_TRUE(Exists("Empty")) << c.dont_do << c.del_dirs;
-    EXPECT_EQ(host_.ReportLines().back(), "Nothing needs to be done.") << c.dont_do << c.del_dirs;
+    disk.AddFolder(Music("Empty"));
+    Organize(c.dont_do, c.del_dirs);
+    const std::string what = std::to_string(c.dont_do) + std::to_string(c.del_dirs);
+    EXPECT_EQ(Exists("Empty"), !c.removed) << what;
+    if (c.removed) {
+      EXPECT_THAT(host.ReportLines(),
+                  ElementsAre(kProcessing, "",
+                              "The Following Directories Were Removed:", "   D:\\Music\\Empty"));
+    } else {
+      EXPECT_EQ(host.ReportLines().back(), "Nothing needs to be done.") << what;
+    }
   }
 }
 
-TEST_F(OrganizerTest, PlaylistSectionFollowsListedFilesOnly) {
-  // Report-only: every playlist found is listed with "may be", none is read;
-  // with no file listed there is no playlist section at all.
-  disk_.AddFile(Music("a.m3u"), "x");
-  disk_.AddFile(Music("Sub\\b.M3U"), "y");
-  AddSong("Some Band\\First Album\\05. Opening Song.mp3", kOpeningSong);
-  organizer_.OrganizeRun();
-  EXPECT_THAT(host_.ReportLines(),
-              ElementsAre("Scanning Directory D:\\Music\\:", "", "Nothing needs to be done."));
-  AddSong("new.mp3", kSecondSong);
-  organizer_.OrganizeRun();
-  EXPECT_THAT(
-      host_.ReportLines(),
-      ElementsAre("Scanning Directory D:\\Music\\:", "", "The following MP3 files will be moved:",
-                  "   \"new.mp3\": Move to \".\\Some Band\\First Album\\06. Second "
-                  "Song.mp3\"",
-                  "", "Also, the following music lists may be updated:", "   a.m3u",
-                  "   Sub\\b.M3U"));
-  EXPECT_EQ(fs_.calls().reads, 0);
-}
-
-TEST_F(OrganizerTest, RealRunWithoutMatchingPlaylistLinesKeepsTheBareHeader) {
-  disk_.AddFile(Music("a.m3u"), "other.mp3\r\n");
-  AddSong("new.mp3", kSecondSong);
-  host_.options = RealRunOptions();
-  organizer_.OrganizeRun();
-  EXPECT_THAT(host_.ReportLines(),
-              ElementsAre("Processing Directory D:\\Music\\:", "",
-                          "The following MP3 files were moved:", ::testing::_, "",
-                          "Also, the following music lists were updated:"));
-  EXPECT_EQ(fs_.calls().replacements, 0);
-}
-
-TEST_F(OrganizerTest, ChangedFlagsDoNotCarryOverToTheNextRun) {
-  disk_.AddFile(Music("a.m3u"), "D:\\Music\\first.mp3\r\n");
+TEST_F(OrganizerTest, ChangedPlaylistsDoNotCarryOverToTheNextRun) {
+  Add("a.m3u", "D:\\Music\\first.mp3\r\n");
   AddSong("first.mp3", kOpeningSong);
-  host_.options = RealRunOptions();
-  organizer_.OrganizeRun();
-  ASSERT_EQ(fs_.calls().replacements, 1);
+  Organize(0);
+  ASSERT_EQ(fs.calls().replacements, 1);
   AddSong("second.mp3", kSecondSong);
-  organizer_.OrganizeRun();
-  EXPECT_EQ(fs_.calls().replacements, 1) << "the playlist was not changed by the second run";
-  EXPECT_EQ(host_.ReportLines().back(), "Also, the following music lists were updated:");
+  Organize(0);
+  EXPECT_EQ(fs.calls().replacements, 1) << "the playlist was not changed by the second run";
+  EXPECT_EQ(host.ReportLines().back(), "Also, the following music lists were updated:");
 }
 
 TEST_F(OrganizerTest, PlaylistUpdatingOffSkipsThePlaylistPhase) {
-  disk_.AddFile(Music("a.m3u"), "D:\\Music\\first.mp3\r\n");
+  Add("a.m3u", "D:\\Music\\first.mp3\r\n");
   AddSong("first.mp3", kOpeningSong);
-  host_.options = RealRunOptions();
-  host_.options.chkUpdateM3U = 0;
-  organizer_.OrganizeRun();
-  EXPECT_EQ(fs_.calls().reads + fs_.calls().replacements, 0);
+  host.options.chkUpdateM3U = 0;
+  Organize(0);
+  EXPECT_EQ(fs.calls().reads + fs.calls().replacements, 0);
   EXPECT_EQ(Content("a.m3u"), "D:\\Music\\first.mp3\r\n");
-  EXPECT_EQ(host_.ReportLines().size(), 4u) << "no playlist section";
+  EXPECT_EQ(host.ReportLines().size(), 4u) << "no playlist section";
 }
 
 TEST_F(OrganizerTest, OptionsAreReadAtTheMomentTheRunNeedsThem) {
   // Report-only when the question would be asked, real from the header on.
   AddSong("first.mp3", kOpeningSong);
-  host_.on_pending_events = [this] { host_.options.chkDontDo = 0; };
-  organizer_.OrganizeRun();
-  EXPECT_THAT(host_.events, ElementsAre("clear", "show"));
-  EXPECT_EQ(host_.ReportLines().front(), "Processing Directory D:\\Music\\:");
-  EXPECT_TRUE(Exists("Some Band\\First Album\\05. Opening Song.mp3"));
+  host.on_pending_events = [this] { host.options.chkDontDo = 0; };
+  organizer.OrganizeRun();
+  EXPECT_THAT(host.events, ElementsAre("clear", "show"));
+  EXPECT_EQ(host.ReportLines().front(), kProcessing);
+  EXPECT_TRUE(Exists(kTarget));
 }
 
 TEST_F(OrganizerTest, ASecondRunInsideARunningOneDoesNothing) {
   AddSong("first.mp3", kOpeningSong);
   bool running_inside = false;
-  host_.on_pending_events = [&] {
-    running_inside = organizer_.running();
-    organizer_.OrganizeRun();
+  host.on_pending_events = [&] {
+    running_inside = organizer.running();
+    organizer.OrganizeRun();
   };
-  organizer_.OrganizeRun();
+  organizer.OrganizeRun();
   EXPECT_TRUE(running_inside);
-  EXPECT_FALSE(organizer_.running());
-  EXPECT_THAT(host_.events, ElementsAre("clear", "show"));
+  EXPECT_FALSE(organizer.running());
+  EXPECT_THAT(host.events, ElementsAre("clear", "show"));
 }
 
 TEST_F(OrganizerTest, ProgressCountsFilesFoundAndPlaced) {
   AddSong("a.mp3", kOpeningSong);
   AddSong("b.mp3", kSecondSong);
-  organizer_.OrganizeRun();
-  EXPECT_EQ(host_.last_found, 2);
-  EXPECT_THAT(host_.placing, ElementsAre(std::pair(1, 2), std::pair(2, 2)));
+  organizer.OrganizeRun();
+  EXPECT_EQ(host.last_found, 2);
+  EXPECT_THAT(host.placing, ElementsAre(std::pair(1, 2), std::pair(2, 2)));
+}
+
+TEST_F(OrganizerTest, DuplicatesGetSuffixesThatTheReportNeverShowsAndMoveOnLater) {
+  const std::string move = std::string("\": Move to \".\\") + kTarget + "\"";
+  const std::string suffixed = std::string(kTarget) + ".mp3";
+  AddSong("a.mp3", kOpeningSong);
+  AddSong("b.mp3", kOpeningSong);
+  Organize(0);
+  EXPECT_THAT(host.ReportLines(),
+              ElementsAre(kProcessing, "", ::testing::_, "   \"a.mp3" + move, "   \"b.mp3" + move));
+  EXPECT_EQ(Content(kTarget), TaggedMp3(kOpeningSong, "a.mp3"));
+  EXPECT_EQ(Content(suffixed), TaggedMp3(kOpeningSong, "b.mp3"));
+
+  // Each later run moves the suffixed file once more, and only that one.
+  Organize(0);
+  EXPECT_THAT(host.ReportLines(),
+              ElementsAre(kProcessing, "", ::testing::_, "   \"05. Opening Song.mp3.mp3" + move));
+  EXPECT_EQ(Content(suffixed + ".mp3"), TaggedMp3(kOpeningSong, "b.mp3"));
+  EXPECT_FALSE(Exists(suffixed));
+}
+
+TEST_F(OrganizerTest, AFolderCarryingTheNameCountsAsTaken) {
+  AddSong("a.mp3", kOpeningSong);
+  disk.AddFolder(Music(kTarget));
+  Organize(0);
+  EXPECT_TRUE(Exists(std::string(kTarget) + ".mp3"));
+  EXPECT_TRUE(disk.ListFolder(Music(kTarget)).empty()) << "the folder is left as it was";
+}
+
+TEST_F(OrganizerTest, ANameTakenBetweenTheTestAndTheMoveIsNeverReplaced) {
+  AddSong("a.mp3", kOpeningSong);
+  fs.before_rename = [&](const std::string&, const std::string& to) {
+    if (!disk.PathExists(to) && to.ends_with("Song.mp3")) disk.AddFile(to, "someone else's");
+  };
+  Organize(0);
+  EXPECT_EQ(Content(kTarget), "someone else's");
+  EXPECT_EQ(Content(std::string(kTarget) + ".mp3"), TaggedMp3(kOpeningSong, "a.mp3"));
+  EXPECT_FALSE(Exists("a.mp3"));
+}
+
+// Each limit holds exactly: at the limit a real run goes through, and one
+// more ends it with a RunError before any file moves.
+TEST(OrganizerLimitsTest, OneMoreThanALimitEndsTheRunBeforeAnythingChanges) {
+  const auto many = [](Drive& drive, int count, const std::string& name, const std::string& text) {
+    for (int i = 0; i < count; ++i) drive.Add(std::to_string(i) + name, text);
+  };
+  const struct {
+    const char* what;
+    std::function<void(Drive&, int extra)> fill;  // beside a.mp3
+    ErrorNumber error;
+    int reads;  // playlists read before the run ends
+  } cases[] = {
+      {"32,767 music files",
+       [&](Drive& d, int extra) { many(d, FoundList::kMaxEntries - 1 + extra, ".mp3", "x"); },
+       ErrorNumber::kOverflow, 0},
+      {"1,000 playlists", [&](Drive& d, int extra) { many(d, 1000 + extra, ".m3u", "x.mp3"); },
+       ErrorNumber::kSubscriptOutOfRange, 0},
+      {"10,000 playlist lines",
+       [&](Drive& d, int extra) { many(d, 1, ".m3u", std::string(10000 + extra, '\r')); },
+       ErrorNumber::kSubscriptOutOfRange, 1},
+  };
+  for (const auto& c : cases) {
+    Drive at_limit;
+    at_limit.AddSong("a.mp3", kOpeningSong);
+    c.fill(at_limit, 0);
+    EXPECT_NO_THROW(at_limit.Organize(0)) << c.what;
+    EXPECT_FALSE(at_limit.Exists("a.mp3")) << c.what;
+
+    Drive over;
+    over.AddSong("a.mp3", kOpeningSong);
+    c.fill(over, 1);
+    try {
+      over.Organize(0);
+      ADD_FAILURE() << "one more than " << c.what << " was accepted";
+    } catch (const RunError& error) {
+      EXPECT_EQ(error.error_number(), c.error) << c.what;
+    }
+    EXPECT_EQ(over.Changes() + over.fs.calls().folder_chains, 0) << c.what;
+    EXPECT_EQ(over.fs.calls().reads, c.reads) << c.what;
+    EXPECT_FALSE(over.organizer.running()) << c.what;
+  }
 }
 
 }  // namespace

@@ -7,8 +7,6 @@
 namespace quillfold {
 namespace {
 
-constexpr std::string_view kBase = "D:\\Music\\";
-
 // A tag as the reader leaves it: every text padded to its width.
 TrackTag Tag(std::string title, std::string artist, std::string album, std::int16_t track,
              std::uint8_t genre = 255) {
@@ -22,109 +20,65 @@ TrackTag Tag(std::string title, std::string artist, std::string album, std::int1
   return tag;
 }
 
-struct PlacementCase {
-  std::string what;
-  std::optional<TrackTag> tag;
-  PlacementOptions options;
-  Placement expected;
-};
-
-class PlacementTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { FillGenreTable(); }
-  static void Check(const std::vector<PlacementCase>& cases) {
-    for (const auto& c : cases) {
-      EXPECT_EQ(DecidePlacement(c.tag, c.options, kBase, "Track+1.MP3", '\\'), c.expected)
-          << c.what;
-    }
-  }
-};
+// `folder` below D:\Music\ and `name`.
+Placement At(const std::string& folder, const std::string& name) {
+  return {"D:\\Music\\" + folder, name};
+}
+Placement Unsorted(const std::string& why) { return At("UNSORTED - " + why + "\\", "Track+1.MP3"); }
 
 const PlacementOptions kDefaults;
 const PlacementOptions kStrict{.track_name = true, .ignore_no_track = false, .no_album = false};
+const PlacementOptions kNoNumber{.track_name = false};
 
-TEST_F(PlacementTest, UnsortedFoldersLieInTheBaseAndKeepTheCurrentName) {
-  const auto unsorted = [](std::string folder) {
-    return Placement{"D:\\Music\\UNSORTED - " + folder + "\\", "Track+1.MP3"};
+TEST(PlacementTest, EachTagAndOptionSetGivesItsFolderAndName) {
+  FillGenreTable();
+  const struct {
+    std::string what;
+    std::optional<TrackTag> tag;
+    PlacementOptions options;
+    Placement expected;
+  } cases[] = {
+      {"no tag", std::nullopt, kDefaults, Unsorted("No ID3v1 Tag")},
+      {"no album", Tag("Song", "Band", "", 1), kStrict, Unsorted("No Album Info")},
+      {"no title", Tag("", "Band", "Album", 1), kStrict, Unsorted("No Song Title")},
+      {"blank title", Tag("   ", "Band", "Album", 1), kStrict, Unsorted("No Song Title")},
+      {"no artist", Tag("Song", "", "Album", 1), kStrict, Unsorted("No Artist Info")},
+      {"no track", Tag("Song", "Band", "Album", 0), kStrict, Unsorted("No Track Number")},
+      {"no album or track", Tag("Song", "Band", "", 0), kStrict, Unsorted("Multiple Data Missing")},
+      {"no album or title, ignoring tracks", Tag("", "Band", "", 3), kDefaults,
+       Unsorted("Multiple Data Missing")},
+      {"nothing at all", Tag("", "", "", 0), kDefaults, Unsorted("Multiple Data Missing")},
+      {"plain", Tag("Opening Song", "Some Band", "First Album", 7), kDefaults,
+       At("Some Band\\First Album\\", "07. Opening Song.mp3")},
+      {"no number wanted", Tag("Opening Song", "Some Band", "First Album", 7), kNoNumber,
+       At("Some Band\\First Album\\", "Opening Song.mp3")},
+      {"track 0 accepted", Tag("Intro", "Band", "Album", 0), kDefaults,
+       At("Band\\Album\\", "Intro.mp3")},
+      {"three digits", Tag("Long", "Band", "Album", 255), kDefaults,
+       At("Band\\Album\\", "255. Long.mp3")},
+      {"title cleaned as a whole", Tag("Who Knows?", "AC/DC", "...Live. ", 12), kDefaults,
+       At("ACDC\\Live\\", "12. Who Knows.mp3")},
+      {"blanks left by removed dots", Tag("...And After", ". Band", "x . .", 3), kNoNumber,
+       At("Band\\x .\\", "And After.mp3")},
+      {"only dropped characters", Tag("???", "***", "...", 0), kDefaults, At("_\\_\\", "mp3")},
+      {"missing album, Unknown wanted", Tag("Song", "Band", "", 4), kDefaults,
+       At("Band\\Unknown\\", "04. Song.mp3")},
+      {"A Capella", Tag("Song", "Choir", "Voices", 1, 123), kDefaults,
+       At("Kids\\Voices\\", "01. Song.mp3")},
+      {"Soundtrack", Tag("Theme", "Composer", "Film", 2, 24), kDefaults,
+       At("Various Artists\\Film\\", "02. Theme.mp3")},
+      {"unnamed genre byte", Tag("Song", "Band", "Album", 1, 148), kDefaults,
+       At("Band\\Album\\", "01. Song.mp3")},
+      {"Soundtrack without album", Tag("Theme", "Composer", "", 2, 24), kDefaults,
+       At("Composer\\Unknown\\", "02. Theme.mp3")},
   };
-  Check({
-      {"no tag", std::nullopt, kDefaults, unsorted("No ID3v1 Tag")},
-      {"no album", Tag("Song", "Band", "", 1), kStrict, unsorted("No Album Info")},
-      {"no title", Tag("", "Band", "Album", 1), kStrict, unsorted("No Song Title")},
-      {"blank title", Tag("   ", "Band", "Album", 1), kStrict, unsorted("No Song Title")},
-      {"no artist", Tag("Song", "", "Album", 1), kStrict, unsorted("No Artist Info")},
-      {"no track", Tag("Song", "Band", "Album", 0), kStrict, unsorted("No Track Number")},
-      {"no album, no track", Tag("Song", "Band", "", 0), kStrict,
-       unsorted("Multiple Data Missing")},
-      {"no album, no track, ignoring tracks", Tag("", "Band", "", 3), kDefaults,
-       unsorted("Multiple Data Missing")},
-      {"nothing at all", Tag("", "", "", 0), kDefaults, unsorted("Multiple Data Missing")},
-  });
+  for (const auto& c : cases) {
+    EXPECT_EQ(DecidePlacement(c.tag, c.options, "D:\\Music\\", "Track+1.MP3", '\\'), c.expected)
+        << c.what;
+  }
 }
 
-TEST_F(PlacementTest, SortedFilesGoToArtistAndAlbum) {
-  Check({
-      {"plain",
-       Tag("Opening Song", "Some Band", "First Album", 7),
-       kDefaults,
-       {"D:\\Music\\Some Band\\First Album\\", "07. Opening Song.mp3"}},
-      {"no number wanted",
-       Tag("Opening Song", "Some Band", "First Album", 7),
-       {.track_name = false},
-       {"D:\\Music\\Some Band\\First Album\\", "Opening Song.mp3"}},
-      {"track 0 accepted gets no prefix",
-       Tag("Intro", "Band", "Album", 0),
-       kDefaults,
-       {"D:\\Music\\Band\\Album\\", "Intro.mp3"}},
-      {"track 0 refused",
-       Tag("Intro", "Band", "Album", 0),
-       kStrict,
-       {"D:\\Music\\UNSORTED - No Track Number\\", "Track+1.MP3"}},
-      {"three digits",
-       Tag("Long", "Band", "Album", 255),
-       kDefaults,
-       {"D:\\Music\\Band\\Album\\", "255. Long.mp3"}},
-      {"title cleaned as a whole",
-       Tag("Who Knows?", "AC/DC", "...Live. ", 12),
-       kDefaults,
-       {"D:\\Music\\ACDC\\Live\\", "12. Who Knows.mp3"}},
-      {"blanks left by removed dots",
-       Tag("...And After", ". Band", "x . .", 3),
-       {.track_name = false},
-       {"D:\\Music\\Band\\x .\\", "And After.mp3"}},
-      {"only dropped characters",
-       Tag("???", "***", "...", 0),
-       kDefaults,
-       {"D:\\Music\\_\\_\\", "mp3"}},
-      {"missing album, Unknown wanted",
-       Tag("Song", "Band", "", 4),
-       kDefaults,
-       {"D:\\Music\\Band\\Unknown\\", "04. Song.mp3"}},
-  });
-}
-
-TEST_F(PlacementTest, TwoGenresReplaceTheArtistFolderExceptForUnknownAlbums) {
-  Check({
-      {"A Capella",
-       Tag("Song", "Choir", "Voices", 1, 123),
-       kDefaults,
-       {"D:\\Music\\Kids\\Voices\\", "01. Song.mp3"}},
-      {"Soundtrack",
-       Tag("Theme", "Composer", "Film", 2, 24),
-       kDefaults,
-       {"D:\\Music\\Various Artists\\Film\\", "02. Theme.mp3"}},
-      {"unnamed genre byte",
-       Tag("Song", "Band", "Album", 1, 148),
-       kDefaults,
-       {"D:\\Music\\Band\\Album\\", "01. Song.mp3"}},
-      {"Soundtrack without album",
-       Tag("Theme", "Composer", "", 2, 24),
-       kDefaults,
-       {"D:\\Music\\Composer\\Unknown\\", "02. Theme.mp3"}},
-  });
-}
-
-TEST(CurrentNameTest, IsTheTextAfterTheLastSeparator) {
+TEST(PlacementTest, CurrentNameIsTheTextAfterTheLastSeparator) {
   EXPECT_EQ(CurrentName("Old\\Live\\track3.mp3", '\\'), "track3.mp3");
   EXPECT_EQ(CurrentName("track3.mp3", '\\'), "track3.mp3");
   EXPECT_EQ(CurrentName("a/b\\c.mp3", '/'), "b\\c.mp3");

@@ -7,7 +7,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(SplitPlaylistLinesTest, EndsLinesAtCrOrCrLfOnly) {
+TEST(PlaylistLinesTest, SplitEndsLinesAtCrOrCrLfOnly) {
   const struct {
     std::string content;
     Lines lines;
@@ -18,7 +18,6 @@ TEST(SplitPlaylistLinesTest, EndsLinesAtCrOrCrLfOnly) {
       {"a\r\nb", {"a", "b"}},
       {"a\rb\r", {"a", "b"}},
       {"a\nb\n", {"a\nb\n"}},
-      {"\r\n", {""}},
       {"\r\n\r\n", {"", ""}},
       {"\r\r\n", {"", ""}},
       {"a\n\rb", {"a\n", "b"}},
@@ -30,17 +29,19 @@ TEST(SplitPlaylistLinesTest, EndsLinesAtCrOrCrLfOnly) {
   }
 }
 
-TEST(JoinPlaylistLinesTest, EndsEveryLineWithCrLf) {
-  EXPECT_EQ(JoinPlaylistLines({}), "");
-  EXPECT_EQ(JoinPlaylistLines({""}), "\r\n");
-  EXPECT_EQ(JoinPlaylistLines({"a", "b\nc"}), "a\r\nb\nc\r\n");
-}
-
-TEST(JoinPlaylistLinesTest, SplittingAJoinedPlaylistGivesItsLinesBack) {
-  const Lines cases[] = {{"#EXTM3U", "", "a.mp3"}, {"x\ny"}, {"", ""}};
-  for (const Lines& lines : cases) {
-    EXPECT_EQ(SplitPlaylistLines(JoinPlaylistLines(lines)), lines)
-        << ::testing::PrintToString(lines);
+TEST(PlaylistLinesTest, JoinEndsEveryLineWithCrLfAndSplitGivesTheLinesBack) {
+  const struct {
+    Lines lines;
+    std::string joined;
+  } cases[] = {
+      {{}, ""},
+      {{""}, "\r\n"},
+      {{"", ""}, "\r\n\r\n"},
+      {{"#EXTM3U", "a.mp3", "b\nc"}, "#EXTM3U\r\na.mp3\r\nb\nc\r\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(JoinPlaylistLines(c.lines), c.joined) << ::testing::PrintToString(c.lines);
+    EXPECT_EQ(SplitPlaylistLines(c.joined), c.lines) << ::testing::PrintToString(c.lines);
   }
 }
 

@@ -41,7 +41,7 @@ struct FaultyLibrary {
     plan = bench::PlanLibrary(shape);
     bench::WriteLibrary(plan, temp.path() + "music");
     host.chosen_path = base;
-    host.options = testing::RealRunOptions();
+    host.options.chkDontDo = 0;
     host.options.chkDelDirs = 1;
     before = TakeSnapshot(base);
   }
@@ -70,6 +70,9 @@ struct FaultyLibrary {
   void ExpectNothingLost(const TreeSnapshot& after) const {
     EXPECT_EQ(testing::ContentsOf(after, ".mp3"), testing::ContentsOf(before, ".mp3"))
         << "music files lost, duplicated or overwritten";
+    EXPECT_TRUE(std::includes(after.folders.begin(), after.folders.end(), before.folders.begin(),
+                              before.folders.end()))
+        << "a folder was removed after a failure";
   }
 
   bool Listed(const std::string& item) const {

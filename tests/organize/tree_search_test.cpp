@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "errors/run_error.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/recording_host.h"
@@ -68,57 +67,6 @@ TEST_F(TreeSearchTest, FindsFilesDepthFirstOwnFilesBeforeSubfolders) {
   EXPECT_THAT(found_.entries(),
               ElementsAre(".hidden.mp3", "b.mp3", "one.mp3", "extra.mp3\\inside.mp3",
                           "Rock\\two.MP3", "Rock\\Live\\three.mp3"));
-  // One event after each of the 6 files and one before each of the 3 folders.
-  EXPECT_EQ(host_.pending_event_calls, 9);
-}
-
-TEST_F(TreeSearchTest, BaseAtADriveRootGivesPlainNames) {
-  disk_.AddFile("D:\\x.mp3", "x");
-  base_ = "D:\\";
-  FindFiles(Scope(), base_, "*.mp3");
-  EXPECT_THAT(found_.entries(), ElementsAre("x.mp3"));
-}
-
-TEST_F(TreeSearchTest, FindsOnlyLeafFoldersWithoutFilesOrLinks) {
-  // D:\Music\ a.mp3 Old\ Outer\Inner\ Hidden\.keep Linked\link -> a.mp3
-  disk_.AddFile(Music("a.mp3"), "a");
-  disk_.AddFolder(Music("Old"));
-  disk_.AddFolder(Music("Outer\\Inner"));
-  disk_.AddFile(Music("Hidden\\.keep"), "");
-  disk_.AddLink(Music("Linked\\link"), "..\\a.mp3");
-  FindEmptyFolders(Scope(), base_);
-  EXPECT_THAT(found_.entries(), ElementsAre("D:\\Music\\Old", "D:\\Music\\Outer\\Inner"));
-}
-
-TEST_F(TreeSearchTest, AnEmptyStartingFolderIsItselfFound) {
-  FindEmptyFolders(Scope(), base_);
-  EXPECT_THAT(found_.entries(), ElementsAre("D:\\Music"));
-}
-
-TEST_F(TreeSearchTest, AFolderThatCannotBeListedEndsTheWholeSearch) {
-  disk_.AddFile(Music("a.mp3"), "a");
-  disk_.AddFile(Music("Locked\\b.mp3"), "b");
-  disk_.AddFile(Music("Open\\c.mp3"), "c");
-  fs_.FailListingOf(Music("Locked"));
-  EXPECT_THROW(FindFiles(Scope(), base_, "*.mp3"), RunError);
-  EXPECT_THAT(found_.entries(), ElementsAre("a.mp3")) << "what was found before stays";
-}
-
-TEST_F(TreeSearchTest, TheFoundListHoldsAtMost32767Entries) {
-  for (int i = 0; i < FoundList::kMaxEntries; ++i) {
-    disk_.AddFile(Music("f" + std::to_string(i) + ".mp3"), "");
-  }
-  FindFiles(Scope(), base_, "*.mp3");
-  EXPECT_EQ(found_.FoundCount(), 32767);
-  found_.Clear();
-  disk_.AddFile(Music("one more.mp3"), "");
-  try {
-    FindFiles(Scope(), base_, "*.mp3");
-    ADD_FAILURE() << "a 32,768th entry was stored";
-  } catch (const RunError& error) {
-    EXPECT_EQ(error.error_number(), ErrorNumber::kOverflow);
-  }
-  EXPECT_EQ(found_.FoundCount(), 32767);
 }
 
 }  // namespace

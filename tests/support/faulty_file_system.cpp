@@ -23,21 +23,6 @@ FolderListing FaultyFileSystem::ListFolder(const std::string& folder) {
   return inner_.ListFolder(folder);
 }
 
-bool FaultyFileSystem::PathExists(const std::string& path) {
-  ++calls_.existence_tests;
-  return inner_.PathExists(path);
-}
-
-bool FaultyFileSystem::IsSymbolicLink(const std::string& path) {
-  ++calls_.link_tests;
-  return inner_.IsSymbolicLink(path);
-}
-
-bool FaultyFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) {
-  ++calls_.tail_reads;
-  return inner_.ReadOrdinaryFileTail(path, tail);
-}
-
 bool FaultyFileSystem::CreateFolderChain(const std::string& folder_path) {
   ++calls_.folder_chains;
   if (disk_full_) return false;

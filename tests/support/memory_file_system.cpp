@@ -42,6 +42,14 @@ MemoryFileSystem::Location Failed(int error) {
   return location;
 }
 
+std::unique_ptr<MemoryFileSystem::Node> Leaf(MemoryFileSystem::Node::Kind kind,
+                                             std::string_view data) {
+  auto node = std::make_unique<MemoryFileSystem::Node>();
+  node->kind = kind;
+  node->data = data;
+  return node;
+}
+
 }  // namespace
 
 MemoryFileSystem::MemoryFileSystem(char separator, std::string root)
@@ -113,20 +121,18 @@ MemoryFileSystem::Location MemoryFileSystem::ResolveOrThrow(const std::string& p
   return location;
 }
 
-MemoryFileSystem::Node& MemoryFileSystem::PutChild(Node& folder, const std::string& name,
-                                                   std::unique_ptr<Node> node) {
-  auto& slot = folder.children[name];
-  slot = std::move(node);
-  return *slot;
+void MemoryFileSystem::PutChild(Node& folder, const std::string& name, std::unique_ptr<Node> node) {
+  folder.children[name] = std::move(node);
+}
+
+void MemoryFileSystem::AddLeaf(const std::string& path, std::unique_ptr<Node> leaf) {
+  if (!CreateFolderChain(path)) throw std::invalid_argument("cannot add " + path);
+  const Location location = ResolveOrThrow(path, false, "adding");
+  PutChild(*location.holder, location.name, std::move(leaf));
 }
 
 void MemoryFileSystem::AddFile(const std::string& path, std::string_view content) {
-  if (!CreateFolderChain(path)) throw std::invalid_argument("cannot add " + path);
-  const Location location = ResolveOrThrow(path, false, "adding");
-  auto node = std::make_unique<Node>();
-  node->kind = Node::Kind::kFile;
-  node->data = content;
-  PutChild(*location.holder, location.name, std::move(node));
+  AddLeaf(path, Leaf(Node::Kind::kFile, content));
 }
 
 void MemoryFileSystem::AddFolder(const std::string& path) {
@@ -136,12 +142,7 @@ void MemoryFileSystem::AddFolder(const std::string& path) {
 }
 
 void MemoryFileSystem::AddLink(const std::string& path, std::string_view target) {
-  if (!CreateFolderChain(path)) throw std::invalid_argument("cannot add " + path);
-  const Location location = ResolveOrThrow(path, false, "adding");
-  auto node = std::make_unique<Node>();
-  node->kind = Node::Kind::kLink;
-  node->data = target;
-  PutChild(*location.holder, location.name, std::move(node));
+  AddLeaf(path, Leaf(Node::Kind::kLink, target));
 }
 
 FolderListing MemoryFileSystem::ListFolder(const std::string& folder) {
@@ -255,10 +256,7 @@ void MemoryFileSystem::ReplaceTextFile(const std::string& path, const std::strin
   if (location.node != nullptr && location.node->kind == Node::Kind::kFolder) {
     throw RunErrorFromOs(EISDIR, "writing", path);
   }
-  auto node = std::make_unique<Node>();
-  node->kind = Node::Kind::kFile;
-  node->data = content;
-  PutChild(*location.holder, location.name, std::move(node));
+  PutChild(*location.holder, location.name, Leaf(Node::Kind::kFile, content));
 }
 
 }  // namespace quillfold::testing

@@ -45,7 +45,9 @@ class MemoryFileSystem final : public FileSystem {
  private:
   Location Resolve(const std::string& path, bool follow_last);
   Location ResolveOrThrow(const std::string& path, bool follow_last, std::string_view operation);
-  Node& PutChild(Node& folder, const std::string& name, std::unique_ptr<Node> node);
+  static void PutChild(Node& folder, const std::string& name, std::unique_ptr<Node> node);
+  // Puts a file or link at `path`, creating missing parent folders.
+  void AddLeaf(const std::string& path, std::unique_ptr<Node> leaf);
 
   char separator_;
   std::string root_path_;

@@ -2,11 +2,6 @@
 
 namespace quillfold::testing {
 
-OrganizeOptions RecordingHost::CurrentOptions() {
-  ++option_reads;
-  return options;
-}
-
 Answer RecordingHost::AskYesNoCancel(const std::string& prompt, const std::string& caption) {
   events.push_back("ask:" + prompt + "|" + caption);
   return answer;
@@ -21,11 +16,6 @@ void RecordingHost::ClearReport() {
   report.clear();
 }
 
-void RecordingHost::HandlePendingEvents() {
-  ++pending_event_calls;
-  if (on_pending_events) on_pending_events();
-}
-
 std::vector<std::string> RecordingHost::ReportLines() const {
   std::vector<std::string> lines;
   if (report.empty()) return lines;
@@ -36,12 +26,6 @@ std::vector<std::string> RecordingHost::ReportLines() const {
   }
   lines.push_back(report.substr(start));
   return lines;
-}
-
-OrganizeOptions RealRunOptions() {
-  OrganizeOptions options;
-  options.chkDontDo = 0;
-  return options;
 }
 
 }  // namespace quillfold::testing

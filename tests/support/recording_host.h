@@ -22,27 +22,24 @@ class RecordingHost final : public OrganizeHost {
   // "message:PROMPT|CAPTION" (appends only change `report`).
   std::vector<std::string> events;
   std::string report;
-  int option_reads = 0;
-  int pending_event_calls = 0;
   int last_found = 0;
   std::vector<std::pair<int, int>> placing;
 
   std::string ChosenPath() override { return chosen_path; }
-  OrganizeOptions CurrentOptions() override;
+  OrganizeOptions CurrentOptions() override { return options; }
   Answer AskYesNoCancel(const std::string& prompt, const std::string& caption) override;
   void ShowMessage(const std::string& prompt, const std::string& caption) override;
   void ClearReport() override;
   void ShowReport() override { events.push_back("show"); }
   void AppendReport(const std::string& text) override { report += text; }
-  void HandlePendingEvents() override;
+  void HandlePendingEvents() override {
+    if (on_pending_events) on_pending_events();
+  }
   void SearchProgress(int found) override { last_found = found; }
   void PlacingProgress(int index, int count) override { placing.emplace_back(index, count); }
 
   // The report split at its CR LF separators.
   std::vector<std::string> ReportLines() const;
 };
-
-// Options for a real run (chkDontDo 0), the other boxes at their defaults.
-OrganizeOptions RealRunOptions();
 
 }  // namespace quillfold::testing
