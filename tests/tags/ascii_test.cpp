@@ -11,16 +11,12 @@ TEST(EqualsIgnoringAsciiCaseTest, FoldsOnlyTheLettersAToZ) {
     std::string_view b;
     bool equal;
   } cases[] = {
-      {"", "", true},
-      {"D:\\Music\\a.mp3", "d:\\MUSIC\\A.MP3", true},
-      {"abc", "abcd", false},
-      {"a b", "a  b", false},
-      {"\xE9", "\xC9", false},
-      {"[", "{", false},
+      {"", "", true},          {"D:\\Music\\a.mp3", "d:\\MUSIC\\A.MP3", true},
+      {"abc", "abcd", false},  {"a b", "a  b", false},
+      {"\xE9", "\xC9", false}, {"[", "{", false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(EqualsIgnoringAsciiCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
-    EXPECT_EQ(EqualsIgnoringAsciiCase(c.a, c.b), AsciiUpper(c.a) == AsciiUpper(c.b)) << c.a;
   }
 }
 
