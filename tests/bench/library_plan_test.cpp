@@ -15,6 +15,8 @@ LibraryShape SmallShape() {
   LibraryShape shape;
   shape.files = 4000;
   shape.playlists = 30;
+  shape.min_playlist_lines = 40;
+  shape.max_playlist_lines = 60;
   shape.hidden_files = 25;
   shape.links = 6;
   shape.empty_chains = 12;
@@ -35,48 +37,27 @@ TEST(LibraryPlanTest, OneSeedGivesOneLibrary) {
   EXPECT_NE(Paths(PlanLibrary(SmallShape())), Paths(PlanLibrary(other)));
 }
 
-int Depth(const std::string& path) {
-  return static_cast<int>(std::count(path.begin(), path.end(), '/'));
-}
-
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash);
-}
-
+// Every count of the shape holds exactly, no two files share a path (the
+// writer would overwrite one) and the empty folders stay empty.
 TEST(LibraryPlanTest, TreeIsMessyButWithinItsShape) {
-  const LibraryShape shape = SmallShape();
-  const LibraryPlan plan = PlanLibrary(shape);
+  const LibraryPlan plan = PlanLibrary(SmallShape());
   ASSERT_EQ(plan.files.size(), 4000u);
   std::set<std::string> unique;
   std::map<std::string, int> per_folder;
-  std::set<int> depths;
+  std::set<long> depths;
   int hidden = 0;
   for (const auto& file : plan.files) {
+    const auto slash = file.relative.rfind('/');
     EXPECT_TRUE(unique.insert(file.relative).second) << file.relative;
-    EXPECT_LE(Depth(file.relative), 4) << file.relative;
-    depths.insert(Depth(file.relative));
-    ++per_folder[FolderOf(file.relative)];
-    const auto name = file.relative.substr(file.relative.rfind('/') + 1);
-    hidden += name.starts_with('.');
+    depths.insert(std::count(file.relative.begin(), file.relative.end(), '/'));
+    ++per_folder[slash == std::string::npos ? "" : file.relative.substr(0, slash)];
+    hidden += file.relative[slash + 1] == '.';
   }
-  EXPECT_EQ(depths, (std::set<int>{0, 1, 2, 3, 4}));
-  EXPECT_EQ(hidden, shape.hidden_files);
-  const auto fullest = std::max_element(per_folder.begin(), per_folder.end(),
-                                        [](auto& a, auto& b) { return a.second < b.second; });
-  EXPECT_GE(fullest->second, 100) << "no folder with hundreds of files";
+  EXPECT_EQ(depths, (std::set<long>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(hidden, 25);
   EXPECT_EQ(plan.links.size(), 6u);
   EXPECT_GE(plan.empty_folders.size(), 12u);
-  for (const auto& folder : plan.empty_folders) {
-    EXPECT_FALSE(per_folder.contains(folder)) << folder << " is meant to stay empty";
-  }
-}
-
-TEST(LibraryPlanTest, PlaylistsHoldTheirLineCounts) {
-  LibraryShape shape = SmallShape();
-  shape.min_playlist_lines = 40;
-  shape.max_playlist_lines = 60;
-  const LibraryPlan plan = PlanLibrary(shape);
+  for (const auto& folder : plan.empty_folders) EXPECT_FALSE(per_folder.contains(folder)) << folder;
   ASSERT_EQ(plan.playlists.size(), 30u);
   for (const auto& playlist : plan.playlists) {
     EXPECT_GE(playlist.entries.size(), 40u) << playlist.relative;
@@ -85,7 +66,7 @@ TEST(LibraryPlanTest, PlaylistsHoldTheirLineCounts) {
   }
 }
 
-// Percent of files for which `holds` is true.
+// Percent of files whose tag `holds`.
 template <typename Predicate>
 double Share(const LibraryPlan& plan, Predicate holds) {
   const auto count = std::count_if(plan.files.begin(), plan.files.end(),
@@ -93,7 +74,9 @@ double Share(const LibraryPlan& plan, Predicate holds) {
   return 100.0 * static_cast<double>(count) / static_cast<double>(plan.files.size());
 }
 
-TEST(LibraryPlanTest, TagsAreSpoiltInTheGivenProportions) {
+// The whole-run tests rely on every kind of spoilt tag, on titles that
+// cleaning changes and on files that aim at the same place.
+TEST(LibraryPlanTest, TagsHoldEveryKindOfMess) {
   const LibraryPlan plan = PlanLibrary(SmallShape());
   const std::pair<const char*, double> about_five[] = {
       {"untagged", Share(plan, [](auto& t) { return !t.tagged; })},
@@ -108,12 +91,7 @@ TEST(LibraryPlanTest, TagsAreSpoiltInTheGivenProportions) {
   }
   EXPECT_GT(Share(plan, [](auto& t) { return t.fields.genre == 24; }), 1.0) << "Soundtrack";
   EXPECT_GT(Share(plan, [](auto& t) { return t.fields.genre == 123; }), 0.5) << "A Capella";
-  EXPECT_GT(Share(plan, [](auto& t) { return CleanName(t.fields.title) != t.fields.title; }), 5.0)
-      << "titles with characters that cleaning drops";
-}
-
-TEST(LibraryPlanTest, SomeSortedFilesAimAtTheSamePlace) {
-  const LibraryPlan plan = PlanLibrary(SmallShape());
+  EXPECT_GT(Share(plan, [](auto& t) { return CleanName(t.fields.title) != t.fields.title; }), 5.0);
   std::map<std::tuple<std::string, std::string, int, std::string>, int> places;
   int colliding = 0;
   for (const auto& file : plan.files) {
