@@ -36,9 +36,11 @@ class FileRegistryTest : public ::testing::Test {
   HiveFolder hives_;
 };
 
+// CreateKey saves every missing level at once; OpenKey then finds the key
+// in any letter case, also below an open key, but not by a prefix of its
+// name nor under another root.
 TEST_F(FileRegistryTest, CreateKeyMakesEveryLevelThatOpenKeyThenFinds) {
-  const HKEY created = Create(kSettings);
-  EXPECT_NE(created, 0u);
+  EXPECT_NE(Create(kSettings), 0u);
   EXPECT_EQ(ReadFile(hives_.MachineFile()),
             "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\n"
             "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brackwater]\n"
@@ -47,25 +49,24 @@ TEST_F(FileRegistryTest, CreateKeyMakesEveryLevelThatOpenKeyThenFinds) {
   HKEY child = 0;
   HKEY any_case = 0;
   EXPECT_EQ(registry().OpenKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brackwater", parent), 0);
-  EXPECT_EQ(registry().OpenKey(parent, "Quillfold", child), 0) << "a path below an open key";
+  EXPECT_EQ(registry().OpenKey(parent, "Quillfold", child), 0);
   EXPECT_EQ(registry().OpenKey(HKEY_LOCAL_MACHINE, "software\\BRACKWATER\\quillfold", any_case), 0);
   EXPECT_EQ(SetData(registry(), child, "v", "1"), 0);
   EXPECT_EQ(QueryData(registry(), any_case, "V"), "1") << "both handles name one key";
-  HKEY missing = 99;
-  EXPECT_EQ(registry().OpenKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Other", missing),
-            ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(missing, 0u);
-  EXPECT_EQ(registry().OpenKey(HKEY_CURRENT_USER, kSettings, missing), ERROR_FILE_NOT_FOUND)
-      << "each root has its own keys";
+  for (const auto& [root, path] : {std::pair{HKEY_LOCAL_MACHINE, "SOFTWARE\\Brack"},
+                                   std::pair{HKEY_CURRENT_USER, kSettings.data()}}) {
+    HKEY missing = 99;
+    EXPECT_EQ(registry().OpenKey(root, path, missing), ERROR_FILE_NOT_FOUND) << path;
+    EXPECT_EQ(missing, 0u) << path;
+  }
 }
 
 TEST_F(FileRegistryTest, BadRootsHandlesAndPathsOpenNothingAndCreateNothing) {
-  struct Case {
+  const struct {
     HKEY root;
     std::string path;
     std::int32_t expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {0, "A", ERROR_INVALID_HANDLE},
       {0x80000003u, "A", ERROR_INVALID_HANDLE},
       {12345, "A", ERROR_INVALID_HANDLE},
@@ -73,6 +74,8 @@ TEST_F(FileRegistryTest, BadRootsHandlesAndPathsOpenNothingAndCreateNothing) {
       {HKEY_LOCAL_MACHINE, "A\\", ERROR_INVALID_PARAMETER},
       {HKEY_LOCAL_MACHINE, "A\\\\B", ERROR_INVALID_PARAMETER},
       {HKEY_LOCAL_MACHINE, "A\nB", ERROR_INVALID_PARAMETER},
+      {HKEY_LOCAL_MACHINE, "A\x7F", ERROR_INVALID_PARAMETER},
+      {HKEY_LOCAL_MACHINE, std::string("A\0B", 3), ERROR_INVALID_PARAMETER},
   };
   for (const auto& c : cases) {
     HKEY key = 77;
@@ -132,33 +135,6 @@ TEST_F(FileRegistryTest, OnlyLiveHandlesWorkAndClosingAnythingIsHarmless) {
   EXPECT_EQ(SetData(registry(), HKEY_LOCAL_MACHINE, "AtRoot", "r"), 0) << "roots stay usable";
   EXPECT_EQ(QueryData(registry(), HKEY_LOCAL_MACHINE, "AtRoot"), "r");
   EXPECT_EQ(registry().CloseKey(key), 0);
-}
-
-TEST_F(FileRegistryTest, ValuesOfEveryTypeLastBeyondTheObjectAndSurviveOtherChanges) {
-  const HKEY key = Create(kSettings);
-  const std::pair<std::int32_t, std::string> values[] = {
-      {REG_SZ, std::string("a\0b\0", 4)}, {REG_DWORD, "\x01\x02\x03\x04"}, {REG_DWORD, "\x01\x02"},
-      {3, std::string("\0\xFF", 2)},      {7, std::string("x\0y\0\0", 5)}, {-2, ""},
-  };
-  for (std::size_t i = 0; i < std::size(values); ++i) {
-    ASSERT_EQ(SetData(registry(), key, "v" + std::to_string(i), values[i].second, values[i].first),
-              0);
-  }
-  ASSERT_EQ(SetData(registry(), key, "later", "1"), 0);
-  ASSERT_EQ(SetData(registry(), key, "later", "2"), 0);
-
-  FileRegistry restarted(hives_.folder());
-  HKEY reopened = 0;
-  ASSERT_EQ(restarted.OpenKey(HKEY_LOCAL_MACHINE, kSettings, reopened), 0);
-  for (std::size_t i = 0; i < std::size(values); ++i) {
-    std::int32_t type = 0;
-    std::uint32_t size = 0;
-    const std::string name = "v" + std::to_string(i);
-    EXPECT_EQ(restarted.QueryValue(reopened, name, type, nullptr, size), 0) << name;
-    EXPECT_EQ(type, values[i].first) << name;
-    EXPECT_EQ(QueryData(restarted, reopened, name), values[i].second) << name;
-  }
-  EXPECT_EQ(QueryData(restarted, reopened, "LATER"), "2");
 }
 
 TEST_F(FileRegistryTest, AFileEditedByHandCountsAtTheNextCall) {
@@ -263,41 +239,31 @@ TEST(FileRegistryFolderTest, AReadOnlyFolderRefusesChangesButStillReads) {
   EXPECT_EQ(QueryData(hives.registry(), key, "v"), "kept");
 }
 
+std::optional<std::string> Variable(const char* name) {
+  const char* value = getenv(name);
+  return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+void SetVariable(const char* name, const std::optional<std::string>& value) {
+  value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+}
+
 TEST(DefaultHiveFolderTest, UsesTheConfigurationFolderOfTheUser) {
-  struct Case {
-    std::optional<std::string> config_home;
-    std::string expected;
-  };
-  const Case cases[] = {
+  const std::pair<std::optional<std::string>, std::string> cases[] = {
       {"/cfg", "/cfg/quillfold"},
       {std::nullopt, "/home/ann/.config/quillfold"},
       {"", "/home/ann/.config/quillfold"},
       {"relative/cfg", "/home/ann/.config/quillfold"},
   };
-  const char* saved_config = getenv("XDG_CONFIG_HOME");
-  const char* saved_home = getenv("HOME");
-  const std::optional<std::string> old_config =
-      saved_config ? std::optional<std::string>(saved_config) : std::nullopt;
-  const std::optional<std::string> old_home =
-      saved_home ? std::optional<std::string>(saved_home) : std::nullopt;
+  const auto old_config = Variable("XDG_CONFIG_HOME");
+  const auto old_home = Variable("HOME");
   setenv("HOME", "/home/ann", 1);
-  for (const auto& c : cases) {
-    if (c.config_home) {
-      setenv("XDG_CONFIG_HOME", c.config_home->c_str(), 1);
-    } else {
-      unsetenv("XDG_CONFIG_HOME");
-    }
-    EXPECT_EQ(DefaultHiveFolder(), c.expected)
-        << "XDG_CONFIG_HOME=" << c.config_home.value_or("(unset)");
+  for (const auto& [config_home, expected] : cases) {
+    SetVariable("XDG_CONFIG_HOME", config_home);
+    EXPECT_EQ(DefaultHiveFolder(), expected) << config_home.value_or("(unset)");
   }
-  for (const auto& [name, value] :
-       {std::pair{"XDG_CONFIG_HOME", old_config}, std::pair{"HOME", old_home}}) {
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
+  SetVariable("XDG_CONFIG_HOME", old_config);
+  SetVariable("HOME", old_home);
 }
 
 }  // namespace
