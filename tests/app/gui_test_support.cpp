@@ -8,33 +8,12 @@
 #include <filesystem>
 
 #include "app/folder_list.h"
+#include "platform/hive_format.h"
 #include "platform/posix_file_system.h"
 #include "settings/mdl_registry.h"
 #include "settings/settings_key.h"
 
 namespace quillfold::testing {
-
-std::int32_t RecordingRegistry::CreateKey(HKEY root, std::string_view path, HKEY& key) {
-  changes.push_back("create:" + std::string(path));
-  return inner_.CreateKey(root, path, key);
-}
-
-std::int32_t RecordingRegistry::OpenKey(HKEY root, std::string_view path, HKEY& key) {
-  return inner_.OpenKey(root, path, key);
-}
-
-std::int32_t RecordingRegistry::QueryValue(HKEY key, std::string_view name, std::int32_t& type,
-                                           std::uint8_t* data, std::uint32_t& size) {
-  return inner_.QueryValue(key, name, type, data, size);
-}
-
-std::int32_t RecordingRegistry::SetValue(HKEY key, std::string_view name, std::int32_t type,
-                                         const std::uint8_t* data, std::uint32_t size) {
-  changes.push_back("set:" + std::string(name));
-  return inner_.SetValue(key, name, type, data, size);
-}
-
-std::int32_t RecordingRegistry::CloseKey(HKEY key) { return inner_.CloseKey(key); }
 
 CurrentFolderScope::CurrentFolderScope(const std::string& folder)
     : previous_(std::filesystem::current_path().string()) {
@@ -46,7 +25,7 @@ CurrentFolderScope::~CurrentFolderScope() {
   std::filesystem::current_path(previous_, ignored);
 }
 
-WindowTest::WindowTest() : hive_(root_ / "hive"), registry_(hive_), file_system_(RealFileSystem()) {
+WindowTest::WindowTest() : registry_(root_ / "hive"), file_system_(RealFileSystem()) {
   MakeFolders(root_ / "work");
   in_work_ = std::make_unique<CurrentFolderScope>(root_ / "work");
 }
@@ -67,6 +46,19 @@ void WindowTest::StoreSetting(std::string_view name, const std::string& text) {
 
 std::string WindowTest::StoredSetting(std::string_view name) {
   return RegValueText(ReadSetting(registry_, kSettingsRoot, kSettingsKeyPath, name));
+}
+
+std::vector<std::string> WindowTest::StoredNames() {
+  std::vector<std::string> names;
+  if (!std::filesystem::exists(root_ / "hive/HKEY_LOCAL_MACHINE.reg")) return names;
+  const ParsedHive parsed =
+      ParseHive("HKEY_LOCAL_MACHINE", ReadFile(root_ / "hive/HKEY_LOCAL_MACHINE.reg"));
+  const HiveKey* key = FindKey(parsed.hive, kSettingsKeyPath);
+  EXPECT_NE(key, nullptr);
+  if (key != nullptr) {
+    for (const HiveValue& value : key->values) names.push_back(value.name);
+  }
+  return names;
 }
 
 QTreeWidgetItem* EntryFor(const MainWindow& window, const std::string& path) {

@@ -56,26 +56,6 @@ class FixedVolumes final : public VolumeSource {
   std::vector<Volume> volumes_;
 };
 
-// Forwards to a FileRegistry and records the names of the values set, in
-// order, and the keys created.
-class RecordingRegistry final : public Registry {
- public:
-  explicit RecordingRegistry(Registry& inner) : inner_(inner) {}
-  std::int32_t CreateKey(HKEY root, std::string_view path, HKEY& key) override;
-  std::int32_t OpenKey(HKEY root, std::string_view path, HKEY& key) override;
-  std::int32_t QueryValue(HKEY key, std::string_view name, std::int32_t& type, std::uint8_t* data,
-                          std::uint32_t& size) override;
-  std::int32_t SetValue(HKEY key, std::string_view name, std::int32_t type,
-                        const std::uint8_t* data, std::uint32_t size) override;
-  std::int32_t CloseKey(HKEY key) override;
-
-  // "create:PATH" and "set:NAME", in order.
-  std::vector<std::string> changes;
-
- private:
-  Registry& inner_;
-};
-
 // Records the error reporter's calls and answers Yes.
 class RecordingErrorHost final : public ErrorReporterHost {
  public:
@@ -119,11 +99,13 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<MainWindow> OpenWindow();
   void StoreSetting(std::string_view name, const std::string& text);
   std::string StoredSetting(std::string_view name);
+  // The names of the stored settings in the order they were first written;
+  // none when nothing was saved.
+  std::vector<std::string> StoredNames();
 
   TempFolder root_;
   std::unique_ptr<CurrentFolderScope> in_work_;
-  FileRegistry hive_;
-  RecordingRegistry registry_;
+  FileRegistry registry_;
   FaultyFileSystem file_system_;
   FakeDialogs dialogs_;
   std::vector<Volume> volumes_ = {{"/", ""}};

@@ -14,7 +14,8 @@
 namespace quillfold::testing {
 namespace {
 
-// root/work/ holds Alpha/, beta/, .hidden/ and a file; the window starts in work/.
+// root/work/ holds Alpha/inner/, beta/, .hidden/ and a file; the window
+// starts in work/.
 class MainWindowNavigationTest : public WindowTest {
  protected:
   MainWindowNavigationTest() {
@@ -24,30 +25,19 @@ class MainWindowNavigationTest : public WindowTest {
     WriteFile(work() + "/song.mp3", "x");
   }
 
-  static void Click(MainWindow& window, const std::string& path) {
-    FolderList* list = Find<FolderList>(window, "Dir1");
-    QTreeWidgetItem* entry = EntryFor(window, path);
-    ASSERT_NE(entry, nullptr) << path;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(entry).center());
-  }
-
-  static void DoubleClick(MainWindow& window, const std::string& path) {
+  static void Click(MainWindow& window, const std::string& path, bool twice = false) {
     FolderList* list = Find<FolderList>(window, "Dir1");
     QTreeWidgetItem* entry = EntryFor(window, path);
     ASSERT_NE(entry, nullptr) << path;
     const QPoint point = list->visualItemRect(entry).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, point);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, point);
+    if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, point);
+  }
+
+  static std::string Shown(const MainWindow& window) {
+    return Find<FolderList>(window, "Dir1")->path();
   }
 };
-
-std::vector<std::string> EntryPaths(const MainWindow& window) {
-  std::vector<std::string> paths;
-  for (QTreeWidgetItemIterator it(Find<FolderList>(window, "Dir1")); *it != nullptr; ++it) {
-    paths.push_back((*it)->data(0, Qt::UserRole).toByteArray().toStdString());
-  }
-  return paths;
-}
 
 // The chain from "/" down to work/, then work/'s visible subfolders.
 TEST_F(MainWindowNavigationTest, ListShowsTheChainThenVisibleSubfolders) {
@@ -60,26 +50,23 @@ TEST_F(MainWindowNavigationTest, ListShowsTheChainThenVisibleSubfolders) {
   }
   expected.push_back(work() + "/Alpha");
   expected.push_back(work() + "/beta");
-  EXPECT_EQ(EntryPaths(*window), expected);
-  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->HighlightedPath(), work());
+  std::vector<std::string> paths;
+  for (QTreeWidgetItemIterator it(Find<FolderList>(*window, "Dir1")); *it != nullptr; ++it) {
+    paths.push_back((*it)->data(0, Qt::UserRole).toByteArray().toStdString());
+  }
+  EXPECT_EQ(paths, expected);
 }
 
-// A click only highlights: lblPath takes the entry, the list stays put.
-TEST_F(MainWindowNavigationTest, SingleClickChoosesWithoutOpening) {
+// A click only chooses (lblPath takes the entry, the list stays put); a
+// double click opens the entry.
+TEST_F(MainWindowNavigationTest, SingleClickChoosesAndDoubleClickOpens) {
   auto window = OpenWindow();
-  Click(*window, work() + "/Alpha");
-  EXPECT_EQ(LabelText(*window), work() + "/Alpha/");
-  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work());
   const std::string parent = NormalFolderPath(root_.path());
   Click(*window, parent);
   EXPECT_EQ(LabelText(*window), parent + "/");
-  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work());
-}
-
-TEST_F(MainWindowNavigationTest, DoubleClickOpensTheEntry) {
-  auto window = OpenWindow();
-  DoubleClick(*window, work() + "/Alpha");
-  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work() + "/Alpha");
+  EXPECT_EQ(Shown(*window), work());
+  Click(*window, work() + "/Alpha", /*twice=*/true);
+  EXPECT_EQ(Shown(*window), work() + "/Alpha");
   EXPECT_EQ(LabelText(*window), work() + "/Alpha/");
   EXPECT_NE(EntryFor(*window, work() + "/Alpha/inner"), nullptr);
   EXPECT_EQ(EntryFor(*window, work() + "/beta"), nullptr);
@@ -93,17 +80,15 @@ TEST_F(MainWindowNavigationTest, EnterOpensTheHighlightedEntry) {
   EXPECT_EQ(list->path(), work() + "/beta");
   QTest::keyClick(list, Qt::Key_Up);
   EXPECT_EQ(LabelText(*window), work() + "/") << "moving the highlight is a click";
-  EXPECT_EQ(list->path(), work() + "/beta");
   QTest::keyClick(list, Qt::Key_Enter);
   EXPECT_EQ(list->path(), work());
 }
 
-// A folder that cannot be listed is not entered.
 TEST_F(MainWindowNavigationTest, UnreadableFolderStaysClosed) {
   auto window = OpenWindow();
   file_system_.FailListingOf(work() + "/beta");
-  DoubleClick(*window, work() + "/beta");
-  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work());
+  Click(*window, work() + "/beta", /*twice=*/true);
+  EXPECT_EQ(Shown(*window), work());
   EXPECT_NE(EntryFor(*window, work() + "/Alpha"), nullptr);
 }
 
@@ -118,7 +103,7 @@ TEST_F(MainWindowNavigationTest, UnreadableVolumeIsRefused) {
   EXPECT_EQ(dialogs_.messages[0].text, "Device Not Ready");
   EXPECT_EQ(dialogs_.messages[0].caption, "Quillfold");
   EXPECT_EQ(drives->currentIndex(), 0);
-  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work());
+  EXPECT_EQ(Shown(*window), work());
   EXPECT_EQ(LabelText(*window), work() + "/");
 }
 
@@ -128,32 +113,28 @@ TEST_F(MainWindowNavigationTest, VolumesRememberTheirFolders) {
   volumes_.push_back({root_ / "stick", ""});
   auto window = OpenWindow();
   auto* drives = Find<QComboBox>(*window, "Drive1");
-  FolderList* list = Find<FolderList>(*window, "Dir1");
   drives->setCurrentIndex(1);
-  EXPECT_EQ(list->path(), root_ / "stick");
   EXPECT_EQ(LabelText(*window), root_ / "stick/");
-  DoubleClick(*window, root_ / "stick/albums");
+  Click(*window, root_ / "stick/albums", /*twice=*/true);
   drives->setCurrentIndex(0);
-  EXPECT_EQ(list->path(), work());
+  EXPECT_EQ(Shown(*window), work());
   drives->setCurrentIndex(1);
-  EXPECT_EQ(list->path(), root_ / "stick/albums");
-  EXPECT_TRUE(dialogs_.messages.empty());
+  EXPECT_EQ(Shown(*window), root_ / "stick/albums");
 }
 
-// Quit makes sure of the key, then writes StartPath (lblPath) and the six
-// options, in tab order.
+// Loading writes nothing; Quit writes StartPath (lblPath) and the six
+// options in tab order, and closes the window.
 TEST_F(MainWindowNavigationTest, QuitSavesTheSettingsInOrder) {
   auto window = OpenWindow();
-  ASSERT_TRUE(registry_.changes.empty()) << "loading writes nothing";
+  ASSERT_TRUE(StoredNames().empty()) << "loading writes nothing";
   Click(*window, work() + "/Alpha");
   Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
   Find<QCheckBox>(*window, "chkDelDirs")->setChecked(true);
   Find<QAction>(*window, "mnuQuit")->trigger();
   EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(registry_.changes,
-            (std::vector<std::string>{"create:SOFTWARE\\Brackwater\\Quillfold", "set:StartPath",
-                                      "set:chkDontDo", "set:chkTrackName", "set:chkIgnoreNoTrack",
-                                      "set:chkNoAlbum", "set:chkDelDirs", "set:chkUpdateM3U"}));
+  EXPECT_EQ(StoredNames(),
+            (std::vector<std::string>{"StartPath", "chkDontDo", "chkTrackName", "chkIgnoreNoTrack",
+                                      "chkNoAlbum", "chkDelDirs", "chkUpdateM3U"}));
   EXPECT_EQ(StoredSetting("StartPath"), work() + "/Alpha/");
   const std::vector<std::string> expected = {"unchecked", "checked", "checked",
                                              "checked",   "checked", "checked"};
@@ -162,16 +143,16 @@ TEST_F(MainWindowNavigationTest, QuitSavesTheSettingsInOrder) {
   }
 }
 
-// What one window saves, the next one starts with.
+// Closing the window saves as Quit does: the next window starts there.
 TEST_F(MainWindowNavigationTest, SettingsSurviveARestart) {
   {
     auto window = OpenWindow();
-    DoubleClick(*window, work() + "/beta");
+    Click(*window, work() + "/beta", /*twice=*/true);
     Find<QCheckBox>(*window, "chkTrackName")->setChecked(false);
     window->close();
   }
   auto window = OpenWindow();
-  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work() + "/beta");
+  EXPECT_EQ(Shown(*window), work() + "/beta");
   EXPECT_FALSE(Find<QCheckBox>(*window, "chkTrackName")->isChecked());
 }
 

@@ -50,10 +50,9 @@ TEST_F(MainWindowRunTest, ReportOnlyRunFillsTheReportWindow) {
 
   auto window = OpenWindow();
   PressGo(*window);
-  std::string expected = collector.report;
-  std::string::size_type at;
-  while ((at = expected.find("\r\n")) != std::string::npos) expected.replace(at, 2, "\n");
-  EXPECT_EQ(ReportText(*window), expected);
+  EXPECT_EQ(QString::fromStdString(ReportText(*window)),
+            QString::fromStdString(collector.report)
+                .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   EXPECT_TRUE(window->report_window()->isVisible());
   EXPECT_TRUE(dialogs_.questions.empty());
   EXPECT_EQ(ReadFile(work() + "/music/two.mp3"), std::string(300, 'b'));
@@ -72,6 +71,18 @@ TEST_F(MainWindowRunTest, RealRunAsksAndMovesFiles) {
             std::string::npos);
 }
 
+// The controls and menus that are enabled.
+std::vector<std::string> EnabledControls(const MainWindow& window) {
+  std::vector<std::string> enabled;
+  for (const char* name : {"cmdGo", "Drive1", "Dir1", "frmOptions"}) {
+    if (Find<QWidget>(window, name)->isEnabled()) enabled.push_back(name);
+  }
+  for (const char* name : {"mnuFile", "mnuHelp"}) {
+    if (Find<QMenu>(window, name)->menuAction()->isEnabled()) enabled.push_back(name);
+  }
+  return enabled;
+}
+
 // While a run is active the controls and menus are locked and the status bar
 // shows which file is being placed.
 TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
@@ -82,23 +93,15 @@ TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
   std::vector<QString> progress_during_run;
   file_system_.before_rename = [&](const std::string&, const std::string&) {
     progress_during_run.push_back(progress->text());
-    for (const char* name : {"cmdGo", "Drive1", "Dir1", "frmOptions"}) {
-      if (Find<QWidget>(*window, name)->isEnabled()) enabled_during_run.push_back(name);
-    }
-    for (const char* name : {"mnuFile", "mnuHelp"}) {
-      if (Find<QMenu>(*window, name)->menuAction()->isEnabled()) enabled_during_run.push_back(name);
-    }
+    for (const auto& name : EnabledControls(*window)) enabled_during_run.push_back(name);
   };
   PressGo(*window);
   ASSERT_EQ(file_system_.calls().renames, 2);
-  EXPECT_TRUE(enabled_during_run.empty()) << enabled_during_run.front();
+  EXPECT_EQ(enabled_during_run, std::vector<std::string>{});
   EXPECT_EQ(progress_during_run,
             (std::vector<QString>{QStringLiteral("File 1 of 2"), QStringLiteral("File 2 of 2")}));
   EXPECT_TRUE(progress->text().isEmpty());
-  for (const char* name : {"cmdGo", "Drive1", "Dir1", "frmOptions"}) {
-    EXPECT_TRUE(Find<QWidget>(*window, name)->isEnabled()) << name;
-  }
-  EXPECT_TRUE(Find<QMenu>(*window, "mnuFile")->menuAction()->isEnabled());
+  EXPECT_EQ(EnabledControls(*window).size(), 6u);
 }
 
 // A run that fails is reported through ReportError under "OrganizeRun"; the

@@ -17,27 +17,20 @@
 namespace quillfold::testing {
 namespace {
 
-TEST(ReportWindowTest, AppendsPiecesWithCrLfShownAsLineBreaks) {
+// Pieces are added at the end with CR LF shown as line breaks, keeping
+// whatever the user did to the text and where the cursor is.
+TEST(ReportWindowTest, AppendsAtTheEndKeepingUserEdits) {
   ReportWindow window(nullptr);
   window.Append("Scanning Directory /m/:");
-  window.Append("\r\n\r\nNothing needs to be done.");
-  EXPECT_EQ(window.txtResults()->toPlainText(),
-            QStringLiteral("Scanning Directory /m/:\n\nNothing needs to be done."));
-  EXPECT_EQ(window.txtResults()->document()->blockCount(), 3);
-  window.Clear();
-  EXPECT_TRUE(window.txtResults()->toPlainText().isEmpty());
-}
-
-// Appending adds at the end and keeps whatever the user did to the text.
-TEST(ReportWindowTest, AppendKeepsUserEdits) {
-  ReportWindow window(nullptr);
-  window.Append("first");
   QTextCursor cursor(window.txtResults()->document());
   cursor.insertText(QStringLiteral("mine "));
   window.txtResults()->setTextCursor(cursor);
-  window.Append("\r\n   second");
-  EXPECT_EQ(window.txtResults()->toPlainText(), QStringLiteral("mine first\n   second"));
+  window.Append("\r\n\r\n   Nothing needs to be done.");
+  EXPECT_EQ(window.txtResults()->toPlainText(),
+            QStringLiteral("mine Scanning Directory /m/:\n\n   Nothing needs to be done."));
   EXPECT_EQ(window.txtResults()->textCursor().position(), 5) << "the user's cursor stays";
+  window.Clear();
+  EXPECT_TRUE(window.txtResults()->toPlainText().isEmpty());
 }
 
 // Long lines do not wrap: the horizontal scroll bar reaches them.
@@ -74,18 +67,6 @@ TEST_F(WindowTest, AboutIsFreshEachTimeAndClosesByEnterAndEscape) {
     EXPECT_EQ(copyright, QStringLiteral("Copyright (C) 2026 Brackwater Software")) << key;
     EXPECT_TRUE(shown.isNull()) << "closed and deleted after key " << key;
   }
-}
-
-TEST(AboutWindowTest, OnlyTheOkButtonTakesTheFocus) {
-  AboutWindow about(nullptr);
-  about.show();
-  std::vector<QString> focusable;
-  for (QWidget* child : about.findChildren<QWidget*>()) {
-    if (child->focusPolicy() != Qt::NoFocus) focusable.push_back(child->objectName());
-  }
-  EXPECT_EQ(focusable, std::vector<QString>{QStringLiteral("cmdClose")});
-  EXPECT_EQ(Find<QPushButton>(about, "cmdClose")->text(), QStringLiteral("OK"));
-  EXPECT_TRUE(about.windowFlags().testFlag(Qt::FramelessWindowHint));
 }
 
 // Every text of the About window and of the options frame is shown whole,
