@@ -10,7 +10,7 @@ struct CleanCase {
   std::string expected;
 };
 
-TEST(CleanNameTest, KeepsAllowedCharactersAndTrimsAsSpecifiedOrder) {
+TEST(CleanNameTest, KeepsAllowedCharactersThenTrimsSpacesThenFullStops) {
   const CleanCase cases[] = {
       {"Some Band", "Some Band"},
       {"AC/DC", "ACDC"},
