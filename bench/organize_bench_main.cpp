@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -120,6 +121,18 @@ void PlaylistRuns(BenchRuns& runs, LibraryShape shape, double without) {
   }
 }
 
+// The report window's figures, from its own program when the desktop
+// program is built.
+void ReportWindowRuns() {
+#ifdef QUILLFOLD_REPORT_BENCH
+  std::printf("\n");
+  std::fflush(stdout);
+  if (std::system(QUILLFOLD_REPORT_BENCH) != 0) {
+    throw std::runtime_error("the report window benchmark failed");
+  }
+#endif
+}
+
 }  // namespace
 }  // namespace quillfold::bench
 
@@ -142,6 +155,7 @@ int main(int argc, char** argv) {
     BenchRuns runs(scratch, settings.repeats);
     const double without = FileRuns(runs, settings.shape);
     PlaylistRuns(runs, settings.shape, without);
+    ReportWindowRuns();
     if (settings.scratch.empty()) std::filesystem::remove_all(scratch);
     return 0;
   } catch (const std::exception& error) {
