@@ -66,7 +66,8 @@ std::string FileStem(SeededRandom& random, const PlannedTag& tag, int index) {
     case 0:
       return "track" + std::to_string(index % 100);
     case 1:
-      return tag.fields.title.empty() ? "untitled" : WithoutSlashes(tag.fields.title);
+      return tag.fields.title.empty() ? "untitled " + std::to_string(index % 100)
+                                      : WithoutSlashes(tag.fields.title);
     case 2:
       return std::to_string(random.Between(1, 20)) + " - " + WordsName(random, 2);
     default:

@@ -8,18 +8,17 @@ namespace quillfold {
 namespace {
 
 // Moves `old_path` to `folder` + `name`, or to the first name after it with
-// ".mp3" appended that is free, and returns where the file went. Each name is
-// tested once; a name taken between its test and the move counts as taken.
+// ".mp3" appended that is free, and returns where the file went. The rename
+// itself is the existence test: it refuses any name where anything exists,
+// as PathExists would see it, and it cannot be outrun by a name taken a
+// moment before, so each name costs one call instead of two.
 std::string MoveToFreeName(FileSystem& file_system, const std::string& old_path,
                            const std::string& folder, const std::string& name) {
   std::string candidate = folder + name;
-  for (;;) {
-    while (PathExists(file_system, candidate)) candidate += ".mp3";
-    if (file_system.RenameNoReplace(old_path, candidate) == RenameOutcome::kRenamed) {
-      return candidate;
-    }
+  while (file_system.RenameNoReplace(old_path, candidate) == RenameOutcome::kTargetTaken) {
     candidate += ".mp3";
   }
+  return candidate;
 }
 
 }  // namespace

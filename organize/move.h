@@ -12,9 +12,9 @@ namespace quillfold {
 // the target equals the present path apart from ASCII letter case, otherwise
 // the move text naming the target as decided (never with a collision suffix).
 // A report-only run stops there. A real run then makes the target folder
-// ready, moves the file to the first free name (appending ".mp3" while the
-// name is taken, also when it was taken between the test and the move; the
-// move never replaces anything) and, when chkUpdateM3U is 1, points every
+// ready, moves the file to the first free name (appending ".mp3" while
+// anything exists at the name, a moment before included; the move never
+// replaces anything) and, when chkUpdateM3U is 1, points every
 // playlist line naming the old path at the new one (a line in other letter
 // case only while nothing exists at its own spelling, which would be
 // another file). Failures throw RunError;

@@ -1,5 +1,6 @@
 #include "organize/playlist_store.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "errors/run_error.h"
@@ -20,11 +21,16 @@ std::uint64_t CaseBlindHash(std::string_view text) {
   return hash;
 }
 
+// Orders index entries by their key.
+constexpr auto kByKey = [](const auto& a, const auto& b) { return a.key < b.key; };
+
 }  // namespace
 
 void PlaylistStore::Clear() {
   slots_.clear();
-  index_.clear();
+  index_ = {};
+  replaced_ = {};
+  index_stale_ = true;
   count_ = 0;
 }
 
@@ -46,44 +52,49 @@ void PlaylistStore::SetPlaylistLines(int slot, std::vector<std::string> lines) {
                    "Subscript out of range (playlist \"" + At(slot).name + "\" has " +
                        std::to_string(lines.size()) + " lines; at most 10,000 can be held)");
   }
-  Slot& held = At(slot);
-  const bool held_lines = !held.lines.empty();
-  held.lines = std::move(lines);
-  // A run loads each slot once after Clear; loading a slot again is rare
-  // enough to pay for a whole new index.
-  if (held_lines) {
-    RebuildIndex();
-  } else {
-    IndexLines(slot);
-  }
+  At(slot).lines = std::move(lines);
+  index_stale_ = true;
 }
 
 int PlaylistStore::ReplaceMatchingLines(
     std::string_view old_path, const std::string& new_path,
     const std::function<bool(const std::string&)>& names_other_file) {
-  const auto matches_old_path = [&](const std::string& line) {
-    if (line == old_path) return true;
-    return EqualsIgnoringAsciiCase(line, old_path) && !(names_other_file && names_other_file(line));
-  };
-  std::vector<Position> matches;
-  auto [it, end] = index_.equal_range(CaseBlindHash(old_path));
-  while (it != end) {
-    const Position position = it->second;
-    if (position.slot <= count_ && matches_old_path(At(position.slot).lines[position.line])) {
-      matches.push_back(position);
-      it = index_.erase(it);
-    } else {
-      ++it;
+  if (index_stale_) BuildIndex();
+  const std::uint64_t key = CaseBlindHash(old_path);
+  std::vector<Position> written;
+  const auto consider = [&](const Position& position) {
+    if (ReplaceIfMatching(position, old_path, new_path, names_other_file)) {
+      written.push_back(position);
     }
+  };
+  const auto [first, last] =
+      std::equal_range(index_.begin(), index_.end(), IndexEntry{key, {}}, kByKey);
+  std::for_each(first, last, [&](const IndexEntry& entry) { consider(entry.position); });
+  if (const auto found = replaced_.find(key); found != replaced_.end()) {
+    std::for_each(found->second.begin(), found->second.end(), consider);
   }
-  const std::uint64_t new_key = CaseBlindHash(new_path);
-  for (const Position& position : matches) {
-    Slot& slot = At(position.slot);
-    slot.lines[position.line] = new_path;
-    slot.changed = true;
-    index_.emplace(new_key, position);
+  if (!written.empty()) {
+    std::vector<Position>& now_there = replaced_[CaseBlindHash(new_path)];
+    now_there.insert(now_there.end(), written.begin(), written.end());
   }
-  return static_cast<int>(matches.size());
+  return static_cast<int>(written.size());
+}
+
+// Each candidate is checked against the line it now holds: an entry made
+// for an earlier text of the line never matches by mistake, and a line met
+// twice is replaced once.
+bool PlaylistStore::ReplaceIfMatching(
+    const Position& position, std::string_view old_path, const std::string& new_path,
+    const std::function<bool(const std::string&)>& names_other_file) {
+  if (position.slot > count_) return false;
+  Slot& held = At(position.slot);
+  std::string& line = held.lines[position.line];
+  const bool matches = line == old_path || (EqualsIgnoringAsciiCase(line, old_path) &&
+                                            !(names_other_file && names_other_file(line)));
+  if (!matches) return false;
+  line = new_path;
+  held.changed = true;
+  return true;
 }
 
 const PlaylistStore::Slot& PlaylistStore::At(int slot) const {
@@ -98,16 +109,21 @@ PlaylistStore::Slot& PlaylistStore::At(int slot) {
   return const_cast<Slot&>(std::as_const(*this).At(slot));
 }
 
-void PlaylistStore::RebuildIndex() {
+void PlaylistStore::BuildIndex() {
+  std::size_t total = 0;
+  for (const Slot& held : slots_) total += held.lines.size();
   index_.clear();
-  for (int slot = 1; static_cast<std::size_t>(slot) <= slots_.size(); ++slot) IndexLines(slot);
-}
-
-void PlaylistStore::IndexLines(int slot) {
-  const Slot& held = At(slot);
-  for (std::size_t line = 0; line < held.lines.size(); ++line) {
-    index_.emplace(CaseBlindHash(held.lines[line]), Position{slot, line});
+  index_.reserve(total);
+  replaced_.clear();
+  for (std::size_t slot = 0; slot < slots_.size(); ++slot) {
+    const std::vector<std::string>& lines = slots_[slot].lines;
+    for (std::size_t line = 0; line < lines.size(); ++line) {
+      index_.push_back({CaseBlindHash(lines[line]),
+                        {static_cast<int>(slot + 1), static_cast<std::uint32_t>(line)}});
+    }
   }
+  std::sort(index_.begin(), index_.end(), kByKey);
+  index_stale_ = false;
 }
 
 void LoadPlaylist(FileSystem& file_system, const std::string& base_folder, PlaylistStore& store,

@@ -15,7 +15,10 @@ namespace quillfold {
 // Slots are numbered from 1. Storage grows only as playlists are named and
 // loaded; the capacity (1,000 playlists of 10,000 lines each) is a limit, not
 // an allocation. An index from each line, upper-cased, to where it stands
-// lets a moved file's old path find its lines without a scan of every line.
+// lets a moved file's old path find its lines without a scan of every line:
+// one sorted array for the lines as loaded, built once at the first
+// replacement, and one entry per replacement for the lines it wrote, so that
+// a million lines cost a few flat arrays rather than a million allocations.
 class PlaylistStore {
  public:
   static constexpr int kMaxPlaylists = 1000;
@@ -61,17 +64,29 @@ class PlaylistStore {
   };
   struct Position {
     int slot;  // 1-based
-    std::size_t line;
+    std::uint32_t line;
+  };
+  struct IndexEntry {
+    std::uint64_t key;  // CaseBlindHash of the line
+    Position position;
   };
 
   const Slot& At(int slot) const;
   Slot& At(int slot);
-  void IndexLines(int slot);
-  void RebuildIndex();
+  void BuildIndex();
+  // Replaces the line at `position` when it still matches `old_path`.
+  bool ReplaceIfMatching(const Position& position, std::string_view old_path,
+                         const std::string& new_path,
+                         const std::function<bool(const std::string&)>& names_other_file);
 
   std::vector<Slot> slots_;
   int count_ = 0;
-  std::unordered_multimap<std::uint64_t, Position> index_;
+  // Every line as held when the index was built, sorted by key; empty and
+  // stale once lines are loaded after it, until the next replacement.
+  std::vector<IndexEntry> index_;
+  bool index_stale_ = true;
+  // The lines each replacement wrote, by the key of the text written.
+  std::unordered_map<std::uint64_t, std::vector<Position>> replaced_;
 };
 
 // Reads the playlist of `slot` (base_folder + its name) into the store.

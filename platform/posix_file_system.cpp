@@ -40,6 +40,18 @@ unsigned char EntryType(int folder_fd, const dirent& entry) {
   return DT_REG;
 }
 
+// Creates `folder`, and its missing parents first when it cannot be made
+// for want of them. A chain usually lacks only its last folder or two, so
+// this costs a call or two where going down from the root costs one per
+// level. A name that exists counts as made; the caller checks it is a folder.
+bool MakeFolderAndParents(const std::string& folder) {
+  if (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) return true;
+  const auto slash = folder.rfind('/');
+  if (errno != ENOENT || slash == std::string::npos || slash == 0) return false;
+  return MakeFolderAndParents(folder.substr(0, slash)) &&
+         (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST);
+}
+
 }  // namespace
 
 FolderListing PosixFileSystem::ListFolder(const std::string& folder) {
@@ -100,13 +112,9 @@ bool PosixFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<st
 bool PosixFileSystem::CreateFolderChain(const std::string& folder_path) {
   const auto last = folder_path.rfind('/');
   if (last == std::string::npos) return false;
-  for (std::size_t end = folder_path.find('/', 1); end != std::string::npos && end <= last;
-       end = folder_path.find('/', end + 1)) {
-    const std::string prefix = folder_path.substr(0, end);
-    if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) return false;
-  }
-  struct stat info {};
   const std::string chain = folder_path.substr(0, std::max<std::size_t>(last, 1));
+  if (chain != "/" && !MakeFolderAndParents(chain)) return false;
+  struct stat info {};
   return stat(chain.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
