@@ -1,7 +1,10 @@
 #include "bench/bench_runs.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
@@ -17,13 +20,15 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 void FreshLibrary(const LibraryShape& shape, const std::string& base) {
-  std::filesystem::remove_all(base);
   // Generating in a child keeps the plan out of the parent, whose pages
   // every measured child would otherwise share.
   MeasureInChild([&] {
     WriteLibrary(PlanLibrary(shape), base);
     return std::vector<double>{};
   });
+  // Nothing of the writing may still be on its way to the disk while the
+  // next run is timed: its first flush would wait for all of it.
+  sync();
 }
 
 double Median(std::vector<double> values) {
@@ -35,23 +40,38 @@ double Median(std::vector<double> values) {
 
 Measurement BenchRuns::Median(const LibraryShape& shape,
                               const std::function<std::vector<double>(const std::string&)>& work) {
-  const std::string base = scratch_ + "/library";
   std::vector<std::vector<double>> parts;
   Measurement result;
   for (int i = 0; i < repeats_; ++i) {
+    const std::string base = NextCopy();
     FreshLibrary(shape, base);
     const Measurement one = MeasureInChild([&] { return work(base); });
     parts.resize(one.figures.size());
     for (std::size_t p = 0; p < one.figures.size(); ++p) parts[p].push_back(one.figures[p]);
     result.peak_memory_kib = std::max(result.peak_memory_kib, one.peak_memory_kib);
   }
-  std::filesystem::remove_all(base);
   for (const auto& part : parts) result.figures.push_back(bench::Median(part));
   return result;
 }
 
+std::string BenchRuns::NextCopy() {
+  char name[32];
+  std::snprintf(name, sizeof name, "/copy-%03d", ++copies_);
+  return scratch_ + name;
+}
+
+void BenchRuns::RemoveCopies() {
+  for (int copy = 1; copy <= copies_; ++copy) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/copy-%03d", copy);
+    std::filesystem::remove_all(scratch_ + name);
+  }
+  copies_ = 0;
+}
+
 double BenchRuns::PlaylistBytes(const LibraryShape& shape) {
-  const std::string base = scratch_ + "/library";
+  // Every copy's name has the same length, so any stands for all.
+  const std::string base = scratch_ + "/copy-000";
   return MeasureInChild([&] {
            const LibraryPlan plan = PlanLibrary(shape);
            double bytes = 0;

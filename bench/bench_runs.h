@@ -9,11 +9,16 @@
 namespace quillfold::bench {
 
 // One timed piece of work on a freshly generated copy of a library: each
-// call writes the library anew below `scratch` (same seed, same bytes),
-// measures in a child process, and removes the copy afterwards.
+// call writes the library anew below `scratch` (same seed, same bytes) and
+// measures in a child process. Copies stay until RemoveCopies: on ext4 a
+// folder or file made soon after mass deletion costs a search past the
+// freed inodes, which would tax whichever run came next.
 class BenchRuns {
  public:
   BenchRuns(std::string scratch, int repeats) : scratch_(std::move(scratch)), repeats_(repeats) {}
+
+  // Removes every copy made so far.
+  void RemoveCopies();
 
   // The yardstick: figures[0] seconds to walk and read, figures[1] for all its work.
   Measurement LowerBound(const LibraryShape& shape);
@@ -28,8 +33,11 @@ class BenchRuns {
   Measurement Median(const LibraryShape& shape,
                      const std::function<std::vector<double>(const std::string&)>& work);
 
+  std::string NextCopy();
+
   std::string scratch_;
   int repeats_;
+  int copies_ = 0;
 };
 
 }  // namespace quillfold::bench

@@ -155,6 +155,7 @@ int main(int argc, char** argv) {
     BenchRuns runs(scratch, settings.repeats);
     const double without = FileRuns(runs, settings.shape);
     PlaylistRuns(runs, settings.shape, without);
+    runs.RemoveCopies();
     ReportWindowRuns();
     if (settings.scratch.empty()) std::filesystem::remove_all(scratch);
     return 0;

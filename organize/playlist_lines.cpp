@@ -2,18 +2,26 @@
 
 namespace quillfold {
 
-std::vector<std::string> SplitPlaylistLines(std::string_view content) {
-  std::vector<std::string> lines;
+std::vector<LineSpan> FindPlaylistLines(std::string_view content) {
+  std::vector<LineSpan> lines;
   std::size_t start = 0;
   while (start < content.size()) {
     const std::size_t cr = content.find('\r', start);
     if (cr == std::string_view::npos) {
-      lines.emplace_back(content.substr(start));
+      lines.push_back({start, content.size() - start});
       break;
     }
-    lines.emplace_back(content.substr(start, cr - start));
+    lines.push_back({start, cr - start});
     start = cr + 1;
     if (start < content.size() && content[start] == '\n') ++start;
+  }
+  return lines;
+}
+
+std::vector<std::string> SplitPlaylistLines(std::string_view content) {
+  std::vector<std::string> lines;
+  for (const LineSpan& span : FindPlaylistLines(content)) {
+    lines.emplace_back(content.substr(span.offset, span.length));
   }
   return lines;
 }

@@ -28,6 +28,7 @@ constexpr auto kByKey = [](const auto& a, const auto& b) { return a.key < b.key;
 
 void PlaylistStore::Clear() {
   slots_.clear();
+  written_ = {};
   index_ = {};
   replaced_ = {};
   index_stale_ = true;
@@ -46,14 +47,63 @@ void PlaylistStore::SetPlaylistCount(int count) {
 
 void PlaylistStore::SetPlaylistName(int slot, std::string name) { At(slot).name = std::move(name); }
 
-void PlaylistStore::SetPlaylistLines(int slot, std::vector<std::string> lines) {
+void PlaylistStore::SetPlaylistContent(int slot, std::string content) {
+  const std::vector<LineSpan> spans = FindPlaylistLines(content);
+  std::vector<LineRef> lines;
+  lines.reserve(spans.size());
+  for (const LineSpan& span : spans) {
+    lines.push_back(
+        {static_cast<std::uint32_t>(span.offset), static_cast<std::uint32_t>(span.length)});
+  }
+  Hold(slot, std::move(content), std::move(lines));
+}
+
+void PlaylistStore::SetPlaylistLines(int slot, const std::vector<std::string>& lines) {
+  std::string text;
+  std::vector<LineRef> refs;
+  for (const std::string& line : lines) {
+    refs.push_back(
+        {static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(line.size())});
+    text += line;
+  }
+  Hold(slot, std::move(text), std::move(refs));
+}
+
+void PlaylistStore::Hold(int slot, std::string text, std::vector<LineRef> lines) {
+  Slot& held = At(slot);
+  // Offsets are 32-bit, and the largest length marks a written line.
+  if (text.size() >= LineRef::kWritten) {
+    throw RunError(ErrorNumber::kOutOfMemory,
+                   "Out of memory (playlist \"" + held.name + "\" is 4 GiB or larger)");
+  }
   if (lines.size() > static_cast<std::size_t>(kMaxLinesPerPlaylist)) {
     throw RunError(ErrorNumber::kSubscriptOutOfRange,
-                   "Subscript out of range (playlist \"" + At(slot).name + "\" has " +
+                   "Subscript out of range (playlist \"" + held.name + "\" has " +
                        std::to_string(lines.size()) + " lines; at most 10,000 can be held)");
   }
-  At(slot).lines = std::move(lines);
+  held.text = std::move(text);
+  held.lines = std::move(lines);
   index_stale_ = true;
+}
+
+std::vector<std::string> PlaylistStore::PlaylistLines(int slot) const {
+  const Slot& held = At(slot);
+  std::vector<std::string> lines;
+  for (std::size_t line = 0; line < held.lines.size(); ++line) {
+    lines.emplace_back(Line(held, line));
+  }
+  return lines;
+}
+
+std::string PlaylistStore::PlaylistContent(int slot) const {
+  const Slot& held = At(slot);
+  std::string content;
+  content.reserve(held.text.size() + 2 * held.lines.size());
+  for (std::size_t line = 0; line < held.lines.size(); ++line) {
+    content += Line(held, line);
+    content += "\r\n";
+  }
+  return content;
 }
 
 int PlaylistStore::ReplaceMatchingLines(
@@ -61,10 +111,12 @@ int PlaylistStore::ReplaceMatchingLines(
     const std::function<bool(const std::string&)>& names_other_file) {
   if (index_stale_) BuildIndex();
   const std::uint64_t key = CaseBlindHash(old_path);
-  std::vector<Position> written;
+  const auto written = static_cast<std::uint32_t>(written_.size());
+  written_.push_back(new_path);
+  std::vector<Position> replaced;
   const auto consider = [&](const Position& position) {
-    if (ReplaceIfMatching(position, old_path, new_path, names_other_file)) {
-      written.push_back(position);
+    if (ReplaceIfMatching(position, old_path, written, names_other_file)) {
+      replaced.push_back(position);
     }
   };
   const auto [first, last] =
@@ -73,28 +125,37 @@ int PlaylistStore::ReplaceMatchingLines(
   if (const auto found = replaced_.find(key); found != replaced_.end()) {
     std::for_each(found->second.begin(), found->second.end(), consider);
   }
-  if (!written.empty()) {
-    std::vector<Position>& now_there = replaced_[CaseBlindHash(new_path)];
-    now_there.insert(now_there.end(), written.begin(), written.end());
+  if (replaced.empty()) {
+    written_.pop_back();
+    return 0;
   }
-  return static_cast<int>(written.size());
+  std::vector<Position>& now_there = replaced_[CaseBlindHash(new_path)];
+  now_there.insert(now_there.end(), replaced.begin(), replaced.end());
+  return static_cast<int>(replaced.size());
 }
 
 // Each candidate is checked against the line it now holds: an entry made
 // for an earlier text of the line never matches by mistake, and a line met
 // twice is replaced once.
 bool PlaylistStore::ReplaceIfMatching(
-    const Position& position, std::string_view old_path, const std::string& new_path,
+    const Position& position, std::string_view old_path, std::uint32_t written,
     const std::function<bool(const std::string&)>& names_other_file) {
   if (position.slot > count_) return false;
   Slot& held = At(position.slot);
-  std::string& line = held.lines[position.line];
-  const bool matches = line == old_path || (EqualsIgnoringAsciiCase(line, old_path) &&
-                                            !(names_other_file && names_other_file(line)));
+  const std::string_view line = Line(held, position.line);
+  const bool matches =
+      line == old_path || (EqualsIgnoringAsciiCase(line, old_path) &&
+                           !(names_other_file && names_other_file(std::string(line))));
   if (!matches) return false;
-  line = new_path;
+  held.lines[position.line] = {written, LineRef::kWritten};
   held.changed = true;
   return true;
+}
+
+std::string_view PlaylistStore::Line(const Slot& slot, std::size_t line) const {
+  const LineRef ref = slot.lines[line];
+  if (ref.length == LineRef::kWritten) return written_[ref.offset];
+  return std::string_view(slot.text).substr(ref.offset, ref.length);
 }
 
 const PlaylistStore::Slot& PlaylistStore::At(int slot) const {
@@ -116,9 +177,8 @@ void PlaylistStore::BuildIndex() {
   index_.reserve(total);
   replaced_.clear();
   for (std::size_t slot = 0; slot < slots_.size(); ++slot) {
-    const std::vector<std::string>& lines = slots_[slot].lines;
-    for (std::size_t line = 0; line < lines.size(); ++line) {
-      index_.push_back({CaseBlindHash(lines[line]),
+    for (std::size_t line = 0; line < slots_[slot].lines.size(); ++line) {
+      index_.push_back({CaseBlindHash(Line(slots_[slot], line)),
                         {static_cast<int>(slot + 1), static_cast<std::uint32_t>(line)}});
     }
   }
@@ -129,13 +189,12 @@ void PlaylistStore::BuildIndex() {
 void LoadPlaylist(FileSystem& file_system, const std::string& base_folder, PlaylistStore& store,
                   int slot) {
   const std::string path = base_folder + store.PlaylistName(slot);
-  store.SetPlaylistLines(slot, SplitPlaylistLines(file_system.ReadTextFile(path)));
+  store.SetPlaylistContent(slot, file_system.ReadTextFile(path));
 }
 
 void SavePlaylist(FileSystem& file_system, const std::string& base_folder,
                   const PlaylistStore& store, int slot) {
-  file_system.ReplaceTextFile(base_folder + store.PlaylistName(slot),
-                              JoinPlaylistLines(store.PlaylistLines(slot)));
+  file_system.ReplaceTextFile(base_folder + store.PlaylistName(slot), store.PlaylistContent(slot));
 }
 
 }  // namespace quillfold

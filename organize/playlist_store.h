@@ -14,11 +14,14 @@ namespace quillfold {
 // The in-memory copy of the playlists found under the base folder in a run.
 // Slots are numbered from 1. Storage grows only as playlists are named and
 // loaded; the capacity (1,000 playlists of 10,000 lines each) is a limit, not
-// an allocation. An index from each line, upper-cased, to where it stands
-// lets a moved file's old path find its lines without a scan of every line:
-// one sorted array for the lines as loaded, built once at the first
-// replacement, and one entry per replacement for the lines it wrote, so that
-// a million lines cost a few flat arrays rather than a million allocations.
+// an allocation.
+//
+// Built for a million lines: a slot keeps its file's content as read and
+// finds each line in it by place; the lines one replacement writes all share
+// one copy of the new path. An index from each line, upper-cased, to where
+// it stands lets a moved file's old path find its lines without a scan of
+// every line: one sorted array for the lines as loaded, built at the first
+// replacement, and one entry per replacement for the lines it wrote.
 class PlaylistStore {
  public:
   static constexpr int kMaxPlaylists = 1000;
@@ -39,12 +42,17 @@ class PlaylistStore {
   // replaced in this run.
   void SetPlaylistName(int slot, std::string name);
   const std::string& PlaylistName(int slot) const { return At(slot).name; }
-  // Holds `lines` for `slot`, replacing what it held. More than 10,000 lines
-  // throw RunError kSubscriptOutOfRange naming the playlist; the slot keeps
-  // what it held before.
-  void SetPlaylistLines(int slot, std::vector<std::string> lines);
+  // Holds the lines of `content` (split as SplitPlaylistLines does) for
+  // `slot`, replacing what it held. More than 10,000 lines throw RunError
+  // kSubscriptOutOfRange naming the playlist, content of 4 GiB or more
+  // kOutOfMemory; the slot then keeps what it held before.
+  void SetPlaylistContent(int slot, std::string content);
+  // As SetPlaylistContent, for lines given one by one.
+  void SetPlaylistLines(int slot, const std::vector<std::string>& lines);
   int PlaylistLineCount(int slot) const { return static_cast<int>(At(slot).lines.size()); }
-  const std::vector<std::string>& PlaylistLines(int slot) const { return At(slot).lines; }
+  std::vector<std::string> PlaylistLines(int slot) const;
+  // The slot's lines, each followed by CR LF: the content it is saved with.
+  std::string PlaylistContent(int slot) const;
   bool PlaylistChanged(int slot) const { return At(slot).changed; }
 
   // Replaces every line of slots 1 to PlaylistCount that equals `old_path`
@@ -57,9 +65,17 @@ class PlaylistStore {
                            const std::function<bool(const std::string&)>& names_other_file = {});
 
  private:
+  // A line: `length` bytes at `offset` in its slot's text, or, when
+  // `length` is kWritten, the text written_[offset].
+  struct LineRef {
+    static constexpr std::uint32_t kWritten = 0xFFFFFFFF;
+    std::uint32_t offset;
+    std::uint32_t length;
+  };
   struct Slot {
     std::string name;
-    std::vector<std::string> lines;
+    std::string text;
+    std::vector<LineRef> lines;
     bool changed = false;
   };
   struct Position {
@@ -73,16 +89,20 @@ class PlaylistStore {
 
   const Slot& At(int slot) const;
   Slot& At(int slot);
+  std::string_view Line(const Slot& slot, std::size_t line) const;
+  void Hold(int slot, std::string text, std::vector<LineRef> lines);
   void BuildIndex();
-  // Replaces the line at `position` when it still matches `old_path`.
-  bool ReplaceIfMatching(const Position& position, std::string_view old_path,
-                         const std::string& new_path,
+  // Points the line at `position` to written_[written] when it still
+  // matches `old_path`.
+  bool ReplaceIfMatching(const Position& position, std::string_view old_path, std::uint32_t written,
                          const std::function<bool(const std::string&)>& names_other_file);
 
   std::vector<Slot> slots_;
   int count_ = 0;
-  // Every line as held when the index was built, sorted by key; empty and
-  // stale once lines are loaded after it, until the next replacement.
+  // The new paths that replacements wrote, one per replacement.
+  std::vector<std::string> written_;
+  // Every line as held when the index was built, sorted by key; stale once
+  // lines are loaded after it, until the next replacement rebuilds it.
   std::vector<IndexEntry> index_;
   bool index_stale_ = true;
   // The lines each replacement wrote, by the key of the text written.
