@@ -92,6 +92,20 @@ Measurement BenchRuns::LowerBound(const LibraryShape& shape) {
   });
 }
 
+Measurement BenchRuns::RewritePlaylists(const LibraryShape& shape) {
+  return Median(shape, [&](const std::string& base) {
+    std::vector<std::string> paths;
+    for (const auto& playlist : PlanLibrary(shape).playlists) {
+      paths.push_back(base + "/" + playlist.relative);
+    }
+    FileSystem& file_system = RealFileSystem();
+    const auto start = Clock::now();
+    for (const auto& path : paths)
+      file_system.ReplaceTextFile(path, file_system.ReadTextFile(path));
+    return std::vector<double>{std::chrono::duration<double>(Clock::now() - start).count()};
+  });
+}
+
 Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options) {
   return Median(shape, [&](const std::string& base) {
     BenchHost host(base, options);

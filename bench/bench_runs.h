@@ -24,6 +24,10 @@ class BenchRuns {
   Measurement LowerBound(const LibraryShape& shape);
   // The bytes of every playlist of the library as written by these runs.
   double PlaylistBytes(const LibraryShape& shape);
+  // Only reading every playlist and writing it back as the engine does
+  // (atomically, flushed): figures[0] seconds. What any run that updates
+  // every playlist pays for the writing alone.
+  Measurement RewritePlaylists(const LibraryShape& shape);
   // One organize run with `options`: figures[0] seconds for the whole run.
   Measurement OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options);
 
