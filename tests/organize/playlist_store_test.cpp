@@ -51,6 +51,19 @@ TEST_F(PlaylistStoreTest, ALineInOtherLetterCaseThatNamesAFileOfItsOwnStays) {
   EXPECT_EQ(store_.PlaylistLines(1), (Lines{"/m/x/a.mp3", "/m/y/A.MP3", "/m/x/a.mp3"}));
 }
 
+// The index is built at the first replacement; lines held after it, and
+// the content of a file as read, must be found just the same.
+TEST_F(PlaylistStoreTest, LinesHeldAfterAReplacementAreFoundAndContentIsSplitAsRead) {
+  Hold({{"/m/a.mp3"}, {}});
+  ASSERT_EQ(store_.ReplaceMatchingLines("/m/a.mp3", "/m/b.mp3"), 1);
+  store_.SetPlaylistContent(2, "#EXTM3U\r\n/m/b.mp3\r/m/c.mp3\n/m/d.mp3");
+  EXPECT_EQ(store_.PlaylistLines(2), (Lines{"#EXTM3U", "/m/b.mp3", "/m/c.mp3\n/m/d.mp3"}));
+  EXPECT_EQ(store_.ReplaceMatchingLines("/m/b.mp3", "/m/e.mp3"), 2);
+  EXPECT_EQ(store_.PlaylistContent(1), "/m/e.mp3\r\n");
+  EXPECT_EQ(store_.PlaylistContent(2), "#EXTM3U\r\n/m/e.mp3\r\n/m/c.mp3\n/m/d.mp3\r\n");
+  EXPECT_TRUE(store_.PlaylistChanged(2));
+}
+
 TEST_F(PlaylistStoreTest, ALimitBrokenNamesThePlaylistAndChangesNothing) {
   Hold({{"x"}});
   EXPECT_THROW(store_.SetPlaylistCount(1001), RunError);
