@@ -10,6 +10,7 @@
 
 #include "platform/file_registry.h"
 #include "platform/hive_format.h"
+#include "settings/settings_key.h"
 #include "tests/support/hive_folder.h"
 
 namespace quillfold {
@@ -19,8 +20,6 @@ using testing::HiveFolder;
 using testing::QueryData;
 using testing::ReadFile;
 using testing::SetData;
-
-constexpr std::string_view kSettings = "SOFTWARE\\Brackwater\\Quillfold";
 
 // Runs `body` in a child process and returns its wait status. The child
 // ends with `body`'s result as its exit status and never returns here.
@@ -43,7 +42,7 @@ int SaveRepeatedly(const std::string& folder, const std::string& name, int round
   FileRegistry registry(folder);
   for (int round = 0; round < rounds; ++round) {
     HKEY key = 0;
-    if (registry.CreateKey(HKEY_LOCAL_MACHINE, kSettings, key) != 0) return 1;
+    if (registry.CreateKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, key) != 0) return 1;
     if (SetData(registry, key, name, "round " + std::to_string(round)) != 0) return 2;
     registry.CloseKey(key);
   }
@@ -75,7 +74,7 @@ TEST(FileRegistryProcessTest, ProcessesSavingAtTheSameMomentKeepEachOthersValues
         << "child " << child << " " << status;
   }
   HKEY key = 0;
-  ASSERT_EQ(hives.registry().OpenKey(HKEY_LOCAL_MACHINE, kSettings, key), 0);
+  ASSERT_EQ(hives.registry().OpenKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, key), 0);
   for (int i = 0; i < kProcesses; ++i) {
     EXPECT_EQ(QueryData(hives.registry(), key, "Value" + std::to_string(i)),
               "round " + std::to_string(kRounds - 1))
@@ -86,7 +85,7 @@ TEST(FileRegistryProcessTest, ProcessesSavingAtTheSameMomentKeepEachOthersValues
 TEST(FileRegistryProcessTest, ACrashWhileSavingLeavesTheOldFileWholeAndTheNextSaveTidiesUp) {
   HiveFolder hives;
   HKEY key = 0;
-  ASSERT_EQ(hives.registry().CreateKey(HKEY_LOCAL_MACHINE, kSettings, key), 0);
+  ASSERT_EQ(hives.registry().CreateKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, key), 0);
   ASSERT_EQ(SetData(hives.registry(), key, "StartPath", "/old/"), 0);
   const std::string before = ReadFile(hives.MachineFile());
 
@@ -100,7 +99,7 @@ TEST(FileRegistryProcessTest, ACrashWhileSavingLeavesTheOldFileWholeAndTheNextSa
     setrlimit(RLIMIT_FSIZE, &small_files);
     FileRegistry registry(hives.folder());
     HKEY child_key = 0;
-    registry.OpenKey(HKEY_LOCAL_MACHINE, kSettings, child_key);
+    registry.OpenKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, child_key);
     SetData(registry, child_key, "StartPath", std::string(20000, 'n'));
     return 0;
   }));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/hive_format.h"
+#include "settings/settings_key.h"
 #include "tests/support/hive_folder.h"
 
 namespace quillfold {
@@ -21,7 +22,6 @@ using testing::ReadFile;
 using testing::SetData;
 using testing::WriteFile;
 
-constexpr std::string_view kSettings = "SOFTWARE\\Brackwater\\Quillfold";
 constexpr std::string_view kHeader = "REGEDIT4\n";
 
 class FileRegistryTest : public ::testing::Test {
@@ -40,7 +40,7 @@ class FileRegistryTest : public ::testing::Test {
 // in any letter case, also below an open key, but not by a prefix of its
 // name nor under another root.
 TEST_F(FileRegistryTest, CreateKeyMakesEveryLevelThatOpenKeyThenFinds) {
-  EXPECT_NE(Create(kSettings), 0u);
+  EXPECT_NE(Create(kSettingsKeyPath), 0u);
   EXPECT_EQ(ReadFile(hives_.MachineFile()),
             "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\n"
             "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brackwater]\n"
@@ -54,7 +54,7 @@ TEST_F(FileRegistryTest, CreateKeyMakesEveryLevelThatOpenKeyThenFinds) {
   EXPECT_EQ(SetData(registry(), child, "v", "1"), 0);
   EXPECT_EQ(QueryData(registry(), any_case, "V"), "1") << "both handles name one key";
   for (const auto& [root, path] : {std::pair{HKEY_LOCAL_MACHINE, "SOFTWARE\\Brack"},
-                                   std::pair{HKEY_CURRENT_USER, kSettings.data()}}) {
+                                   std::pair{HKEY_CURRENT_USER, kSettingsKeyPath.data()}}) {
     HKEY missing = 99;
     EXPECT_EQ(registry().OpenKey(root, path, missing), ERROR_FILE_NOT_FOUND) << path;
     EXPECT_EQ(missing, 0u) << path;
@@ -89,7 +89,7 @@ TEST_F(FileRegistryTest, BadRootsHandlesAndPathsOpenNothingAndCreateNothing) {
 }
 
 TEST_F(FileRegistryTest, QueryGivesTypeAndSizeFirstAndCopiesOnlyIntoABufferThatFits) {
-  const HKEY key = Create(kSettings);
+  const HKEY key = Create(kSettingsKeyPath);
   ASSERT_EQ(SetData(registry(), key, "StartPath", "hello"), 0);
   std::int32_t type = 0;
   std::uint32_t size = 1000;
@@ -121,7 +121,7 @@ TEST_F(FileRegistryTest, QueryGivesTypeAndSizeFirstAndCopiesOnlyIntoABufferThatF
 }
 
 TEST_F(FileRegistryTest, OnlyLiveHandlesWorkAndClosingAnythingIsHarmless) {
-  const HKEY key = Create(kSettings);
+  const HKEY key = Create(kSettingsKeyPath);
   HKEY closed = Create("Other");
   ASSERT_EQ(registry().CloseKey(closed), 0);
   for (const HKEY bad : {HKEY{0}, closed, HKEY{4242}}) {
@@ -138,7 +138,7 @@ TEST_F(FileRegistryTest, OnlyLiveHandlesWorkAndClosingAnythingIsHarmless) {
 }
 
 TEST_F(FileRegistryTest, AFileEditedByHandCountsAtTheNextCall) {
-  const HKEY key = Create(kSettings);
+  const HKEY key = Create(kSettingsKeyPath);
   WriteFile(hives_.MachineFile(),
             std::string(kHeader) +
                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brackwater\\Quillfold]\n"
@@ -159,14 +159,14 @@ TEST_F(FileRegistryTest, AFileEditedByHandCountsAtTheNextCall) {
 TEST_F(FileRegistryTest, AnUnparseableFileIsReadAsBrokenAndSetAsideByTheNextChange) {
   WriteFile(hives_.MachineFile(), "not a hive\n");
   HKEY key = 5;
-  EXPECT_EQ(registry().OpenKey(HKEY_LOCAL_MACHINE, kSettings, key), ERROR_BADDB);
+  EXPECT_EQ(registry().OpenKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, key), ERROR_BADDB);
   EXPECT_EQ(key, 0u);
   EXPECT_EQ(ReadFile(hives_.MachineFile()), "not a hive\n") << "reading changes nothing";
 
-  key = Create(kSettings);
+  key = Create(kSettingsKeyPath);
   ASSERT_EQ(SetData(registry(), key, "v", "1"), 0);
   WriteFile(hives_.MachineFile(), "broken again\n");
-  Create(kSettings);
+  Create(kSettingsKeyPath);
 
   const std::vector<std::string> names = hives_.Names();
   std::vector<std::string> contents_aside;
@@ -181,7 +181,7 @@ TEST_F(FileRegistryTest, AnUnparseableFileIsReadAsBrokenAndSetAsideByTheNextChan
 }
 
 TEST_F(FileRegistryTest, SavingKeepsTheFilesPermissions) {
-  Create(kSettings);
+  Create(kSettingsKeyPath);
   ASSERT_EQ(chmod(hives_.MachineFile().c_str(), 0640), 0);
   ASSERT_EQ(SetData(registry(), HKEY_LOCAL_MACHINE, "v", "1"), 0);
   struct stat info {};
@@ -195,10 +195,11 @@ TEST(FileRegistryFolderTest, AFolderThatCannotBeMadeFailsEveryChangeQuietly) {
   for (const std::string& folder : {temp / "plain-file/hives", std::string()}) {
     FileRegistry registry(folder);
     HKEY key = 3;
-    EXPECT_NE(registry.CreateKey(HKEY_LOCAL_MACHINE, kSettings, key), 0) << folder;
+    EXPECT_NE(registry.CreateKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, key), 0) << folder;
     EXPECT_EQ(key, 0u) << folder;
     EXPECT_NE(SetData(registry, HKEY_LOCAL_MACHINE, "v", "1"), 0) << folder;
-    EXPECT_EQ(registry.OpenKey(HKEY_LOCAL_MACHINE, kSettings, key), ERROR_FILE_NOT_FOUND) << folder;
+    EXPECT_EQ(registry.OpenKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, key), ERROR_FILE_NOT_FOUND)
+        << folder;
   }
 }
 
@@ -216,9 +217,9 @@ TEST(FileRegistryFolderTest, SomethingElseInThePlaceOfTheFileIsLeftAlone) {
     testing::MakeFolders(hives.folder());
     c.make(hives.MachineFile());
     HKEY key = 3;
-    EXPECT_EQ(hives.registry().OpenKey(HKEY_LOCAL_MACHINE, kSettings, key), ERROR_CANTREAD)
+    EXPECT_EQ(hives.registry().OpenKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, key), ERROR_CANTREAD)
         << c.name;
-    EXPECT_EQ(hives.registry().CreateKey(HKEY_LOCAL_MACHINE, kSettings, key), ERROR_CANTREAD)
+    EXPECT_EQ(hives.registry().CreateKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, key), ERROR_CANTREAD)
         << c.name;
     struct stat info {};
     ASSERT_EQ(lstat(hives.MachineFile().c_str(), &info), 0) << c.name;
@@ -230,7 +231,7 @@ TEST(FileRegistryFolderTest, AReadOnlyFolderRefusesChangesButStillReads) {
   if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
   HiveFolder hives;
   HKEY key = 0;
-  ASSERT_EQ(hives.registry().CreateKey(HKEY_LOCAL_MACHINE, kSettings, key), 0);
+  ASSERT_EQ(hives.registry().CreateKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, key), 0);
   ASSERT_EQ(SetData(hives.registry(), key, "v", "kept"), 0);
   ASSERT_EQ(chmod(hives.folder().c_str(), 0555), 0);
   EXPECT_EQ(SetData(hives.registry(), key, "v", "changed"), ERROR_ACCESS_DENIED);
