@@ -18,7 +18,7 @@ scripts/install-packages.sh clang-14 libclang-rt-14-dev cmake ninja-build libgte
 
 build_dir=${QUILLFOLD_FUZZ_BUILD_DIR:-build-fuzz}
 CXX=clang++-14 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQUILLFOLD_FUZZ=ON -DQUILLFOLD_BUILD_GUI=OFF >/dev/null
+  -DQUILLFOLD_FUZZ=ON -DQUILLFOLD_WERROR=ON -DQUILLFOLD_BUILD_GUI=OFF >/dev/null
 cmake --build "$build_dir" --target quillfold_fuzzers
 
 targets=("$@")
