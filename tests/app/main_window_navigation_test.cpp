@@ -45,7 +45,8 @@ TEST_F(MainWindowNavigationTest, ListShowsTheChainThenVisibleSubfolders) {
   std::vector<std::string> expected = {"/"};
   std::string chain;
   for (const auto& part : std::filesystem::path(work()).relative_path()) {
-    chain += "/" + part.string();
+    chain += '/';
+    chain += part.string();
     expected.push_back(chain);
   }
   expected.push_back(work() + "/Alpha");
