@@ -4,6 +4,7 @@
 #include "cli/cli_host.h"
 #include "errors/run_error.h"
 #include "organize/organizer.h"
+#include "organize/undo.h"
 #include "product/product.h"
 
 namespace quillfold {
@@ -14,22 +15,47 @@ int UsageFailure(Console& console, std::string_view message) {
   return kExitUsage;
 }
 
-int Organize(const CliArguments& arguments, Console& console, FileSystem& file_system) {
+int RunFailure(Console& console, const RunError& error) {
+  console.Err("quillfold-cli: error " + std::to_string(error.number()) + ": " +
+              error.description() + "\n");
+  return kExitRunFailed;
+}
+
+int Undo(const CliArguments& arguments, Console& console, FileSystem& file_system,
+         JournalStorage& journals, const std::string& base) {
+  try {
+    if (arguments.list) {
+      console.Out(RunList(journals, base));
+      return kExitDone;
+    }
+    CliHost host(console, arguments, base);
+    const UndoOutcome outcome = UndoLastRun(file_system, journals, host);
+    host.FinishReport();
+    if (outcome == UndoOutcome::kDeclined) return kExitNotConfirmed;
+    return outcome == UndoOutcome::kPartlyRestored ? kExitRunFailed : kExitDone;
+  } catch (const RunError& error) {
+    return RunFailure(console, error);
+  }
+}
+
+int Organize(const CliArguments& arguments, Console& console, FileSystem& file_system,
+             JournalStorage& journals) {
   const std::string base = AbsoluteFolder(arguments.base, console.CurrentFolder());
   try {
     file_system.ListFolder(base);
   } catch (const RunError& error) {
     return UsageFailure(console, "BASE is not a folder that can be read: " + error.description());
   }
+  if (arguments.action == CliArguments::Action::kUndo) {
+    return Undo(arguments, console, file_system, journals, base);
+  }
   CliHost host(console, arguments, base);
-  Organizer organizer(file_system, host);
+  Organizer organizer(file_system, host, &journals);
   try {
     organizer.OrganizeRun();
   } catch (const RunError& error) {
     host.FinishReport();
-    console.Err("quillfold-cli: error " + std::to_string(error.number()) + ": " +
-                error.description() + "\n");
-    return kExitRunFailed;
+    return RunFailure(console, error);
   }
   host.FinishReport();
   return host.declined() ? kExitNotConfirmed : kExitDone;
@@ -37,7 +63,8 @@ int Organize(const CliArguments& arguments, Console& console, FileSystem& file_s
 
 }  // namespace
 
-int RunCli(std::span<const std::string_view> args, Console& console, FileSystem& file_system) {
+int RunCli(std::span<const std::string_view> args, Console& console, FileSystem& file_system,
+           JournalStorage& journals) {
   const auto parsed = ParseCliArguments(args);
   if (const auto* usage = std::get_if<UsageError>(&parsed)) {
     return UsageFailure(console, usage->message);
@@ -51,9 +78,10 @@ int RunCli(std::span<const std::string_view> args, Console& console, FileSystem&
       console.Out("quillfold-cli " + VersionText() + "\n");
       return kExitDone;
     case CliArguments::Action::kRun:
+    case CliArguments::Action::kUndo:
       break;
   }
-  return Organize(arguments, console, file_system);
+  return Organize(arguments, console, file_system, journals);
 }
 
 }  // namespace quillfold

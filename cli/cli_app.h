@@ -5,6 +5,7 @@
 
 #include "cli/console.h"
 #include "platform/file_system.h"
+#include "platform/journal_storage.h"
 
 namespace quillfold {
 
@@ -15,7 +16,9 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNotConfirmed = 3;
 
 // The whole command-line program: `args` are the arguments after the
-// program's name. Returns the exit status.
-int RunCli(std::span<const std::string_view> args, Console& console, FileSystem& file_system);
+// program's name. Real runs are journaled in `journals`, and undo reads
+// them there. Returns the exit status.
+int RunCli(std::span<const std::string_view> args, Console& console, FileSystem& file_system,
+           JournalStorage& journals);
 
 }  // namespace quillfold

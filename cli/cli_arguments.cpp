@@ -10,6 +10,10 @@ bool ApplyFlag(std::string_view arg, CliArguments& parsed) {
   OrganizeOptions& options = parsed.options;
   if (arg == "--apply") {
     options.chkDontDo = 0;
+  } else if (arg == "--undo") {
+    parsed.action = CliArguments::Action::kUndo;
+  } else if (arg == "--list") {
+    parsed.list = true;
   } else if (arg == "--yes") {
     parsed.yes = true;
   } else if (arg == "--no-track-number") {
@@ -49,6 +53,9 @@ std::variant<CliArguments, UsageError> ParseCliArguments(std::span<const std::st
       return UsageError{"unknown option \"" + std::string(arg) + "\""};
     }
   }
+  if (parsed.list && parsed.action != CliArguments::Action::kUndo) {
+    return UsageError{"--list goes with --undo"};
+  }
   if (bases.size() != 1) {
     return UsageError{bases.empty() ? "no BASE folder given" : "more than one BASE folder given"};
   }
@@ -85,6 +92,8 @@ std::string UsageText() {
   return "Usage: quillfold-cli [--apply] [--yes] [--no-track-number] [--require-track-number]\n"
          "                     [--no-unknown-album] [--remove-empty-folders] [--no-playlists] "
          "BASE\n"
+         "       quillfold-cli --undo [--apply] [--yes] BASE\n"
+         "       quillfold-cli --undo --list BASE\n"
          "       quillfold-cli --help | --version\n"
          "\n"
          "Puts the MP3 files below BASE in order: BASE/Artist/Album/NN. Title.mp3, from each\n"
@@ -97,9 +106,15 @@ std::string UsageText() {
          "  --no-unknown-album      send files without an album to UNSORTED, not to Unknown\n"
          "  --remove-empty-folders  remove the folders left empty (real runs only)\n"
          "  --no-playlists          leave .m3u playlists alone\n"
+         "  --undo                  undo the latest real run on BASE not yet undone (again: the\n"
+         "                          one before); with --apply it moves the files back, puts back\n"
+         "                          the playlists and folders, and never overwrites a file\n"
+         "  --list                  with --undo: list the runs on record for BASE\n"
          "\n"
          "The report goes to standard output. Exit status: 0 done, 1 the run failed,\n"
-         "2 usage error, 3 not confirmed.\n";
+         "2 usage error, 3 not confirmed; an undo exits 1 when anything was not restored.\n"
+         "Every real run keeps a journal in $XDG_STATE_HOME/quillfold/ (default\n"
+         "~/.local/state/quillfold/), the last 20 runs per BASE.\n";
 }
 
 }  // namespace quillfold

@@ -12,9 +12,10 @@ namespace quillfold {
 // What the command line asks for. The options start at the check boxes'
 // design-time states, so with no flag a run only reports.
 struct CliArguments {
-  enum class Action { kRun, kHelp, kVersion };
-  Action action = Action::kRun;
-  bool yes = false;  // --yes: answer the confirmation with Yes
+  enum class Action { kRun, kUndo, kHelp, kVersion };
+  Action action = Action::kRun;  // --undo: undo the latest run on BASE
+  bool yes = false;              // --yes: answer the confirmation with Yes
+  bool list = false;             // --list (with --undo): show the runs on record
   OrganizeOptions options;
   std::string base;  // as given, not yet made absolute
 };

@@ -5,6 +5,7 @@
 
 #include "cli/cli_app.h"
 #include "cli/console.h"
+#include "platform/journal_storage.h"
 #include "platform/posix_file_system.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   quillfold::StandardConsole console;
-  const int status = quillfold::RunCli(args, console, quillfold::RealFileSystem());
+  quillfold::PosixJournalStorage journals(quillfold::DefaultJournalFolder());
+  const int status = quillfold::RunCli(args, console, quillfold::RealFileSystem(), journals);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     console.Err("quillfold-cli: the report could not be written to standard output\n");
     return status == quillfold::kExitDone ? quillfold::kExitRunFailed : status;

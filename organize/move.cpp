@@ -31,9 +31,11 @@ std::string MoveToTarget(RunContext& context, const Placement& target,
   std::string move_result =
       MoveText(new_path, context.base_folder.size(), context.file_system.separator());
   if (!apply_changes) return move_result;
-  context.target_folders.Prepare(target.target_folder);
+  context.target_folders.Prepare(target.target_folder, context.journal);
+  if (context.journal != nullptr) context.journal->WillMove(old_path, new_path);
   const std::string moved_to =
       MoveToFreeName(context.file_system, old_path, target.target_folder, target.target_name);
+  if (context.journal != nullptr) context.journal->Moved(moved_to);
   if (context.host.CurrentOptions().chkUpdateM3U == 1) {
     // Asked after the move: where letter case does not tell names apart, a
     // line in other letter case named this file and now names nothing.

@@ -14,7 +14,8 @@ namespace quillfold {
 // A report-only run stops there. A real run then makes the target folder
 // ready, moves the file to the first free name (appending ".mp3" while
 // anything exists at the name, a moment before included; the move never
-// replaces anything) and, when chkUpdateM3U is 1, points every
+// replaces anything; with a journal, the move is recorded and flushed
+// before it and where the file went after it) and, when chkUpdateM3U is 1, points every
 // playlist line naming the old path at the new one (a line in other letter
 // case only while nothing exists at its own spelling, which would be
 // another file). Failures throw RunError;

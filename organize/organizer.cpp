@@ -4,6 +4,7 @@
 
 #include "errors/run_error.h"
 #include "organize/found_list.h"
+#include "organize/journal.h"
 #include "organize/place_file.h"
 #include "organize/playlist_store.h"
 #include "organize/report.h"
@@ -24,7 +25,8 @@ constexpr std::size_t kMaxBaseFolderLength = 32767;
 
 class Organizer::Impl {
  public:
-  Impl(FileSystem& file_system, OrganizeHost& host) : file_system_(file_system), host_(host) {}
+  Impl(FileSystem& file_system, OrganizeHost& host, JournalStorage* journals)
+      : file_system_(file_system), host_(host), journals_(journals) {}
 
   void Run();
 
@@ -50,9 +52,12 @@ class Organizer::Impl {
   void PerFilePhase(RunState& state, TargetFolders& target_folders);
   std::optional<RunError> PlaylistSection(const RunState& state);
   void FolderRemoval(RunState& state);
+  void CompleteJournal(bool run_failed);
 
   FileSystem& file_system_;
   OrganizeHost& host_;
+  JournalStorage* journals_;
+  std::unique_ptr<RunJournal> journal_;  // the present real run's, or null
   FoundList found_;
   PlaylistStore playlists_;
 };
@@ -72,17 +77,39 @@ void Organizer::Impl::Run() {
   host_.AppendReport(ReportHeader(RealRun(), base_folder));
   RunState state;
   TargetFolders target_folders(file_system_, base_folder);
+  journal_.reset();
+  if (RealRun() && journals_ != nullptr) journal_ = RunJournal::Begin(*journals_, base_folder);
   try {
     PerFilePhase(state, target_folders);
   } catch (...) {
     // The files moved so far stay moved, so their playlists are written
     // before the failure ends the run; the failure itself comes first.
     PlaylistSection(state);
+    CompleteJournal(true);
     throw;
   }
-  if (std::optional<RunError> failure = PlaylistSection(state)) throw *failure;
+  std::optional<RunError> failure = PlaylistSection(state);
+  if (failure) {
+    CompleteJournal(true);
+    throw *failure;
+  }
   FolderRemoval(state);
+  CompleteJournal(false);
   if (!state.files_listed && !state.folders_removed) host_.AppendReport(ClosingLine());
+}
+
+// A run that ends, even by a failure, has written its playlists; only a
+// journal without this record is one of a killed run. When a failure ends
+// the run, a journal that cannot take the record leaves that failure the one
+// reported: the next run then mends the playlists as after a kill.
+void Organizer::Impl::CompleteJournal(bool run_failed) {
+  if (journal_ == nullptr) return;
+  const std::unique_ptr<RunJournal> journal = std::move(journal_);
+  try {
+    journal->Complete();
+  } catch (const std::exception&) {
+    if (!run_failed) throw;
+  }
 }
 
 void Organizer::Impl::TakeBaseFolder() {
@@ -118,7 +145,7 @@ void Organizer::Impl::PlaylistPhase() {
 }
 
 void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folders) {
-  RunContext context{file_system_, host_, base_folder, playlists_, target_folders};
+  RunContext context{file_system_, host_, base_folder, playlists_, target_folders, journal_.get()};
   const int count = found_.FoundCount();
   for (int index = 0; index < count; ++index) {
     host_.PlacingProgress(index + 1, count);
@@ -145,6 +172,11 @@ std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state) 
     if (RealRun()) {
       if (!playlists_.PlaylistChanged(slot)) continue;
       try {
+        if (journal_ != nullptr) {
+          journal_->WillReplacePlaylist(base_folder + playlists_.PlaylistName(slot),
+                                        playlists_.LoadedContent(slot),
+                                        playlists_.PlaylistContent(slot));
+        }
         SavePlaylist(file_system_, base_folder, playlists_, slot);
       } catch (const std::exception& error) {
         if (!first_failure) first_failure = RunErrorFromException(error);
@@ -172,14 +204,15 @@ void Organizer::Impl::FolderRemoval(RunState& state) {
       state.folders_removed = true;
     }
     for (const std::string& folder : found_.entries()) {
+      if (journal_ != nullptr) journal_->WillRemoveFolder(folder);
       file_system_.RemoveEmptyFolder(folder);
       host_.AppendReport(ListedLine(folder));
     }
   }
 }
 
-Organizer::Organizer(FileSystem& file_system, OrganizeHost& host)
-    : impl_(std::make_unique<Impl>(file_system, host)) {
+Organizer::Organizer(FileSystem& file_system, OrganizeHost& host, JournalStorage* journals)
+    : impl_(std::make_unique<Impl>(file_system, host, journals)) {
   // The table is the program's one and only; filling it again changes
   // nothing, and a front end that forgot would otherwise lose the genre
   // folders without a word.

@@ -6,6 +6,7 @@
 
 #include "organize/organize_host.h"
 #include "platform/file_system.h"
+#include "platform/journal_storage.h"
 
 namespace quillfold {
 
@@ -15,7 +16,10 @@ namespace quillfold {
 // are cleared and refilled by each run, not destroyed.
 class Organizer {
  public:
-  Organizer(FileSystem& file_system, OrganizeHost& host);
+  // With `journals`, every real run keeps a journal there, written ahead of
+  // each change (organize/journal.h), so that it can be undone and a killed
+  // run's playlists mended by the next run; without, runs keep none.
+  Organizer(FileSystem& file_system, OrganizeHost& host, JournalStorage* journals = nullptr);
   ~Organizer();
   Organizer(const Organizer&) = delete;
   Organizer& operator=(const Organizer&) = delete;

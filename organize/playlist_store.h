@@ -54,6 +54,9 @@ class PlaylistStore {
   // The slot's lines, each followed by CR LF: the content it is saved with.
   std::string PlaylistContent(int slot) const;
   bool PlaylistChanged(int slot) const { return At(slot).changed; }
+  // The content the slot was loaded with, byte for byte (for lines given one
+  // by one, the lines joined without line ends).
+  const std::string& LoadedContent(int slot) const { return At(slot).text; }
 
   // Replaces every line of slots 1 to PlaylistCount that equals `old_path`
   // apart from ASCII letter case by `new_path` exactly, and marks each slot

@@ -1,5 +1,7 @@
 #include "organize/report.h"
 
+#include <ctime>
+
 namespace quillfold {
 namespace {
 
@@ -51,6 +53,61 @@ std::string ConfirmationPrompt(std::string_view base_folder) {
 
 std::string NoFilesMessage(std::string_view base_folder) {
   return Joined({"No MP3 files found under ", base_folder});
+}
+
+std::string UndoHeader(bool real_undo, std::string_view when, std::string_view base_folder) {
+  return Joined(
+      {real_undo ? "Undoing" : "Scanning", " Run of ", when, " in Directory ", base_folder, ":"});
+}
+
+std::string MovedBackHeader(bool real_undo) {
+  return Joined(
+      {kSectionBreak, "The following MP3 files ", real_undo ? "were" : "will be", " moved back:"});
+}
+
+std::string RestoredPlaylistsHeader(bool real_undo) {
+  return Joined({kSectionBreak, "Also, the following music lists ", real_undo ? "were" : "may be",
+                 " restored:"});
+}
+
+std::string RecreatedFoldersHeader(bool real_undo) {
+  return Joined({kSectionBreak, "The Following Directories ", real_undo ? "Were" : "Will Be",
+                 " Re-created:"});
+}
+
+std::string CreatedFoldersHeader(bool real_undo) {
+  return Joined({kSectionBreak, "The Following Directories ", real_undo ? "Were" : "May Be",
+                 " Removed Again:"});
+}
+
+std::string NotRestoredHeader() {
+  return Joined({kSectionBreak, "The Following Could Not Be Restored:"});
+}
+
+std::string MoveBackText(std::string_view old_full_path, std::size_t base_length, char separator) {
+  return Joined({"Move back to \".", std::string_view(&separator, 1),
+                 old_full_path.substr(base_length), "\""});
+}
+
+std::string NotRestoredText(std::string_view name, std::string_view reason) {
+  return Joined({"\"", name, "\": Not Restored (", reason, ")"});
+}
+
+std::string NothingToUndoMessage(std::string_view base_folder) {
+  return Joined({"No run to undo on ", base_folder});
+}
+
+std::string UndoConfirmationPrompt(std::string_view when, std::string_view base_folder) {
+  return Joined({"Undo the Run of ", when, " Under ", base_folder, "?"});
+}
+
+std::string RunTimeText(std::int64_t started_ns) {
+  const std::time_t seconds = static_cast<std::time_t>(started_ns / 1000000000);
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
+  return text;
 }
 
 }  // namespace quillfold

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -49,5 +50,43 @@ std::string ConfirmationPrompt(std::string_view base_folder);
 
 // "No MP3 files found under BASE"
 std::string NoFilesMessage(std::string_view base_folder);
+
+// The wording of an undo, in the same pieces and breaks. `when` is a run's
+// start as undo shows it.
+
+// "Undoing Run of WHEN in Directory BASE:" when carried out, "Scanning Run
+// of WHEN in Directory BASE:" when only reported.
+std::string UndoHeader(bool real_undo, std::string_view when, std::string_view base_folder);
+
+// "The following MP3 files were moved back:" / "... will be moved back:".
+std::string MovedBackHeader(bool real_undo);
+
+// "Also, the following music lists were restored:" / "... may be restored:".
+std::string RestoredPlaylistsHeader(bool real_undo);
+
+// "The Following Directories Were Re-created:" / "... Will Be Re-created:".
+std::string RecreatedFoldersHeader(bool real_undo);
+
+// "The Following Directories Were Removed Again:" / "... May Be Removed Again:";
+// the folders the run created.
+std::string CreatedFoldersHeader(bool real_undo);
+
+// "The Following Could Not Be Restored:", with each line's reason.
+std::string NotRestoredHeader();
+
+// Move back to "./Artist/old name.mp3".
+std::string MoveBackText(std::string_view old_full_path, std::size_t base_length, char separator);
+
+// "NAME: Not Restored (REASON)".
+std::string NotRestoredText(std::string_view name, std::string_view reason);
+
+// "No run to undo on BASE"
+std::string NothingToUndoMessage(std::string_view base_folder);
+
+// "Undo the Run of WHEN Under BASE?"
+std::string UndoConfirmationPrompt(std::string_view when, std::string_view base_folder);
+
+// A run's start, "2026-12-07 07:30:12 UTC".
+std::string RunTimeText(std::int64_t started_ns);
 
 }  // namespace quillfold

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "organize/journal.h"
 #include "organize/organize_host.h"
 #include "organize/playlist_store.h"
 #include "organize/target_folders.h"
@@ -11,13 +12,15 @@ namespace quillfold {
 
 // What the per-file steps of one run share: the disk, the front end, the
 // base folder (ending in the separator), the playlists and the target
-// folders made ready so far.
+// folders made ready so far, and the journal of a real run (null when the
+// run keeps none).
 struct RunContext {
   FileSystem& file_system;
   OrganizeHost& host;
   const std::string& base_folder;
   PlaylistStore& playlists;
   TargetFolders& target_folders;
+  RunJournal* journal = nullptr;
 };
 
 }  // namespace quillfold

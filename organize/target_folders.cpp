@@ -10,7 +10,20 @@ namespace quillfold {
 TargetFolders::TargetFolders(FileSystem& file_system, const std::string& base_folder)
     : file_system_(file_system), base_folder_(base_folder) {}
 
-void TargetFolders::Prepare(const std::string& target_folder) {
+// Undo removes what the run created, so the folders that are missing now
+// are recorded, outermost first, before the chain is made.
+void TargetFolders::RecordMissing(const std::vector<std::string>& folders, RunJournal& journal) {
+  bool recorded = false;
+  for (const std::string& folder : folders) {
+    const std::string path = folder.substr(0, folder.size() - 1);
+    if (PathExists(file_system_, path)) continue;
+    journal.WillCreateFolder(path);
+    recorded = true;
+  }
+  if (recorded) journal.Flush();
+}
+
+void TargetFolders::Prepare(const std::string& target_folder, RunJournal* journal) {
   if (ready_.contains(target_folder)) return;
   const char separator = file_system_.separator();
   std::vector<std::string> unchecked;
@@ -27,6 +40,7 @@ void TargetFolders::Prepare(const std::string& target_folder) {
     }
     unchecked.push_back(folder + separator);
   }
+  if (journal != nullptr) RecordMissing(unchecked, *journal);
   if (!EnsureFolder(file_system_, target_folder)) return;
   ready_.insert(unchecked.begin(), unchecked.end());
   ready_.insert(target_folder);

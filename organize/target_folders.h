@@ -2,7 +2,9 @@
 
 #include <string>
 #include <unordered_set>
+#include <vector>
 
+#include "organize/journal.h"
 #include "platform/file_system.h"
 
 namespace quillfold {
@@ -21,10 +23,13 @@ class TargetFolders {
   // Creates the missing folders of `target_folder` (the base folder followed
   // by components, ending in the separator). Throws RunError when a component
   // below the base is a symbolic link. A chain that cannot be created is not
-  // reported here: the move into it fails instead.
-  void Prepare(const std::string& target_folder);
+  // reported here: the move into it fails instead. Each folder about to be
+  // created is first recorded in `journal`, when there is one.
+  void Prepare(const std::string& target_folder, RunJournal* journal = nullptr);
 
  private:
+  void RecordMissing(const std::vector<std::string>& folders, RunJournal& journal);
+
   FileSystem& file_system_;
   const std::string& base_folder_;
   std::unordered_set<std::string> ready_;

@@ -8,6 +8,7 @@
 #include "cli/cli_arguments.h"
 #include "cli/console.h"
 #include "tests/support/memory_file_system.h"
+#include "tests/support/memory_journal_storage.h"
 #include "tests/support/mp3_files.h"
 
 namespace quillfold {
@@ -97,9 +98,10 @@ class CliInProcessTest : public ::testing::Test {
   void SetUp() override {
     disk_.AddFile("/home/user/music/song.mp3", testing::TaggedMp3({"Song", "Band", "Album", 1}));
   }
-  int Run(std::vector<std::string_view> args) { return RunCli(args, console_, disk_); }
+  int Run(std::vector<std::string_view> args) { return RunCli(args, console_, disk_, journals_); }
 
   MemoryFileSystem disk_{'/', "/"};
+  testing::MemoryJournalStorage journals_;
   FakeConsole console_;
 };
 

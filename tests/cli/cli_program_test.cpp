@@ -2,6 +2,7 @@
 // standard error and exit status, each checked on its own.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "tests/support/mp3_files.h"
@@ -21,6 +22,8 @@ class CliProgramTest : public ::testing::Test {
  protected:
   // temp/ music/ a.mp3 (untagged)  Old/b.mp3 (Band/Album/2/Bee)  list.m3u
   void SetUp() override {
+    // The runs' journals stay inside the test's folder.
+    setenv("XDG_STATE_HOME", (temp_ / "state").c_str(), 1);
     WriteFile(temp_ / "music/a.mp3", "no tag");
     WriteFile(temp_ / "music/Old/b.mp3", TaggedMp3({"Bee", "Band", "Album", 2}));
     WriteFile(temp_ / "music/list.m3u", temp_ / "music/Old/b.mp3\r\n");
@@ -45,14 +48,9 @@ TEST_F(CliProgramTest, HelpAndVersion) {
 }
 
 TEST_F(CliProgramTest, UsageErrorsExitTwoWithNothingOnStandardOutput) {
-  const std::vector<std::vector<std::string>> cases = {{},
-                                                       {"--apply"},
-                                                       {"--frobnicate", "music"},
-                                                       {"-x", "music"},
-                                                       {"music", "other"},
-                                                       {""},
-                                                       {"missing"},
-                                                       {"music/a.mp3"}};
+  const std::vector<std::vector<std::string>> cases = {
+      {},   {"--apply"}, {"--frobnicate", "music"}, {"-x", "music"},    {"music", "other"},
+      {""}, {"missing"}, {"music/a.mp3"},           {"--list", "music"}};
   for (const auto& args : cases) {
     const auto result = Cli(args);
     EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);
@@ -92,6 +90,30 @@ TEST_F(CliProgramTest, RealRunWithoutATerminalNeedsYes) {
       << applied.out;
   EXPECT_EQ(ReadFile(temp_ / "music/list.m3u"), temp_ / "music/Band/Album/02. Bee.mp3\r\n");
   EXPECT_FALSE(Exists("music/Old"));
+}
+
+// A real run, then undo: listed, reported, carried out, listed as undone;
+// a second undo finds nothing left to undo.
+TEST_F(CliProgramTest, UndoReportsThenPutsTheRunBack) {
+  ASSERT_EQ(Cli({"--apply", "--yes", "--remove-empty-folders", "music"}).status, 0);
+  EXPECT_NE(Cli({"--undo", "--list", "music"}).out.find("  2 files moved  not undone\n"),
+            std::string::npos);
+  const auto report = Cli({"--undo", "music"});
+  EXPECT_EQ(report.status, 0) << report.err;
+  EXPECT_NE(report.out.find("\"Band/Album/02. Bee.mp3\": Move back to \"./Old/b.mp3\""),
+            std::string::npos)
+      << report.out;
+  EXPECT_FALSE(Exists("music/Old/b.mp3"));
+
+  const auto undone = Cli({"--undo", "--apply", "--yes", "music"});
+  EXPECT_EQ(undone.status, 0) << undone.err;
+  EXPECT_EQ(undone.out.rfind("Undoing Run of ", 0), 0u) << undone.out;
+  EXPECT_EQ(ReadFile(temp_ / "music/Old/b.mp3"), TaggedMp3({"Bee", "Band", "Album", 2}));
+  EXPECT_EQ(ReadFile(temp_ / "music/list.m3u"), temp_ / "music/Old/b.mp3\r\n");
+  EXPECT_FALSE(Exists("music/Band"));
+  EXPECT_NE(Cli({"--undo", "--list", "music"}).out.find("files moved  undone\n"),
+            std::string::npos);
+  EXPECT_EQ(Cli({"--undo", "--apply", "--yes", "music"}).out.rfind("No run to undo on ", 0), 0u);
 }
 
 TEST_F(CliProgramTest, NoMusicFilesIsOneLineAndSuccess) {

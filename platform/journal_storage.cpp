@@ -1,0 +1,112 @@
+#include "platform/journal_storage.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+#include "errors/run_error.h"
+#include "platform/durable_write.h"
+#include "platform/posix_file_system.h"
+#include "platform/unique_fd.h"
+
+namespace quillfold {
+namespace {
+
+class PosixJournalFile final : public JournalFile {
+ public:
+  PosixJournalFile(int fd, std::string path, std::string folder, bool created)
+      : fd_(fd), path_(std::move(path)), folder_(std::move(folder)), created_(created) {}
+
+  void Append(std::string_view bytes) override {
+    if (!WriteAll(fd_.get(), bytes)) throw RunErrorFromOs(errno, "writing the journal", path_);
+  }
+
+  // A new journal's name must survive too, or a crash could keep the moves
+  // and lose the record of them.
+  void Flush() override {
+    if (fdatasync(fd_.get()) != 0) throw RunErrorFromOs(errno, "flushing the journal", path_);
+    if (created_ && !SyncFolder(folder_)) {
+      throw RunErrorFromOs(errno, "flushing the journal's folder", folder_);
+    }
+    created_ = false;
+  }
+
+ private:
+  UniqueFd fd_;
+  std::string path_;
+  std::string folder_;
+  bool created_;
+};
+
+bool MakeFolders(const std::string& folder) {
+  for (auto slash = folder.find('/', 1); slash != std::string::npos;
+       slash = folder.find('/', slash + 1)) {
+    const std::string part = folder.substr(0, slash);
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  return true;
+}
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
+  const passwd* entry = getpwuid(getuid());
+  return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "/";
+}
+
+}  // namespace
+
+PosixJournalStorage::PosixJournalStorage(std::string folder) : folder_(std::move(folder)) {
+  if (folder_.empty() || folder_.back() != '/') folder_ += '/';
+}
+
+std::vector<std::string> PosixJournalStorage::ListJournals() {
+  std::vector<std::string> names;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder_.c_str()), closedir);
+  if (!dir) {
+    if (errno == ENOENT) return names;
+    throw RunErrorFromOs(errno, "listing the journals in", folder_);
+  }
+  errno = 0;
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  if (errno != 0) throw RunErrorFromOs(errno, "listing the journals in", folder_);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string PosixJournalStorage::ReadJournal(const std::string& name) {
+  return RealFileSystem().ReadTextFile(folder_ + name);
+}
+
+std::unique_ptr<JournalFile> PosixJournalStorage::OpenJournal(const std::string& name) {
+  if (!MakeFolders(folder_)) throw RunErrorFromOs(errno, "creating the journal folder", folder_);
+  const std::string path = folder_ + name;
+  const bool existed = access(path.c_str(), F_OK) == 0;
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) throw RunErrorFromOs(errno, "opening the journal", path);
+  return std::make_unique<PosixJournalFile>(fd, path, folder_, !existed);
+}
+
+void PosixJournalStorage::RemoveJournal(const std::string& name) {
+  const std::string path = folder_ + name;
+  if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+    throw RunErrorFromOs(errno, "removing the journal", path);
+  }
+}
+
+std::string DefaultJournalFolder() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  const std::string state_home =
+      state != nullptr && state[0] == '/' ? std::string(state) : HomeFolder() + "/.local/state";
+  return state_home + "/quillfold/";
+}
+
+}  // namespace quillfold

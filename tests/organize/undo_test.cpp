@@ -1,0 +1,163 @@
+// Journaled real runs undone on seeded random libraries: the tree comes back
+// byte for byte and inode for inode, what the user changed since is listed
+// and left alone, and a journal that fails at any write leaves nothing the
+// undo cannot put back.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+
+#include "bench/library_writer.h"
+#include "errors/run_error.h"
+#include "organize/organizer.h"
+#include "organize/undo.h"
+#include "platform/posix_file_system.h"
+#include "tests/support/memory_journal_storage.h"
+#include "tests/support/mp3_files.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/tree_snapshot.h"
+
+namespace quillfold {
+namespace {
+
+using testing::MemoryJournalStorage;
+using testing::RecordingHost;
+using testing::TakeSnapshot;
+using testing::TreeSnapshot;
+
+RecordingHost HostFor(const std::string& base, bool apply, bool track_numbers = true) {
+  RecordingHost host;
+  host.chosen_path = base;
+  host.options.chkDontDo = apply ? 0 : 1;
+  host.options.chkTrackName = track_numbers ? 1 : 0;
+  host.options.chkDelDirs = 1;
+  return host;
+}
+
+void RealRun(const std::string& base, JournalStorage& journals, bool track_numbers = true) {
+  RecordingHost host = HostFor(base, true, track_numbers);
+  Organizer(RealFileSystem(), host, &journals).OrganizeRun();
+}
+
+UndoOutcome Undo(const std::string& base, JournalStorage& journals,
+                 RecordingHost* report = nullptr) {
+  RecordingHost host = HostFor(base, true);
+  const UndoOutcome outcome = UndoLastRun(RealFileSystem(), journals, host);
+  if (report != nullptr) *report = host;
+  return outcome;
+}
+
+// Every music file's inode, by path: a file moved back is the same file, not
+// a copy. (A playlist put back is replaced atomically, so it is a new one.)
+std::map<std::string, ino_t> Inodes(const std::string& root) {
+  std::map<std::string, ino_t> inodes;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    struct stat info {};
+    if (lstat(entry.path().c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        entry.path().extension() != ".m3u") {
+      inodes[entry.path()] = info.st_ino;
+    }
+  }
+  return inodes;
+}
+
+struct Library {
+  testing::TempFolder temp;
+  std::string base = temp.path() + "music/";
+
+  Library(std::uint64_t seed, int files) {
+    const bench::LibraryShape shape{.files = files,
+                                    .playlists = 4,
+                                    .min_playlist_lines = 3,
+                                    .max_playlist_lines = 30,
+                                    .empty_chains = 3,
+                                    .hidden_files = 3,
+                                    .links = 4,
+                                    .seed = seed};
+    bench::WriteLibrary(bench::PlanLibrary(shape), temp.path() + "music");
+  }
+};
+
+// Two runs (the second names files otherwise), then two undos: each walks
+// back one run, to the tree, bytes, inodes and folders it started from.
+TEST(UndoTest, UndoingTwiceWalksBackTwoRunsExactly) {
+  for (std::uint64_t seed = 1; seed <= 4; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Library library(seed, 120);
+    MemoryJournalStorage journals;
+    const TreeSnapshot before = TakeSnapshot(library.base);
+    const auto inodes_before = Inodes(library.base);
+    RealRun(library.base, journals);
+    const TreeSnapshot between = TakeSnapshot(library.base);
+    ASSERT_NE(between, before);
+    RealRun(library.base, journals, false);
+
+    EXPECT_EQ(Undo(library.base, journals), UndoOutcome::kRestored);
+    EXPECT_EQ(TakeSnapshot(library.base), between);
+    EXPECT_EQ(Undo(library.base, journals), UndoOutcome::kRestored);
+    EXPECT_EQ(TakeSnapshot(library.base), before);
+    EXPECT_EQ(Inodes(library.base), inodes_before);
+    EXPECT_EQ(Undo(library.base, journals), UndoOutcome::kNothingToUndo);
+  }
+}
+
+// music/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u (naming all three)
+// After the run the user moves a away, puts a new file where b was and
+// edits the playlist: those three are listed, c alone goes back.
+TEST(UndoTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
+  testing::TempFolder temp;
+  const std::string base = temp.path() + "music/";
+  std::string list;
+  for (const char* name : {"a", "b", "c"}) {
+    testing::WriteFile(base + "Old/" + name + ".mp3",
+                       testing::TaggedMp3({name, "Band", "Album", 1}));
+    list += base + "Old/" + name + ".mp3\r\n";
+  }
+  testing::WriteFile(base + "list.m3u", list);
+  MemoryJournalStorage journals;
+  RealRun(base, journals);
+  const std::string moved = base + "Band/Album/01. ";
+  std::filesystem::rename(moved + "a.mp3", temp.path() + "a.mp3");
+  testing::WriteFile(base + "Old/b.mp3", "the user's own");
+  testing::WriteFile(base + "list.m3u", "edited\r\n");
+
+  RecordingHost report;
+  EXPECT_EQ(Undo(base, journals, &report), UndoOutcome::kPartlyRestored);
+  EXPECT_EQ(testing::ReadFile(base + "Old/b.mp3"), "the user's own");
+  EXPECT_TRUE(std::filesystem::exists(moved + "b.mp3"));
+  EXPECT_EQ(testing::ReadFile(base + "list.m3u"), "edited\r\n");
+  EXPECT_EQ(testing::ReadFile(base + "Old/c.mp3"), testing::TaggedMp3({"c", "Band", "Album", 1}));
+  for (const std::string line :
+       {"\"Band/Album/01. a.mp3\": Not Restored (no longer where the run put it)",
+        "\"Band/Album/01. b.mp3\": Not Restored (its old place is taken)",
+        "\"list.m3u\": Not Restored (changed since the run)"}) {
+    EXPECT_NE(report.report.find(line), std::string::npos) << line << "\n" << report.report;
+  }
+}
+
+// Failing the Nth append or flush stops the run with an error naming the
+// journal, and what the journal kept is enough to put everything back.
+TEST(UndoTest, AFailedJournalWriteStopsTheRunBeforeAnythingUnrecorded) {
+  for (const bool fail_flush : {false, true}) {
+    for (int n = 1;; ++n) {
+      SCOPED_TRACE((fail_flush ? "flush " : "append ") + std::to_string(n));
+      Library library(7, 12);
+      const TreeSnapshot before = TakeSnapshot(library.base);
+      MemoryJournalStorage journals;
+      (fail_flush ? journals.fail_flush_at : journals.fail_append_at) = n;
+      try {
+        RealRun(library.base, journals);
+        break;  // every write of the run came before the Nth
+      } catch (const RunError& error) {
+        EXPECT_NE(error.description().find("journal"), std::string::npos) << error.description();
+      }
+      if (!journals.journals.empty()) Undo(library.base, journals);
+      EXPECT_EQ(TakeSnapshot(library.base), before);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillfold
