@@ -5,13 +5,14 @@
 #include <cstdio>
 
 #include "errors/run_error.h"
+#include "tags/path_helpers.h"
 
 namespace quillfold {
 namespace {
 
 constexpr std::string_view kKindNames[] = {"run",      "folder",  "move",     "moved",
                                            "playlist", "removed", "complete", "undone"};
-constexpr std::size_t kFieldCounts[] = {1, 1, 2, 1, 3, 1, 0, 0};
+constexpr std::size_t kFieldCounts[] = {2, 1, 2, 1, 3, 1, 0, 0};
 constexpr std::string_view kSuffix = ".journal";
 
 // Fields are separated by tabs and records end in a line feed, so those,
@@ -97,7 +98,31 @@ void Prune(JournalStorage& storage, const std::string& base_folder) {
   }
 }
 
+std::string OptionsDigits(const OrganizeOptions& options) {
+  std::string digits;
+  for (const int box : {options.chkDontDo, options.chkTrackName, options.chkIgnoreNoTrack,
+                        options.chkNoAlbum, options.chkDelDirs, options.chkUpdateM3U}) {
+    digits += box == 1 ? '1' : '0';
+  }
+  return digits;
+}
+
 }  // namespace
+
+std::optional<std::string> WhereMoved(FileSystem& file_system,
+                                      const std::vector<JournalRecord>& records,
+                                      std::size_t index) {
+  const std::vector<std::string>& move = records[index].fields;
+  if (index + 1 < records.size() && records[index + 1].kind == JournalRecord::Kind::kMoved) {
+    return records[index + 1].fields[0];
+  }
+  if (PathExists(file_system, move[0])) return std::nullopt;
+  std::string found = move[1];
+  for (std::string candidate = move[1]; PathExists(file_system, candidate); candidate += ".mp3") {
+    found = candidate;
+  }
+  return found;
+}
 
 int RunRecord::FilesMoved() const {
   return static_cast<int>(std::count_if(records.begin(), records.end(), [](const auto& record) {
@@ -114,9 +139,10 @@ std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& ba
                   ParseRecords(storage.ReadJournal(name))};
     // Another base whose name hashes alike is not ours.
     if (run.records.empty() || run.records.front().kind != JournalRecord::Kind::kRun ||
-        run.records.front().fields != std::vector<std::string>{base_folder}) {
+        run.records.front().fields[0] != base_folder) {
       continue;
     }
+    run.playlists_updated = run.records.front().fields[1].ends_with('1');
     for (const JournalRecord& record : run.records) {
       run.complete |= record.kind == JournalRecord::Kind::kComplete;
       run.undone |= record.kind == JournalRecord::Kind::kUndone;
@@ -127,10 +153,12 @@ std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& ba
 }
 
 std::unique_ptr<RunJournal> RunJournal::Begin(JournalStorage& storage,
-                                              const std::string& base_folder) {
+                                              const std::string& base_folder,
+                                              const OrganizeOptions& options) {
   Prune(storage, base_folder);
   auto journal = std::make_unique<RunJournal>(storage, NewJournalName(base_folder));
-  journal->Add(JournalRecord::Kind::kRun, {&base_folder});
+  const std::string digits = OptionsDigits(options);
+  journal->Add(JournalRecord::Kind::kRun, {&base_folder, &digits});
   journal->Flush();
   return journal;
 }

@@ -2,9 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "organize/organize_options.h"
+#include "platform/file_system.h"
 #include "platform/journal_storage.h"
 
 namespace quillfold {
@@ -16,7 +19,7 @@ inline constexpr std::size_t kJournalsKeptPerBase = 20;
 // One record of a run's journal, as read back.
 struct JournalRecord {
   enum class Kind {
-    kRun,            // fields: base folder
+    kRun,            // fields: base folder, options (the six check boxes' digits in order)
     kFolderCreated,  // fields: folder (no trailing separator), recorded before it is made
     kMove,           // fields: old path, target path as decided; recorded before the rename
     kMoved,          // fields: the path the file went to, collision suffix included
@@ -37,8 +40,18 @@ struct RunRecord {
   std::vector<JournalRecord> records;
   bool complete = false;
   bool undone = false;
+  bool playlists_updated = false;  // the run had chkUpdateM3U 1
   int FilesMoved() const;
 };
+
+// Where the file of the move at `records[index]` (a kMove) is by the
+// journal: the recorded final path; for a move whose final path was never
+// recorded (a kill right after the rename), the last name that exists of the
+// chain target, target.mp3, ... (the rename took the first free one), or the
+// target itself when none does; nullopt when that move never happened, its
+// file still being at its old path.
+std::optional<std::string> WhereMoved(FileSystem& file_system,
+                                      const std::vector<JournalRecord>& records, std::size_t index);
 
 // The journals of `base_folder`, oldest first.
 std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& base_folder);
@@ -52,9 +65,11 @@ class RunJournal {
  public:
   // Starts the journal of a run on `base_folder` now, flushed, and prunes
   // the base's journals to kJournalsKeptPerBase.
-  static std::unique_ptr<RunJournal> Begin(JournalStorage& storage, const std::string& base_folder);
+  static std::unique_ptr<RunJournal> Begin(JournalStorage& storage, const std::string& base_folder,
+                                           const OrganizeOptions& options);
 
-  // Opens journal `name` to add to it (undo marks a run undone).
+  // Opens journal `name` to add to it (undo marks a run undone, recovery
+  // mends a killed run's playlists and completes it).
   RunJournal(JournalStorage& storage, const std::string& name);
 
   void WillCreateFolder(const std::string& folder);  // held until the next flush

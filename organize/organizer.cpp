@@ -7,6 +7,7 @@
 #include "organize/journal.h"
 #include "organize/place_file.h"
 #include "organize/playlist_store.h"
+#include "organize/recovery.h"
 #include "organize/report.h"
 #include "organize/run_context.h"
 #include "organize/target_folders.h"
@@ -53,6 +54,7 @@ class Organizer::Impl {
   std::optional<RunError> PlaylistSection(const RunState& state);
   void FolderRemoval(RunState& state);
   void CompleteJournal(bool run_failed);
+  std::string RecoverInterruptedRuns();
 
   FileSystem& file_system_;
   OrganizeHost& host_;
@@ -67,6 +69,7 @@ void Organizer::Impl::Run() {
   host_.ClearReport();
   if (!Confirmed()) return;
   PlaylistPhase();
+  const std::string recovered = RecoverInterruptedRuns();
   found_.Clear();
   FindFiles(Scope(true), base_folder, "*.mp3");
   if (found_.FoundCount() < 1) {
@@ -75,10 +78,13 @@ void Organizer::Impl::Run() {
   }
   host_.ShowReport();
   host_.AppendReport(ReportHeader(RealRun(), base_folder));
+  if (!recovered.empty()) host_.AppendReport(recovered);
   RunState state;
   TargetFolders target_folders(file_system_, base_folder);
   journal_.reset();
-  if (RealRun() && journals_ != nullptr) journal_ = RunJournal::Begin(*journals_, base_folder);
+  if (RealRun() && journals_ != nullptr) {
+    journal_ = RunJournal::Begin(*journals_, base_folder, host_.CurrentOptions());
+  }
   try {
     PerFilePhase(state, target_folders);
   } catch (...) {
@@ -110,6 +116,24 @@ void Organizer::Impl::CompleteJournal(bool run_failed) {
   } catch (const std::exception&) {
     if (!run_failed) throw;
   }
+}
+
+// A killed run's playlists still name the files it moved where they were,
+// and no later run would move those files again; so a real run finishes
+// those playlists first, each killed run reloading them for the next.
+// With playlists left alone this run, the killed runs wait for one that
+// updates them.
+std::string Organizer::Impl::RecoverInterruptedRuns() {
+  std::string report;
+  if (!RealRun() || journals_ == nullptr || host_.CurrentOptions().chkUpdateM3U != 1) {
+    return report;
+  }
+  for (const RunRecord& run : RunsOnBase(*journals_, base_folder)) {
+    if (run.complete || run.undone) continue;
+    report += MendInterruptedRun(file_system_, *journals_, base_folder, run, playlists_);
+    PlaylistPhase();
+  }
+  return report;
 }
 
 void Organizer::Impl::TakeBaseFolder() {

@@ -80,6 +80,11 @@ std::string CreatedFoldersHeader(bool real_undo) {
                  " Removed Again:"});
 }
 
+std::string InterruptedRunHeader(std::string_view when) {
+  return Joined({kSectionBreak, "The Run of ", when,
+                 " Was Interrupted; the following music lists were mended:"});
+}
+
 std::string NotRestoredHeader() {
   return Joined({kSectionBreak, "The Following Could Not Be Restored:"});
 }

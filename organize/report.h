@@ -71,6 +71,10 @@ std::string RecreatedFoldersHeader(bool real_undo);
 // the folders the run created.
 std::string CreatedFoldersHeader(bool real_undo);
 
+// "The Run of WHEN Was Interrupted; the following music lists were mended:",
+// the section a run starts with when it finished a killed run's playlists.
+std::string InterruptedRunHeader(std::string_view when);
+
 // "The Following Could Not Be Restored:", with each line's reason.
 std::string NotRestoredHeader();
 

@@ -25,13 +25,11 @@ class RunReversal {
   bool all_restored() const { return not_restored_.empty(); }
 
  private:
-  void MoveBack(const std::string& old_path, const std::string& target,
-                const std::string* final_path);
+  void MoveBack(const std::string& old_path, const std::string& current);
   void PutBackPlaylist(const std::string& path, const std::string& old_bytes,
                        const std::string& written);
   void RecreateFolder(const std::string& folder);
   void RemoveCreatedFolder(const std::string& folder);
-  std::string FindUnrecordedMove(const std::string& target);
   std::string Relative(const std::string& path) const { return path.substr(base_folder_.size()); }
   void NotRestored(const std::string& path, std::string_view reason) {
     not_restored_.push_back(NotRestoredText(Relative(path), reason));
@@ -47,11 +45,10 @@ void RunReversal::Reverse(const std::vector<JournalRecord>& records) {
   for (std::size_t i = records.size(); i-- > 0;) {
     const std::vector<std::string>& fields = records[i].fields;
     switch (records[i].kind) {
-      case Kind::kMove: {
-        const bool moved = i + 1 < records.size() && records[i + 1].kind == Kind::kMoved;
-        MoveBack(fields[0], fields[1], moved ? &records[i + 1].fields[0] : nullptr);
+      case Kind::kMove:
+        if (const auto current = WhereMoved(file_system_, records, i))
+          MoveBack(fields[0], *current);
         break;
-      }
       case Kind::kPlaylist:
         PutBackPlaylist(fields[0], fields[1], fields[2]);
         break;
@@ -67,23 +64,9 @@ void RunReversal::Reverse(const std::vector<JournalRecord>& records) {
   }
 }
 
-// A kill between the rename and its record leaves only the target as
-// decided; the rename took the first free name of the chain target,
-// target.mp3, ..., so the file is the last one there.
-std::string RunReversal::FindUnrecordedMove(const std::string& target) {
-  std::string found;
-  for (std::string candidate = target; PathExists(file_system_, candidate); candidate += ".mp3") {
-    found = candidate;
-  }
-  return found;
-}
-
-void RunReversal::MoveBack(const std::string& old_path, const std::string& target,
-                           const std::string* final_path) {
-  if (final_path == nullptr && PathExists(file_system_, old_path)) return;  // never moved
-  const std::string current = final_path != nullptr ? *final_path : FindUnrecordedMove(target);
-  if (current.empty() || !PathExists(file_system_, current)) {
-    return NotRestored(current.empty() ? target : current, "no longer where the run put it");
+void RunReversal::MoveBack(const std::string& old_path, const std::string& current) {
+  if (!PathExists(file_system_, current)) {
+    return NotRestored(current, "no longer where the run put it");
   }
   if (PathExists(file_system_, old_path)) {
     return NotRestored(current, "its old place is taken");
@@ -105,9 +88,10 @@ void RunReversal::MoveBack(const std::string& old_path, const std::string& targe
 void RunReversal::PutBackPlaylist(const std::string& path, const std::string& old_bytes,
                                   const std::string& written) {
   try {
-    if (file_system_.ReadTextFile(path) != written) {
-      return NotRestored(path, "changed since the run");
-    }
+    const std::string now = file_system_.ReadTextFile(path);
+    // A kill between the record and the replace left the old bytes.
+    if (now == old_bytes) return;
+    if (now != written) return NotRestored(path, "changed since the run");
     if (apply_) file_system_.ReplaceTextFile(path, old_bytes);
   } catch (const RunError& error) {
     return NotRestored(path, error.description());
@@ -116,6 +100,7 @@ void RunReversal::PutBackPlaylist(const std::string& path, const std::string& ol
 }
 
 void RunReversal::RecreateFolder(const std::string& folder) {
+  if (PathExists(file_system_, folder)) return;  // the run was stopped before removing it
   if (apply_ && !EnsureFolder(file_system_, folder)) {
     return NotRestored(folder, "the folder could not be created");
   }

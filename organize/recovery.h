@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "organize/journal.h"
+#include "organize/playlist_store.h"
+#include "platform/file_system.h"
+#include "platform/journal_storage.h"
+
+namespace quillfold {
+
+// Finishes the playlist section of `run`, a run on `base_folder` whose
+// journal never completed (it was killed): each line of `playlists` (the
+// base's playlists as loaded just now) that names a file the journal records
+// as moved is pointed at where the file is, each playlist changed so is
+// recorded in that journal and then replaced, and the journal is marked
+// complete. A run that left playlists alone is only marked complete.
+// Returns the report piece naming the playlists mended. Failures throw
+// RunError; the journal then stays incomplete, for the next run to finish.
+std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals,
+                               const std::string& base_folder, const RunRecord& run,
+                               PlaylistStore& playlists);
+
+}  // namespace quillfold
