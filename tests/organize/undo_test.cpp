@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 #include "bench/library_writer.h"
 #include "errors/run_error.h"
@@ -137,14 +138,32 @@ TEST(UndoTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
   }
 }
 
+// Per playlist, how many of its lines name a file that exists.
+std::map<std::string, int> LinesNamingFiles(const std::string& base) {
+  std::map<std::string, int> counts;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(base)) {
+    if (entry.path().extension() != ".m3u") continue;
+    std::istringstream lines(testing::ReadFile(entry.path()));
+    int& count = counts[entry.path()];
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      count += line.starts_with('/') && std::filesystem::is_regular_file(line);
+    }
+  }
+  return counts;
+}
+
 // Failing the Nth append or flush stops the run with an error naming the
-// journal, and what the journal kept is enough to put everything back.
+// journal. What the journal kept is enough either to put everything back
+// or, for the next run, to point every playlist line at its moved file; and
+// undoing that run and the failed one puts everything back too.
 TEST(UndoTest, AFailedJournalWriteStopsTheRunBeforeAnythingUnrecorded) {
   for (const bool fail_flush : {false, true}) {
     for (int n = 1;; ++n) {
       SCOPED_TRACE((fail_flush ? "flush " : "append ") + std::to_string(n));
       Library library(7, 12);
       const TreeSnapshot before = TakeSnapshot(library.base);
+      const auto lines_before = LinesNamingFiles(library.base);
       MemoryJournalStorage journals;
       (fail_flush ? journals.fail_flush_at : journals.fail_append_at) = n;
       try {
@@ -153,7 +172,13 @@ TEST(UndoTest, AFailedJournalWriteStopsTheRunBeforeAnythingUnrecorded) {
       } catch (const RunError& error) {
         EXPECT_NE(error.description().find("journal"), std::string::npos) << error.description();
       }
-      if (!journals.journals.empty()) Undo(library.base, journals);
+      journals.fail_append_at = journals.fail_flush_at = 0;
+      if (n % 2 == 0) {
+        RealRun(library.base, journals);
+        EXPECT_EQ(LinesNamingFiles(library.base), lines_before);
+        Undo(library.base, journals);
+      }
+      Undo(library.base, journals);
       EXPECT_EQ(TakeSnapshot(library.base), before);
     }
   }
