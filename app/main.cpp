@@ -5,6 +5,7 @@
 #include "app/qt_error_reporter_host.h"
 #include "app/storage_volume_source.h"
 #include "platform/file_registry.h"
+#include "platform/journal_storage.h"
 #include "platform/posix_file_system.h"
 
 int main(int argc, char* argv[]) {
@@ -18,7 +19,8 @@ int main(int argc, char* argv[]) {
   quillfold::FileRegistry registry(quillfold::DefaultHiveFolder());
   quillfold::StorageVolumeSource volumes;
   quillfold::MessageBoxDialogs dialogs;
-  quillfold::MainWindow window(quillfold::RealFileSystem(), registry, volumes, dialogs);
+  quillfold::PosixJournalStorage journals(quillfold::DefaultJournalFolder());
+  quillfold::MainWindow window(quillfold::RealFileSystem(), registry, volumes, dialogs, &journals);
   window.show();
   const int status = QApplication::exec();
   quillfold::InstallErrorReporterHost(nullptr);

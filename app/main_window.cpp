@@ -56,12 +56,12 @@ std::string ProcessCurrentFolder() {
 }  // namespace
 
 MainWindow::MainWindow(FileSystem& file_system, Registry& registry, VolumeSource& volume_source,
-                       Dialogs& dialogs)
+                       Dialogs& dialogs, JournalStorage* journals)
     : file_system_(file_system),
       registry_(registry),
       dialogs_(dialogs),
       volumes_(volume_source.MountedVolumes()),
-      organizer_(file_system, *this) {
+      organizer_(file_system, *this, journals) {
   InitResources();
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(ShownText(kProductTitle));

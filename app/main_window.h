@@ -32,11 +32,12 @@ class FolderList;
 // the chosen path and the options from this window and reports into the
 // report window. Everything it touches comes in through the constructor, so
 // tests give it temporary folders, a private settings hive, fixed volumes
-// and answering dialogs.
+// and answering dialogs. With `journals`, its real runs keep journals there,
+// for undo and for mending a killed run (organize/organizer.h).
 class MainWindow final : public QMainWindow, public OrganizeHost {
  public:
   MainWindow(FileSystem& file_system, Registry& registry, VolumeSource& volume_source,
-             Dialogs& dialogs);
+             Dialogs& dialogs, JournalStorage* journals = nullptr);
   ~MainWindow() override;
 
   // The chosen path as lblPath shows it (always ending in "/" once loaded).

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <map>
-#include <sstream>
 
 #include "bench/library_writer.h"
 #include "errors/run_error.h"
@@ -138,21 +137,6 @@ TEST(UndoTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
   }
 }
 
-// Per playlist, how many of its lines name a file that exists.
-std::map<std::string, int> LinesNamingFiles(const std::string& base) {
-  std::map<std::string, int> counts;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(base)) {
-    if (entry.path().extension() != ".m3u") continue;
-    std::istringstream lines(testing::ReadFile(entry.path()));
-    int& count = counts[entry.path()];
-    for (std::string line; std::getline(lines, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      count += line.starts_with('/') && std::filesystem::is_regular_file(line);
-    }
-  }
-  return counts;
-}
-
 // Failing the Nth append or flush stops the run with an error naming the
 // journal. What the journal kept is enough either to put everything back
 // or, for the next run, to point every playlist line at its moved file; and
@@ -163,7 +147,7 @@ TEST(UndoTest, AFailedJournalWriteStopsTheRunBeforeAnythingUnrecorded) {
       SCOPED_TRACE((fail_flush ? "flush " : "append ") + std::to_string(n));
       Library library(7, 12);
       const TreeSnapshot before = TakeSnapshot(library.base);
-      const auto lines_before = LinesNamingFiles(library.base);
+      const auto lines_before = testing::LinesNamingFiles(before, library.base);
       MemoryJournalStorage journals;
       (fail_flush ? journals.fail_flush_at : journals.fail_append_at) = n;
       try {
@@ -175,7 +159,8 @@ TEST(UndoTest, AFailedJournalWriteStopsTheRunBeforeAnythingUnrecorded) {
       journals.fail_append_at = journals.fail_flush_at = 0;
       if (n % 2 == 0) {
         RealRun(library.base, journals);
-        EXPECT_EQ(LinesNamingFiles(library.base), lines_before);
+        EXPECT_EQ(testing::LinesNamingFiles(TakeSnapshot(library.base), library.base),
+                  lines_before);
         Undo(library.base, journals);
       }
       Undo(library.base, journals);
