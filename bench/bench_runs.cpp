@@ -12,6 +12,7 @@
 #include "bench/library_writer.h"
 #include "bench/lower_bound.h"
 #include "organize/organizer.h"
+#include "platform/journal_storage.h"
 #include "platform/posix_file_system.h"
 
 namespace quillfold::bench {
@@ -65,6 +66,7 @@ void BenchRuns::RemoveCopies() {
     char name[32];
     std::snprintf(name, sizeof name, "/copy-%03d", copy);
     std::filesystem::remove_all(scratch_ + name);
+    std::filesystem::remove_all(scratch_ + name + "-journals");
   }
   copies_ = 0;
 }
@@ -106,10 +108,12 @@ Measurement BenchRuns::RewritePlaylists(const LibraryShape& shape) {
   });
 }
 
-Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options) {
+Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options,
+                                   bool journaled) {
   return Median(shape, [&](const std::string& base) {
     BenchHost host(base, options);
-    Organizer organizer(RealFileSystem(), host);
+    PosixJournalStorage journals(base + "-journals");
+    Organizer organizer(RealFileSystem(), host, journaled ? &journals : nullptr);
     const auto start = Clock::now();
     organizer.OrganizeRun();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -29,7 +29,10 @@ class BenchRuns {
   // every playlist pays for the writing alone.
   Measurement RewritePlaylists(const LibraryShape& shape);
   // One organize run with `options`: figures[0] seconds for the whole run.
-  Measurement OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options);
+  // `journaled` runs keep their journal in the scratch folder, as every
+  // real run of the front ends does.
+  Measurement OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options,
+                          bool journaled = false);
 
  private:
   // The median of `repeats_` measurements of `work` on fresh copies (by

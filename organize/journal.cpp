@@ -159,7 +159,7 @@ std::unique_ptr<RunJournal> RunJournal::Begin(JournalStorage& storage,
   auto journal = std::make_unique<RunJournal>(storage, NewJournalName(base_folder));
   const std::string digits = OptionsDigits(options);
   journal->Add(JournalRecord::Kind::kRun, {&base_folder, &digits});
-  journal->Flush();
+  journal->Write(true);
   return journal;
 }
 
@@ -179,13 +179,18 @@ void RunJournal::Add(JournalRecord::Kind kind, std::initializer_list<const std::
 // After a failed append the journal may end in part of a record, and
 // anything added behind it would be read back wrongly; so a journal that
 // failed once takes nothing more, and nothing more is changed.
-void RunJournal::Flush() {
+void RunJournal::Write(bool to_disk) {
   ThrowIfBroken();
-  if (pending_.empty()) return;
   broken_ = true;
-  file_->Append(pending_);
-  pending_.clear();
-  file_->Flush();
+  if (!pending_.empty()) {
+    file_->Append(pending_);
+    pending_.clear();
+    ++unflushed_appends_;
+  }
+  if (unflushed_appends_ > 0 && (to_disk || unflushed_appends_ >= kAppendsPerFlush)) {
+    file_->Flush();
+    unflushed_appends_ = 0;
+  }
   broken_ = false;
 }
 
@@ -203,7 +208,7 @@ void RunJournal::WillCreateFolder(const std::string& folder) {
 
 void RunJournal::WillMove(const std::string& old_path, const std::string& target_path) {
   Add(JournalRecord::Kind::kMove, {&old_path, &target_path});
-  Flush();
+  Write();
 }
 
 void RunJournal::Moved(const std::string& final_path) {
@@ -213,22 +218,22 @@ void RunJournal::Moved(const std::string& final_path) {
 void RunJournal::WillReplacePlaylist(const std::string& path, const std::string& old_bytes,
                                      const std::string& new_bytes) {
   Add(JournalRecord::Kind::kPlaylist, {&path, &old_bytes, &new_bytes});
-  Flush();
+  Write(true);
 }
 
 void RunJournal::WillRemoveFolder(const std::string& folder) {
   Add(JournalRecord::Kind::kFolderRemoved, {&folder});
-  Flush();
+  Write();
 }
 
 void RunJournal::Complete() {
   Add(JournalRecord::Kind::kComplete, {});
-  Flush();
+  Write(true);
 }
 
 void RunJournal::Undone() {
   Add(JournalRecord::Kind::kUndone, {});
-  Flush();
+  Write(true);
 }
 
 }  // namespace quillfold

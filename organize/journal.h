@@ -16,6 +16,9 @@ namespace quillfold {
 // beyond this many. Change it here.
 inline constexpr std::size_t kJournalsKeptPerBase = 20;
 
+// Appends between two flushes of a journal to the disk.
+inline constexpr int kAppendsPerFlush = 1024;
+
 // One record of a run's journal, as read back.
 struct JournalRecord {
   enum class Kind {
@@ -57,10 +60,13 @@ std::optional<std::string> WhereMoved(FileSystem& file_system,
 std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& base_folder);
 
 // Writes a real run's journal, ahead of every change it records. Records
-// pile up in memory and are appended and flushed together at each flush
-// point: before a rename, a playlist replace, a folder removal, and at the
-// end. A failure to append or flush throws RunError, so the change waiting
-// for it is never made.
+// pile up in memory and are appended together at each write point: before
+// a rename, a playlist replace, a folder removal, and at the end. An append
+// survives the process being killed at any instant after it. Flushes to
+// the disk, which survive a crash of the machine, are batched: one per
+// kAppendsPerFlush appends, and one before each playlist replace (itself
+// flushed) and at the end. A failure to append or flush throws RunError, so
+// the change waiting for it is never made.
 class RunJournal {
  public:
   // Starts the journal of a run on `base_folder` now, flushed, and prunes
@@ -80,7 +86,8 @@ class RunJournal {
   void WillRemoveFolder(const std::string& folder);
   void Complete();
   void Undone();
-  void Flush();
+  // Appends what is held; flushes too when `to_disk` or when the batch is full.
+  void Write(bool to_disk = false);
 
  private:
   void Add(JournalRecord::Kind kind, std::initializer_list<const std::string*> fields);
@@ -89,6 +96,7 @@ class RunJournal {
 
   std::unique_ptr<JournalFile> file_;
   std::string pending_;
+  int unflushed_appends_ = 0;
   bool broken_ = false;
 };
 

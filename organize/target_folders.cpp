@@ -20,7 +20,7 @@ void TargetFolders::RecordMissing(const std::vector<std::string>& folders, RunJo
     journal.WillCreateFolder(path);
     recorded = true;
   }
-  if (recorded) journal.Flush();
+  if (recorded) journal.Write();
 }
 
 void TargetFolders::Prepare(const std::string& target_folder, RunJournal* journal) {

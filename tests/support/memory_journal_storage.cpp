@@ -14,12 +14,10 @@ class MemoryJournalFile final : public JournalFile {
 
   void Append(std::string_view bytes) override {
     if (++storage_.appends == storage_.fail_append_at) Fail("writing");
-    pending_ += bytes;
+    storage_.journals[name_] += bytes;
   }
   void Flush() override {
     if (++storage_.flushes == storage_.fail_flush_at) Fail("flushing");
-    storage_.journals[name_] += pending_;
-    pending_.clear();
   }
 
  private:
@@ -29,7 +27,6 @@ class MemoryJournalFile final : public JournalFile {
 
   MemoryJournalStorage& storage_;
   std::string name_;
-  std::string pending_;
 };
 
 }  // namespace

@@ -8,11 +8,11 @@
 
 namespace quillfold::testing {
 
-// Journals in memory. `journals` holds only what was flushed, what would
-// survive a crash; appended bytes wait in their open journal until then.
-// `fail_append_at` / `fail_flush_at` (1-based, counted over all journals)
-// make that call throw RunError without keeping anything, as a full disk
-// would.
+// Journals in memory. `journals` holds every byte appended, as the system
+// keeps a file's written bytes once the process is gone; a flush changes
+// nothing but is counted. `fail_append_at` / `fail_flush_at` (1-based,
+// counted over all journals) make that call throw RunError without keeping
+// anything, as a full disk would.
 class MemoryJournalStorage final : public JournalStorage {
  public:
   std::vector<std::string> ListJournals() override;
