@@ -1,6 +1,7 @@
 #include "organize/journal.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 
@@ -135,8 +136,13 @@ std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& ba
   std::vector<RunRecord> runs;
   for (const std::string& name : storage.ListJournals()) {
     if (!name.starts_with(prefix) || !name.ends_with(kSuffix)) continue;
-    RunRecord run{name, std::stoll(name.substr(prefix.size())),
-                  ParseRecords(storage.ReadJournal(name))};
+    // A file of another program's making in the folder is no journal.
+    const std::string_view stamp(name.data() + prefix.size(),
+                                 name.size() - prefix.size() - kSuffix.size());
+    std::int64_t started_ns = 0;
+    const auto [end, error] = std::from_chars(stamp.begin(), stamp.end(), started_ns);
+    if (error != std::errc() || end != stamp.end()) continue;
+    RunRecord run{name, started_ns, ParseRecords(storage.ReadJournal(name))};
     // Another base whose name hashes alike is not ours.
     if (run.records.empty() || run.records.front().kind != JournalRecord::Kind::kRun ||
         run.records.front().fields[0] != base_folder) {

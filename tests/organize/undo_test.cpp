@@ -118,6 +118,9 @@ TEST(UndoTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
   testing::WriteFile(base + "list.m3u", list);
   MemoryJournalStorage journals;
   RealRun(base, journals);
+  // A file in the journals' folder that only looks like one of this base's.
+  const auto& [name, journal] = *journals.journals.begin();
+  journals.journals[name.substr(0, name.find('-') + 1) + "copy.journal"] = journal;
   const std::string moved = base + "Band/Album/01. ";
   std::filesystem::rename(moved + "a.mp3", temp.path() + "a.mp3");
   testing::WriteFile(base + "Old/b.mp3", "the user's own");
