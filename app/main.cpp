@@ -7,6 +7,7 @@
 #include "platform/file_registry.h"
 #include "platform/journal_storage.h"
 #include "platform/posix_file_system.h"
+#include "platform/read_ahead_file_system.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -20,7 +21,9 @@ int main(int argc, char* argv[]) {
   quillfold::StorageVolumeSource volumes;
   quillfold::MessageBoxDialogs dialogs;
   quillfold::PosixJournalStorage journals(quillfold::DefaultJournalFolder());
-  quillfold::MainWindow window(quillfold::RealFileSystem(), registry, volumes, dialogs, &journals);
+  quillfold::ReadAheadFileSystem file_system(quillfold::RealFileSystem(),
+                                             quillfold::kDefaultReadAheadJobs);
+  quillfold::MainWindow window(file_system, registry, volumes, dialogs, &journals);
   window.show();
   const int status = QApplication::exec();
   quillfold::InstallErrorReporterHost(nullptr);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 #include "bench/bench_host.h"
@@ -14,6 +15,7 @@
 #include "organize/organizer.h"
 #include "platform/journal_storage.h"
 #include "platform/posix_file_system.h"
+#include "platform/read_ahead_file_system.h"
 
 namespace quillfold::bench {
 namespace {
@@ -32,6 +34,15 @@ void FreshLibrary(const LibraryShape& shape, const std::string& base) {
   sync();
 }
 
+// Flushes what is written and drops the page cache, dentries and inodes.
+bool DropCaches() {
+  sync();
+  std::FILE* control = std::fopen("/proc/sys/vm/drop_caches", "w");
+  if (control == nullptr) return false;
+  const bool written = std::fputs("3", control) >= 0;
+  return std::fclose(control) == 0 && written;
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
@@ -46,6 +57,7 @@ Measurement BenchRuns::Median(const LibraryShape& shape,
   for (int i = 0; i < repeats_; ++i) {
     const std::string base = NextCopy();
     FreshLibrary(shape, base);
+    if (cold_ && !DropCaches()) throw std::runtime_error("cannot drop the page cache");
     const Measurement one = MeasureInChild([&] { return work(base); });
     parts.resize(one.figures.size());
     for (std::size_t p = 0; p < one.figures.size(); ++p) parts[p].push_back(one.figures[p]);
@@ -87,9 +99,11 @@ double BenchRuns::PlaylistBytes(const LibraryShape& shape) {
       .figures[0];
 }
 
-Measurement BenchRuns::LowerBound(const LibraryShape& shape) {
-  return Median(shape, [](const std::string& base) {
-    const LowerBoundFigures figures = RunLowerBound(base);
+bool BenchRuns::CanDropCaches() { return DropCaches(); }
+
+Measurement BenchRuns::LowerBound(const LibraryShape& shape, int threads) {
+  return Median(shape, [threads](const std::string& base) {
+    const LowerBoundFigures figures = RunLowerBound(base, threads);
     return std::vector<double>{figures.walk_and_read_seconds, figures.total_seconds};
   });
 }
@@ -109,11 +123,14 @@ Measurement BenchRuns::RewritePlaylists(const LibraryShape& shape) {
 }
 
 Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options,
-                                   bool journaled) {
+                                   int jobs, bool journaled) {
   return Median(shape, [&](const std::string& base) {
     BenchHost host(base, options);
     PosixJournalStorage journals(base + "-journals");
-    Organizer organizer(RealFileSystem(), host, journaled ? &journals : nullptr);
+    std::optional<ReadAheadFileSystem> read_ahead;
+    if (jobs > 1) read_ahead.emplace(RealFileSystem(), jobs);
+    Organizer organizer(read_ahead ? static_cast<FileSystem&>(*read_ahead) : RealFileSystem(),
+                        host, journaled ? &journals : nullptr);
     const auto start = Clock::now();
     organizer.OrganizeRun();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();

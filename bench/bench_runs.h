@@ -15,23 +15,29 @@ namespace quillfold::bench {
 // freed inodes, which would tax whichever run came next.
 class BenchRuns {
  public:
-  BenchRuns(std::string scratch, int repeats) : scratch_(std::move(scratch)), repeats_(repeats) {}
+  // `cold`: the page cache is dropped before each timed run (see CanDropCaches).
+  BenchRuns(std::string scratch, int repeats, bool cold = false)
+      : scratch_(std::move(scratch)), repeats_(repeats), cold_(cold) {}
+
+  // Whether this process may drop the page cache.
+  static bool CanDropCaches();
 
   // Removes every copy made so far.
   void RemoveCopies();
 
-  // The yardstick: figures[0] seconds to walk and read, figures[1] for all its work.
-  Measurement LowerBound(const LibraryShape& shape);
+  // The yardstick, reading `threads` tails at once: figures[0] seconds to
+  // walk and read, figures[1] for all its work.
+  Measurement LowerBound(const LibraryShape& shape, int threads = 1);
   // The bytes of every playlist of the library as written by these runs.
   double PlaylistBytes(const LibraryShape& shape);
   // Only reading every playlist and writing it back as the engine does
   // (atomically, flushed): figures[0] seconds. What any run that updates
   // every playlist pays for the writing alone.
   Measurement RewritePlaylists(const LibraryShape& shape);
-  // One organize run with `options`: figures[0] seconds for the whole run.
-  // `journaled` runs keep their journal in the scratch folder, as every
-  // real run of the front ends does.
-  Measurement OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options,
+  // One organize run with `options` and `jobs` read-ahead workers (1: none):
+  // figures[0] seconds for the whole run. `journaled` runs keep their journal
+  // in the scratch folder, as every real run of the front ends does.
+  Measurement OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options, int jobs = 1,
                           bool journaled = false);
 
  private:
@@ -44,6 +50,7 @@ class BenchRuns {
 
   std::string scratch_;
   int repeats_;
+  bool cold_;
   int copies_ = 0;
 };
 

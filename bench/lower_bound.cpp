@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -57,7 +59,12 @@ Move PlanMove(const std::string& base, std::string path, std::string_view name) 
           CleanName(nformat(tag.Track) + ". " + std::string(TrimSpaces(tag.Title)) + ".mp3")};
 }
 
-void Walk(const std::string& base, const std::string& folder, std::vector<Move>& moves) {
+struct FoundFile {
+  std::string path;
+  std::string name;
+};
+
+void Walk(const std::string& folder, std::vector<FoundFile>& found) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) Fail("cannot list", folder);
   std::vector<std::string> subfolders;
@@ -72,11 +79,28 @@ void Walk(const std::string& base, const std::string& folder, std::vector<Move>&
     }
     if (type == DT_DIR) subfolders.push_back(folder + std::string(name) + "/");
     if (type == DT_REG && IsMp3(name)) {
-      moves.push_back(PlanMove(base, folder + std::string(name), name));
+      found.push_back({folder + std::string(name), std::string(name)});
     }
   }
   closedir(dir);
-  for (const auto& subfolder : subfolders) Walk(base, subfolder, moves);
+  for (const auto& subfolder : subfolders) Walk(subfolder, found);
+}
+
+// Reads every tail on `threads` threads at once, each taking the next file.
+std::vector<Move> PlanMoves(const std::string& base, const std::vector<FoundFile>& found,
+                            int threads) {
+  std::vector<Move> moves(found.size());
+  std::atomic<std::size_t> next = 0;
+  const auto work = [&] {
+    for (std::size_t i = next++; i < found.size(); i = next++) {
+      moves[i] = PlanMove(base, found[i].path, found[i].name);
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (int t = 1; t < threads; ++t) helpers.emplace_back(work);
+  work();
+  for (std::thread& helper : helpers) helper.join();
+  return moves;
 }
 
 void CreateFolderOnce(const std::string& folder, std::unordered_set<std::string>& created) {
@@ -105,12 +129,13 @@ double SecondsSince(Clock::time_point start) {
 
 }  // namespace
 
-LowerBoundFigures RunLowerBound(const std::string& base) {
+LowerBoundFigures RunLowerBound(const std::string& base, int threads) {
   const std::string folder = base.ends_with('/') ? base : base + "/";
   LowerBoundFigures figures;
   const auto start = Clock::now();
-  std::vector<Move> moves;
-  Walk(folder, folder, moves);
+  std::vector<FoundFile> found;
+  Walk(folder, found);
+  const std::vector<Move> moves = PlanMoves(folder, found, threads);
   figures.files = moves.size();
   figures.walk_and_read_seconds = SecondsSince(start);
   std::unordered_set<std::string> created;

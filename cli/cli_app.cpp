@@ -1,5 +1,7 @@
 #include "cli/cli_app.h"
 
+#include <optional>
+
 #include "cli/cli_arguments.h"
 #include "cli/cli_host.h"
 #include "errors/run_error.h"
@@ -50,7 +52,9 @@ int Organize(const CliArguments& arguments, Console& console, FileSystem& file_s
     return Undo(arguments, console, file_system, journals, base);
   }
   CliHost host(console, arguments, base);
-  Organizer organizer(file_system, host, &journals);
+  std::optional<ReadAheadFileSystem> read_ahead;
+  if (arguments.jobs > 1) read_ahead.emplace(file_system, arguments.jobs);
+  Organizer organizer(read_ahead ? *read_ahead : file_system, host, &journals);
   try {
     organizer.OrganizeRun();
   } catch (const RunError& error) {

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "organize/organize_options.h"
+#include "platform/read_ahead_file_system.h"
 
 namespace quillfold {
 
@@ -17,7 +18,8 @@ struct CliArguments {
   bool yes = false;              // --yes: answer the confirmation with Yes
   bool list = false;             // --list (with --undo): show the runs on record
   OrganizeOptions options;
-  std::string base;  // as given, not yet made absolute
+  std::string base;                  // as given, not yet made absolute
+  int jobs = kDefaultReadAheadJobs;  // --jobs N: file tails read at once (1: one after another)
 };
 
 // A command line that cannot be run, with the reason.

@@ -1,5 +1,6 @@
 #include "organize/organizer.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "errors/run_error.h"
@@ -12,6 +13,7 @@
 #include "organize/run_context.h"
 #include "organize/target_folders.h"
 #include "organize/tree_search.h"
+#include "platform/upcoming_reads.h"
 #include "product/product.h"
 #include "tags/genre_table.h"
 #include "tags/path_helpers.h"
@@ -27,7 +29,10 @@ constexpr std::size_t kMaxBaseFolderLength = 32767;
 class Organizer::Impl {
  public:
   Impl(FileSystem& file_system, OrganizeHost& host, JournalStorage* journals)
-      : file_system_(file_system), host_(host), journals_(journals) {}
+      : file_system_(file_system),
+        host_(host),
+        journals_(journals),
+        upcoming_reads_(dynamic_cast<UpcomingReads*>(&file_system)) {}
 
   void Run();
 
@@ -43,14 +48,15 @@ class Organizer::Impl {
 
   // Each call is one reading of chkDontDo, at the moment the run needs it.
   bool RealRun() { return host_.CurrentOptions().chkDontDo == 0; }
-  SearchScope Scope(bool report_progress) {
-    return {file_system_, host_, base_folder, found_, report_progress};
+  SearchScope Scope(bool report_progress, KeptListings* kept = nullptr) {
+    return {file_system_, host_, base_folder, found_, report_progress, kept};
   }
 
   void TakeBaseFolder();
   bool Confirmed();
   void PlaylistPhase();
   void PerFilePhase(RunState& state, TargetFolders& target_folders);
+  void AnnounceTail(int index);
   std::optional<RunError> PlaylistSection(const RunState& state);
   void FolderRemoval(RunState& state);
   void CompleteJournal(bool run_failed);
@@ -60,18 +66,25 @@ class Organizer::Impl {
   OrganizeHost& host_;
   JournalStorage* journals_;
   std::unique_ptr<RunJournal> journal_;  // the present real run's, or null
+  UpcomingReads* upcoming_reads_;
   FoundList found_;
   PlaylistStore playlists_;
+  // The playlist search's listings, for the music search over the same
+  // tree: nothing on disk changes between the two.
+  KeptListings kept_listings_;
 };
 
 void Organizer::Impl::Run() {
   TakeBaseFolder();
   host_.ClearReport();
   if (!Confirmed()) return;
+  kept_listings_ = {};
   PlaylistPhase();
   const std::string recovered = RecoverInterruptedRuns();
   found_.Clear();
-  FindFiles(Scope(true), base_folder, "*.mp3");
+  kept_listings_.keep = false;
+  FindFiles(Scope(true, &kept_listings_), base_folder, "*.mp3");
+  kept_listings_ = {};
   if (found_.FoundCount() < 1) {
     host_.ShowMessage(NoFilesMessage(base_folder), std::string(kProductTitle));
     return;
@@ -130,6 +143,8 @@ std::string Organizer::Impl::RecoverInterruptedRuns() {
   }
   for (const RunRecord& run : RunsOnBase(*journals_, base_folder)) {
     if (run.complete || run.undone) continue;
+    // Mending changes playlists on disk: no listing from before it is reused.
+    kept_listings_.by_folder.clear();
     report += MendInterruptedRun(file_system_, *journals_, base_folder, run, playlists_);
     PlaylistPhase();
   }
@@ -160,7 +175,8 @@ void Organizer::Impl::PlaylistPhase() {
   }
   found_.Clear();
   playlists_.Clear();
-  FindFiles(Scope(false), base_folder, "*.m3u");
+  kept_listings_.keep = true;
+  FindFiles(Scope(false, &kept_listings_), base_folder, "*.m3u");
   playlists_.SetPlaylistCount(found_.FoundCount());
   for (int slot = 1; slot <= playlists_.PlaylistCount(); ++slot) {
     playlists_.SetPlaylistName(slot, found_[slot - 1]);
@@ -171,7 +187,16 @@ void Organizer::Impl::PlaylistPhase() {
 void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folders) {
   RunContext context{file_system_, host_, base_folder, playlists_, target_folders, journal_.get()};
   const int count = found_.FoundCount();
+  struct ForgetAnnounced {
+    UpcomingReads* reads;
+    ~ForgetAnnounced() {
+      if (reads) reads->ForgetExpected();
+    }
+  } forget_announced{upcoming_reads_};
+  const int window = upcoming_reads_ ? static_cast<int>(upcoming_reads_->Window()) : 0;
+  for (int index = 0; index < std::min(window, count); ++index) AnnounceTail(index);
   for (int index = 0; index < count; ++index) {
+    if (index + window < count) AnnounceTail(index + window);
     host_.PlacingProgress(index + 1, count);
     const std::string line = PlaceFile(context, found_[index], RealRun());
     if (line.find(kNoActionNeeded) != std::string::npos) continue;
@@ -181,6 +206,10 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
     }
     host_.AppendReport(ListedLine(line));
   }
+}
+
+void Organizer::Impl::AnnounceTail(int index) {
+  if (upcoming_reads_) upcoming_reads_->ExpectTail(base_folder + found_[index]);
 }
 
 // Writes back and lists the changed playlists (a report-only run lists every

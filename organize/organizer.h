@@ -19,6 +19,8 @@ class Organizer {
   // With `journals`, every real run keeps a journal there, written ahead of
   // each change (organize/journal.h), so that it can be undone and a killed
   // run's playlists mended by the next run; without, runs keep none.
+  // When `file_system` also offers UpcomingReads (platform/upcoming_reads.h),
+  // each run announces the file tails it will read next.
   Organizer(FileSystem& file_system, OrganizeHost& host, JournalStorage* journals = nullptr);
   ~Organizer();
   Organizer(const Organizer&) = delete;

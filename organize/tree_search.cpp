@@ -18,6 +18,18 @@ std::string ReportedFolderPath(const std::string& folder, char separator) {
   return folder.substr(0, folder.size() - 1);
 }
 
+FolderListing ListOnce(const SearchScope& scope, const std::string& folder) {
+  if (scope.kept == nullptr) return scope.file_system.ListFolder(folder);
+  auto& kept = scope.kept->by_folder;
+  if (!scope.kept->keep) {
+    auto stored = kept.extract(folder);
+    return stored ? std::move(stored.mapped()) : scope.file_system.ListFolder(folder);
+  }
+  FolderListing listing = scope.file_system.ListFolder(folder);
+  kept.insert_or_assign(folder, listing);
+  return listing;
+}
+
 }  // namespace
 
 bool MatchesPattern(std::string_view name, std::string_view pattern) {
@@ -46,7 +58,7 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
 }
 
 void FindFiles(const SearchScope& scope, const std::string& folder, std::string_view pattern) {
-  const FolderListing listing = scope.file_system.ListFolder(folder);
+  const FolderListing listing = ListOnce(scope, folder);
   const std::string prefix = WithSeparator(folder, scope.file_system.separator());
   const std::string relative_prefix = prefix.substr(scope.base_folder.size());
   for (const std::string& name : listing.files) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,15 @@
 #include "platform/file_system.h"
 
 namespace quillfold {
+
+// Folder listings one search leaves for the next search over the same tree,
+// when nothing on disk can have changed in between. A search that keeps
+// stores every listing it makes; one that does not takes (and drops) the
+// stored listing of each folder it enters instead of listing it again.
+struct KeptListings {
+  std::map<std::string, FolderListing> by_folder;
+  bool keep = false;
+};
 
 // What a search works with. `base_folder` ends in the separator; every
 // searched folder lies inside it.
@@ -18,6 +28,7 @@ struct SearchScope {
   FoundList& found;
   // Tell the host the number found after each file (the music search).
   bool report_progress = false;
+  KeptListings* kept = nullptr;
 };
 
 // True when `name` matches `pattern` without regard to ASCII letter case;

@@ -70,6 +70,18 @@ TEST(CliArgumentsTest, EachFlagChangesItsOneCheckBox) {
     EXPECT_EQ(arguments->base, "B");
     EXPECT_EQ(arguments->action, CliArguments::Action::kRun);
   }
+  const struct {
+    std::vector<std::string_view> args;
+    int jobs;  // 0: refused
+  } jobs_cases[] = {{{"B"}, kDefaultReadAheadJobs}, {{"--jobs", "1", "B"}, 1},
+                    {{"--jobs=32", "B"}, 32},       {{"--jobs", "0", "B"}, 0},
+                    {{"--jobs=4x", "B"}, 0},        {{"B", "--jobs"}, 0},
+                    {{"--jobs", "257", "B"}, 0}};
+  for (const auto& c : jobs_cases) {
+    const auto parsed = ParseCliArguments(c.args);
+    const auto* arguments = std::get_if<CliArguments>(&parsed);
+    EXPECT_EQ(arguments ? arguments->jobs : 0, c.jobs) << ::testing::PrintToString(c.args);
+  }
   const std::vector<std::string_view> dash_base = {"--", "-odd name"};
   EXPECT_EQ(std::get<CliArguments>(ParseCliArguments(dash_base)).base, "-odd name");
 }

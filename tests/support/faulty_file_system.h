@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -36,13 +37,17 @@ class FaultyFileSystem final : public FileSystem {
   std::function<void(const std::string& from, const std::string& to)> before_rename;
 
   const Calls& calls() const { return calls_; }
+  // Tail reads finished so far, on any thread.
+  int tail_reads() const { return tail_reads_; }
 
   char separator() const override { return inner_.separator(); }
   FolderListing ListFolder(const std::string& folder) override;
   bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
   bool IsSymbolicLink(const std::string& path) override { return inner_.IsSymbolicLink(path); }
   bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override {
-    return inner_.ReadOrdinaryFileTail(path, tail);
+    const bool read = inner_.ReadOrdinaryFileTail(path, tail);
+    ++tail_reads_;
+    return read;
   }
   bool CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
@@ -59,6 +64,7 @@ class FaultyFileSystem final : public FileSystem {
   std::string failing_replace_;
   std::string failing_listing_;
   bool disk_full_ = false;
+  std::atomic<int> tail_reads_ = 0;
 };
 
 }  // namespace quillfold::testing

@@ -146,6 +146,7 @@ void MemoryFileSystem::AddLink(const std::string& path, std::string_view target)
 }
 
 FolderListing MemoryFileSystem::ListFolder(const std::string& folder) {
+  const std::lock_guard lock(mutex_);
   const Location location = ResolveOrThrow(folder, false, "listing folder");
   if (location.node == nullptr) throw RunErrorFromOs(ENOENT, "listing folder", folder);
   if (location.node->kind == Node::Kind::kLink) {
@@ -173,17 +174,20 @@ FolderListing MemoryFileSystem::ListFolder(const std::string& folder) {
 }
 
 bool MemoryFileSystem::PathExists(const std::string& path) {
+  const std::lock_guard lock(mutex_);
   const Location location = Resolve(path, false);
   return location.error == 0 && location.node != nullptr;
 }
 
 bool MemoryFileSystem::IsSymbolicLink(const std::string& path) {
+  const std::lock_guard lock(mutex_);
   const Location location = Resolve(path, false);
   return location.error == 0 && location.node != nullptr &&
          location.node->kind == Node::Kind::kLink;
 }
 
 bool MemoryFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) {
+  const std::lock_guard lock(mutex_);
   const auto slash = path.rfind(separator_);
   if (path.compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0) return false;
   const Location location = Resolve(path, false);
@@ -196,6 +200,7 @@ bool MemoryFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<s
 }
 
 bool MemoryFileSystem::CreateFolderChain(const std::string& folder_path) {
+  const std::lock_guard lock(mutex_);
   const auto last = folder_path.rfind(separator_);
   if (last == std::string::npos || last + 1 < root_path_.size()) return false;
   for (auto end = folder_path.find(separator_, root_path_.size()); end != std::string::npos;
@@ -213,6 +218,7 @@ bool MemoryFileSystem::CreateFolderChain(const std::string& folder_path) {
 }
 
 RenameOutcome MemoryFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+  const std::lock_guard lock(mutex_);
   const std::string what = from + "\" to \"" + to;
   const Location source = ResolveOrThrow(from, false, "moving");
   if (source.node == nullptr) throw RunErrorFromOs(ENOENT, "moving", what);
@@ -231,6 +237,7 @@ RenameOutcome MemoryFileSystem::RenameNoReplace(const std::string& from, const s
 }
 
 void MemoryFileSystem::RemoveEmptyFolder(const std::string& folder) {
+  const std::lock_guard lock(mutex_);
   const Location location = ResolveOrThrow(folder, false, "removing folder");
   if (location.node == nullptr) throw RunErrorFromOs(ENOENT, "removing folder", folder);
   if (location.node->kind != Node::Kind::kFolder) {
@@ -244,6 +251,7 @@ void MemoryFileSystem::RemoveEmptyFolder(const std::string& folder) {
 }
 
 std::string MemoryFileSystem::ReadTextFile(const std::string& path) {
+  const std::lock_guard lock(mutex_);
   const Location location = ResolveOrThrow(path, true, "reading");
   if (location.node == nullptr) throw RunErrorFromOs(ENOENT, "reading", path);
   if (location.node->kind != Node::Kind::kFile) throw RunErrorFromOs(EISDIR, "reading", path);
@@ -251,6 +259,7 @@ std::string MemoryFileSystem::ReadTextFile(const std::string& path) {
 }
 
 void MemoryFileSystem::ReplaceTextFile(const std::string& path, const std::string& content) {
+  const std::lock_guard lock(mutex_);
   const Location location = ResolveOrThrow(path, false, "writing");
   if (location.holder == nullptr) throw RunErrorFromOs(EISDIR, "writing", path);
   if (location.node != nullptr && location.node->kind == Node::Kind::kFolder) {

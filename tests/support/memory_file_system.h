@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -16,7 +17,8 @@ namespace quillfold::testing {
 // as the real one: hidden names, symbolic links (followed inside a path,
 // never as the last component of a listing, test, tail read or removal), the
 // sorted listing order and renames that never replace anything. Names are
-// compared byte for byte, as on Linux.
+// compared byte for byte, as on Linux. Its file-system calls may come from
+// several threads at once (setting a tree up may not).
 class MemoryFileSystem final : public FileSystem {
  public:
   // `root` is the one root folder and ends in `separator`: "/" or "D:\\".
@@ -52,6 +54,7 @@ class MemoryFileSystem final : public FileSystem {
   char separator_;
   std::string root_path_;
   std::unique_ptr<Node> root_;
+  std::mutex mutex_;
 };
 
 }  // namespace quillfold::testing

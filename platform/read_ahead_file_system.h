@@ -1,0 +1,82 @@
+#pragma once
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/upcoming_reads.h"
+
+namespace quillfold {
+
+// Forwards every call to another file system, and reads the announced file
+// tails on a pool of worker threads while the caller works on earlier files,
+// so that a slow medium serves several reads at once. Only tails (of
+// kReadAheadTailSize bytes) are read ahead; nothing is ever changed by a
+// worker. The caller still gets every result in its own order and on its own
+// thread, and gets exactly what asking the other file system at that moment
+// would give: a tail read before a change through this file system that may
+// have touched the same name is read again.
+//
+// Memory stays bounded: at most Window() announced tails are kept at once.
+// The other file system must allow concurrent calls (the real one does).
+class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
+ public:
+  static constexpr std::size_t kReadAheadTailSize = 128;
+
+  // `workers` threads (at least 1) read ahead for `inner`.
+  ReadAheadFileSystem(FileSystem& inner, int workers);
+  ~ReadAheadFileSystem() override;
+  ReadAheadFileSystem(const ReadAheadFileSystem&) = delete;
+  ReadAheadFileSystem& operator=(const ReadAheadFileSystem&) = delete;
+
+  std::size_t Window() const override { return window_; }
+  void ExpectTail(const std::string& full_path) override;
+  void ForgetExpected() override;
+
+  char separator() const override { return inner_.separator(); }
+  FolderListing ListFolder(const std::string& folder) override { return inner_.ListFolder(folder); }
+  bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
+  bool IsSymbolicLink(const std::string& path) override { return inner_.IsSymbolicLink(path); }
+  bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  bool CreateFolderChain(const std::string& folder_path) override;
+  RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
+  void RemoveEmptyFolder(const std::string& folder) override;
+  std::string ReadTextFile(const std::string& path) override { return inner_.ReadTextFile(path); }
+  void ReplaceTextFile(const std::string& path, const std::string& content) override;
+
+ private:
+  struct Announced {
+    enum class State { kWaiting, kReading, kDone };
+    std::string path;
+    State state = State::kWaiting;
+    bool stale = false;  // a change may have touched it after its read began
+    bool read = false;
+    std::array<std::uint8_t, kReadAheadTailSize> tail{};
+  };
+
+  void WorkerLoop();
+  // Runs `change` on the other file system, then marks what it may have made stale.
+  template <typename Change>
+  auto Changing(std::initializer_list<const std::string*> paths, Change change);
+  void MarkStale(std::initializer_list<const std::string*> paths);
+
+  FileSystem& inner_;
+  const std::size_t window_;
+  std::mutex mutex_;
+  std::condition_variable work_ready_;
+  std::condition_variable read_done_;
+  std::deque<std::shared_ptr<Announced>> announced_;  // in the order they will be asked for
+  bool stopping_ = false;
+  std::vector<std::thread> workers_;
+};
+
+// The number of read-ahead workers the front ends use unless told otherwise.
+inline constexpr int kDefaultReadAheadJobs = 8;
+
+}  // namespace quillfold

@@ -1,0 +1,115 @@
+// The read-ahead must never change a result: whole runs with it and without
+// it give the same report, failure, tree and playlists byte for byte.
+#include "platform/read_ahead_file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <thread>
+
+#include "bench/library_writer.h"
+#include "bench/seeded_random.h"
+#include "errors/run_error.h"
+#include "organize/organizer.h"
+#include "platform/posix_file_system.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/mp3_files.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/tree_snapshot.h"
+
+namespace quillfold {
+namespace {
+
+using testing::FaultyFileSystem;
+
+struct Outcome {
+  std::string report;
+  std::string failure;
+  testing::TreeSnapshot tree;
+  bool operator==(const Outcome&) const = default;
+};
+
+void PrintTo(const Outcome& outcome, std::ostream* os) {
+  *os << outcome.report << "\nfailure: " << outcome.failure;
+}
+
+struct Case {
+  bench::LibraryShape shape;
+  OrganizeOptions options;
+  int failing_rename = 0;  // 0: none
+};
+
+Case CaseFor(std::uint64_t seed) {
+  bench::SeededRandom random(seed * 104729);
+  Case drawn;
+  drawn.shape.files = 100 + static_cast<int>(random.Below(200));
+  drawn.shape.playlists = 5;
+  drawn.shape.min_playlist_lines = 5;
+  drawn.shape.max_playlist_lines = 60;
+  drawn.shape.empty_chains = 4;
+  drawn.shape.hidden_files = 4;
+  drawn.shape.links = 4;
+  drawn.shape.seed = seed;
+  drawn.options.chkDontDo = random.Percent(30);
+  drawn.options.chkTrackName = random.Percent(50);
+  drawn.options.chkIgnoreNoTrack = random.Percent(50);
+  drawn.options.chkNoAlbum = random.Percent(50);
+  drawn.options.chkDelDirs = random.Percent(50);
+  drawn.options.chkUpdateM3U = random.Percent(80);
+  if (random.Percent(50)) drawn.failing_rename = 1 + static_cast<int>(random.Below(80));
+  return drawn;
+}
+
+// A fresh copy of the case's library at `base`, organised once.
+Outcome RunOnce(const Case& run, const std::string& base, int jobs) {
+  std::filesystem::remove_all(base);
+  bench::WriteLibrary(bench::PlanLibrary(run.shape), base);
+  testing::RecordingHost host;
+  host.chosen_path = base;
+  host.options = run.options;
+  FaultyFileSystem faulty(RealFileSystem());
+  if (run.failing_rename > 0) faulty.FailRenameNumber(run.failing_rename);
+  std::optional<ReadAheadFileSystem> read_ahead;
+  if (jobs > 1) read_ahead.emplace(faulty, jobs);
+  Organizer organizer(read_ahead ? static_cast<FileSystem&>(*read_ahead) : faulty, host);
+  Outcome outcome;
+  try {
+    organizer.OrganizeRun();
+  } catch (const RunError& error) {
+    outcome.failure = std::to_string(error.number()) + " " + error.description();
+  }
+  outcome.report = host.report;
+  outcome.tree = testing::TakeSnapshot(base);
+  return outcome;
+}
+
+TEST(ReadAheadTest, WholeRunsGiveTheSameResultsWithAndWithoutReadAhead) {
+  const testing::TempFolder temp;
+  const std::string base = temp.path() + "music";
+  for (std::uint64_t seed = 1; seed <= 10; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const Case run = CaseFor(seed);
+    const Outcome alone = RunOnce(run, base, 1);
+    EXPECT_EQ(RunOnce(run, base, 2 + static_cast<int>(seed % 7)), alone);
+  }
+}
+
+// A tail read ahead for a path that a later move fills must not be used.
+TEST(ReadAheadTest, ATailReadBeforeAMoveOntoItsPathIsReadAgain) {
+  const testing::TempFolder temp;
+  const std::string moved = temp.path() + "moved.mp3";
+  const std::string target = temp.path() + "free.mp3";
+  testing::WriteFile(moved, testing::TaggedMp3({"Song", "Band", "Album", 1}));
+  FaultyFileSystem counted(RealFileSystem());
+  ReadAheadFileSystem read_ahead(counted, 2);
+  read_ahead.ExpectTail(target);
+  while (counted.tail_reads() == 0) std::this_thread::yield();
+  ASSERT_EQ(read_ahead.RenameNoReplace(moved, target), RenameOutcome::kRenamed);
+  std::array<std::uint8_t, 128> tail{};
+  EXPECT_TRUE(read_ahead.ReadOrdinaryFileTail(target, tail));
+}
+
+}  // namespace
+}  // namespace quillfold
