@@ -107,6 +107,7 @@ TEST_F(OrganizerTest, ReportOnlyRunAsksNothingReadsNoPlaylistAndChangesNothing) 
                           "   Sub\\b.M3U"));
   EXPECT_EQ(fs.calls().reads, 0);
   EXPECT_EQ(Changes() + fs.calls().folder_chains, 0);
+  EXPECT_EQ(fs.calls().listings, 2 * 4) << "each of the 4 folders listed once per run";
 }
 
 TEST_F(OrganizerTest, BaseAtADriveRootKeepsItsOwnBackslash) {
