@@ -129,8 +129,8 @@ Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOpti
     PosixJournalStorage journals(base + "-journals");
     std::optional<ReadAheadFileSystem> read_ahead;
     if (jobs > 1) read_ahead.emplace(RealFileSystem(), jobs);
-    Organizer organizer(read_ahead ? static_cast<FileSystem&>(*read_ahead) : RealFileSystem(),
-                        host, journaled ? &journals : nullptr);
+    Organizer organizer(read_ahead ? static_cast<FileSystem&>(*read_ahead) : RealFileSystem(), host,
+                        journaled ? &journals : nullptr);
     const auto start = Clock::now();
     organizer.OrganizeRun();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
