@@ -11,6 +11,12 @@ std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals
   RunJournal journal(journals, run.name);
   std::string piece = InterruptedRunHeader(RunTimeText(run.started_ns));
   if (run.playlists_updated) {
+    // A kill while a playlist was being replaced leaves its temporary.
+    for (const JournalRecord& record : run.records) {
+      if (record.kind == JournalRecord::Kind::kPlaylist) {
+        file_system.RemoveLeftoverReplacements(record.fields[0]);
+      }
+    }
     for (std::size_t i = 0; i < run.records.size(); ++i) {
       if (run.records[i].kind != JournalRecord::Kind::kMove) continue;
       const auto moved_to = WhereMoved(file_system, run.records, i);

@@ -87,6 +87,8 @@ void RunReversal::MoveBack(const std::string& old_path, const std::string& curre
 
 void RunReversal::PutBackPlaylist(const std::string& path, const std::string& old_bytes,
                                   const std::string& written) {
+  // A kill while the run replaced the playlist leaves its temporary.
+  if (apply_) file_system_.RemoveLeftoverReplacements(path);
   try {
     const std::string now = file_system_.ReadTextFile(path);
     // A kill between the record and the replace left the old bytes.

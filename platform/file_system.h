@@ -84,6 +84,12 @@ class FileSystem {
   // old file's permissions. On any failure the old file stays whole and
   // RunError is thrown.
   virtual void ReplaceTextFile(const std::string& path, const std::string& content) = 0;
+
+  // Removes the temporaries that a ReplaceTextFile of `path` cut short (by a
+  // kill or a crash) left beside it, recognisable by their name; never any
+  // other file. They hold only content that was never put in place, so one
+  // that cannot be removed is left as it is.
+  virtual void RemoveLeftoverReplacements(const std::string& path) = 0;
 };
 
 }  // namespace quillfold

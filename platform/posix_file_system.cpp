@@ -29,6 +29,11 @@ std::string ParentFolder(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// ReplaceTextFile writes beside the file, under ".NAME" + this + six
+// random characters.
+constexpr std::string_view kReplacementTag = ".quillfold-";
+constexpr std::size_t kReplacementRandomChars = 6;
+
 // d_type is a hint some file systems leave unset; lstat settles it without
 // following a link.
 unsigned char EntryType(int folder_fd, const dirent& entry) {
@@ -162,8 +167,8 @@ std::string PosixFileSystem::ReadTextFile(const std::string& path) {
 void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string& content) {
   struct stat old_info {};
   const bool had_file = stat(path.c_str(), &old_info) == 0;
-  std::string temp_path =
-      ParentFolder(path) + "/." + std::string(BaseName(path)) + ".quillfold-XXXXXX";
+  std::string temp_path = ParentFolder(path) + "/." + std::string(BaseName(path)) +
+                          std::string(kReplacementTag) + std::string(kReplacementRandomChars, 'X');
   UniqueFd fd(mkostemp(temp_path.data(), O_CLOEXEC));
   if (!fd) throw RunErrorFromOs(errno, "writing", path);
   const auto fail = [&](int error) {
@@ -177,6 +182,24 @@ void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string
   // cannot be flushed only weakens its durability over a power cut, which is
   // no reason to end the run and report the playlist as not written.
   SyncFolder(ParentFolder(path));
+}
+
+void PosixFileSystem::RemoveLeftoverReplacements(const std::string& path) {
+  const std::string prefix = "." + std::string(BaseName(path)) + std::string(kReplacementTag);
+  const int fd = open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
+  if (!dir) {
+    close(fd);
+    return;
+  }
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (name.size() == prefix.size() + kReplacementRandomChars && name.starts_with(prefix) &&
+        EntryType(fd, *entry) == DT_REG) {
+      unlinkat(fd, entry->d_name, 0);
+    }
+  }
 }
 
 FileSystem& RealFileSystem() {

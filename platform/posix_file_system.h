@@ -18,6 +18,7 @@ class PosixFileSystem final : public FileSystem {
   void RemoveEmptyFolder(const std::string& folder) override;
   std::string ReadTextFile(const std::string& path) override;
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
+  void RemoveLeftoverReplacements(const std::string& path) override;
 };
 
 // The one real file system of the process.

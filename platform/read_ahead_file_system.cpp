@@ -163,4 +163,8 @@ void ReadAheadFileSystem::ReplaceTextFile(const std::string& path, const std::st
   Changing({&path}, [&] { inner_.ReplaceTextFile(path, content); });
 }
 
+void ReadAheadFileSystem::RemoveLeftoverReplacements(const std::string& path) {
+  Changing({&path}, [&] { inner_.RemoveLeftoverReplacements(path); });
+}
+
 }  // namespace quillfold

@@ -49,6 +49,7 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
   void RemoveEmptyFolder(const std::string& folder) override;
   std::string ReadTextFile(const std::string& path) override { return inner_.ReadTextFile(path); }
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
+  void RemoveLeftoverReplacements(const std::string& path) override;
 
  private:
   struct Announced {

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "errors/run_error.h"
+#include "platform/posix_file_system.h"
 #include "tests/support/file_system_sandbox.h"
+#include "tests/support/temp_folder.h"
 
 namespace quillfold {
 namespace {
@@ -161,6 +163,19 @@ TEST_P(FileSystemContractTest, TextFilesRoundTripByteForByte) {
   EXPECT_EQ(fs().ReadTextFile(Path("list.m3u")), "");
   EXPECT_THROW(fs().ReadTextFile(Path("missing.m3u")), RunError);
   EXPECT_EQ(fs().ListFolder(box_->root()).files, (Names{"list.m3u"})) << "no temporary left";
+}
+
+// What a replacement cut short by a kill leaves: its temporary. Only names of
+// exactly that shape, for that playlist, are ever removed.
+TEST(PosixFileSystemTest, RemovesOnlyTheLeftoversOfTheNamedPlaylist) {
+  testing::TempFolder temp;
+  const Names kept = {".list.m3u.quillfold-AbC12", ".list.m3u.quillfold-AbC1234",
+                      ".other.m3u.quillfold-AbC123", "list.m3u", "list.m3u.quillfold-AbC123"};
+  for (const std::string& name : kept) testing::WriteFile(temp / name, "x");
+  testing::WriteFile(temp / ".list.m3u.quillfold-AbC123", "half");
+  PosixFileSystem file_system;
+  file_system.RemoveLeftoverReplacements(temp / "list.m3u");
+  EXPECT_EQ(file_system.ListFolder(temp.path()).files, kept);
 }
 
 INSTANTIATE_TEST_SUITE_P(Posix, FileSystemContractTest,

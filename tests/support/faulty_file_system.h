@@ -54,6 +54,9 @@ class FaultyFileSystem final : public FileSystem {
   void RemoveEmptyFolder(const std::string& folder) override;
   std::string ReadTextFile(const std::string& path) override;
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
+  void RemoveLeftoverReplacements(const std::string& path) override {
+    inner_.RemoveLeftoverReplacements(path);
+  }
 
  private:
   std::string WithoutTrailingSeparator(std::string path) const;

@@ -40,6 +40,8 @@ class MemoryFileSystem final : public FileSystem {
   void RemoveEmptyFolder(const std::string& folder) override;
   std::string ReadTextFile(const std::string& path) override;
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
+  // Its replacements are whole at once and leave nothing behind.
+  void RemoveLeftoverReplacements(const std::string&) override {}
 
   struct Node;
   struct Location;
