@@ -23,11 +23,13 @@ std::string MoveToFreeName(FileSystem& file_system, const std::string& old_path,
 
 }  // namespace
 
-std::string MoveToTarget(RunContext& context, const Placement& target,
-                         const std::string& relative_path, bool apply_changes) {
+std::optional<std::string> MoveToTarget(RunContext& context, const Placement& target,
+                                        const std::string& relative_path, bool apply_changes) {
   const std::string old_path = context.base_folder + relative_path;
   const std::string new_path = target.target_folder + target.target_name;
-  if (EqualsIgnoringAsciiCase(new_path, old_path)) return std::string(kNoActionNeeded);
+  // Told apart by the outcome, never by the text: a title may well read
+  // "No Action Needed".
+  if (EqualsIgnoringAsciiCase(new_path, old_path)) return std::nullopt;
   std::string move_result =
       MoveText(new_path, context.base_folder.size(), context.file_system.separator());
   if (!apply_changes) return move_result;

@@ -198,13 +198,13 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
   for (int index = 0; index < count; ++index) {
     if (index + window < count) AnnounceTail(index + window);
     host_.PlacingProgress(index + 1, count);
-    const std::string line = PlaceFile(context, found_[index], RealRun());
-    if (line.find(kNoActionNeeded) != std::string::npos) continue;
+    const std::optional<std::string> line = PlaceFile(context, found_[index], RealRun());
+    if (!line) continue;
     if (!state.files_listed) {
       host_.AppendReport(FileSectionHeader(RealRun()));
       state.files_listed = true;
     }
-    host_.AppendReport(ListedLine(line));
+    host_.AppendReport(ListedLine(*line));
   }
 }
 

@@ -27,14 +27,17 @@ PlacementOptions CurrentPlacementOptions(OrganizeHost& host) {
 
 }  // namespace
 
-std::string PlaceFile(RunContext& context, const std::string& relative_path, bool apply_changes) {
+std::optional<std::string> PlaceFile(RunContext& context, const std::string& relative_path,
+                                     bool apply_changes) {
   const char separator = context.file_system.separator();
   const std::optional<TrackTag> tag =
       TagOf(context.file_system, context.base_folder + relative_path);
   const std::string current_name = CurrentName(relative_path, separator);
   const Placement target = DecidePlacement(tag, CurrentPlacementOptions(context.host),
                                            context.base_folder, current_name, separator);
-  return ResultLine(current_name, MoveToTarget(context, target, relative_path, apply_changes));
+  const auto move_result = MoveToTarget(context, target, relative_path, apply_changes);
+  if (!move_result) return std::nullopt;
+  return ResultLine(current_name, *move_result);
 }
 
 }  // namespace quillfold

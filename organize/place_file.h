@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "organize/run_context.h"
@@ -10,7 +11,9 @@ namespace quillfold {
 // chkTrackName and chkNoAlbum from the host, decides its place, hands that to
 // MoveToTarget and returns the file's report line, e.g.
 //   "track3.mp3": Move to "./Some Band/First Album/05. Opening Song.mp3"
-// A failure of the move throws RunError and no line is returned.
-std::string PlaceFile(RunContext& context, const std::string& relative_path, bool apply_changes);
+// or nothing when the file is already where it belongs. A failure of the
+// move throws RunError and no line is returned.
+std::optional<std::string> PlaceFile(RunContext& context, const std::string& relative_path,
+                                     bool apply_changes);
 
 }  // namespace quillfold

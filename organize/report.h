@@ -12,7 +12,6 @@ namespace quillfold {
 // it off, so the report never ends in one.
 
 inline constexpr std::string_view kLineBreak = "\r\n";
-inline constexpr std::string_view kNoActionNeeded = "No Action Needed";
 inline constexpr std::string_view kConfirmationCaption = "Are You Sure?";
 
 // "Processing Directory BASE:" in a real run, "Scanning Directory BASE:" in a

@@ -88,6 +88,19 @@ TEST_F(OrganizerTest, RealRunReportListsMovesPlaylistsAndRemovedFolders) {
   EXPECT_EQ(organizer.BaseFolder(), "D:\\Music\\");
 }
 
+// Whether a file is listed follows from its move, not from the words of its
+// line: a title reading "No Action Needed" is a move like any other.
+TEST_F(OrganizerTest, AFileNamedLikeTheNoActionTextIsListedAndItsPlaylistRewritten) {
+  AddSong("in\\a.mp3", {"No Action Needed", "Band", "Album", 1});
+  Add("list.m3u", "D:\\Music\\in\\a.mp3\r\n");
+  Organize(0);
+  EXPECT_THAT(host.ReportLines(),
+              ElementsAre(kProcessing, "", "The following MP3 files were moved:",
+                          "   \"a.mp3\": Move to \".\\Band\\Album\\01. No Action Needed.mp3\"", "",
+                          "Also, the following music lists were updated:", "   list.m3u"));
+  EXPECT_EQ(Content("list.m3u"), "D:\\Music\\Band\\Album\\01. No Action Needed.mp3\r\n");
+}
+
 TEST_F(OrganizerTest, ReportOnlyRunAsksNothingReadsNoPlaylistAndChangesNothing) {
   // A file already in place, whatever its letter case, needs nothing.
   AddSong("SOME BAND\\first album\\05. OPENING SONG.MP3", kOpeningSong);
