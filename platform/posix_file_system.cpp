@@ -69,8 +69,12 @@ FolderListing PosixFileSystem::ListFolder(const std::string& folder) {
     throw RunErrorFromOs(error, "listing folder", folder);
   }
   FolderListing listing;
-  errno = 0;
-  while (const dirent* entry = readdir(dir.get())) {
+  for (;;) {
+    // Cleared before every call: only readdir's own errno may end the
+    // listing, not one an fstatat for the entry before it left behind.
+    errno = 0;
+    const dirent* entry = readdir(dir.get());
+    if (entry == nullptr) break;
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
     switch (EntryType(dirfd(dir.get()), *entry)) {
