@@ -48,14 +48,19 @@ void PlaylistStore::SetPlaylistCount(int count) {
 void PlaylistStore::SetPlaylistName(int slot, std::string name) { At(slot).name = std::move(name); }
 
 void PlaylistStore::SetPlaylistContent(int slot, std::string content) {
-  const std::vector<LineSpan> spans = FindPlaylistLines(content);
+  // A UTF-8 byte-order mark is no part of the first line's path; it is
+  // kept for the file when the playlist is written.
+  const bool marked = std::string_view(content).starts_with(kUtf8ByteOrderMark);
+  const std::size_t skipped = marked ? kUtf8ByteOrderMark.size() : 0;
+  const std::vector<LineSpan> spans = FindPlaylistLines(std::string_view(content).substr(skipped));
   std::vector<LineRef> lines;
   lines.reserve(spans.size());
   for (const LineSpan& span : spans) {
-    lines.push_back(
-        {static_cast<std::uint32_t>(span.offset), static_cast<std::uint32_t>(span.length)});
+    lines.push_back({static_cast<std::uint32_t>(span.offset + skipped),
+                     static_cast<std::uint32_t>(span.length)});
   }
   Hold(slot, std::move(content), std::move(lines));
+  At(slot).byte_order_mark = marked;
 }
 
 void PlaylistStore::SetPlaylistLines(int slot, const std::vector<std::string>& lines) {
@@ -83,6 +88,7 @@ void PlaylistStore::Hold(int slot, std::string text, std::vector<LineRef> lines)
   }
   held.text = std::move(text);
   held.lines = std::move(lines);
+  held.byte_order_mark = false;
   index_stale_ = true;
 }
 
@@ -97,7 +103,7 @@ std::vector<std::string> PlaylistStore::PlaylistLines(int slot) const {
 
 std::string PlaylistStore::PlaylistContent(int slot) const {
   const Slot& held = At(slot);
-  std::string content;
+  std::string content(held.byte_order_mark ? kUtf8ByteOrderMark : "");
   content.reserve(held.text.size() + 2 * held.lines.size());
   for (std::size_t line = 0; line < held.lines.size(); ++line) {
     content += Line(held, line);

@@ -68,6 +68,7 @@ class PlaylistStore {
                            const std::function<bool(const std::string&)>& names_other_file = {});
 
  private:
+  static constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
   // A line: `length` bytes at `offset` in its slot's text, or, when
   // `length` is kWritten, the text written_[offset].
   struct LineRef {
@@ -80,6 +81,7 @@ class PlaylistStore {
     std::string text;
     std::vector<LineRef> lines;
     bool changed = false;
+    bool byte_order_mark = false;  // the text starts with one
   };
   struct Position {
     int slot;  // 1-based

@@ -64,6 +64,17 @@ TEST_F(PlaylistStoreTest, LinesHeldAfterAReplacementAreFoundAndContentIsSplitAsR
   EXPECT_TRUE(store_.PlaylistChanged(2));
 }
 
+// A byte-order mark is not part of the first path, and stays in the file.
+TEST_F(PlaylistStoreTest, AByteOrderMarkHidesNoLineAndIsKept) {
+  Hold({{}});
+  store_.SetPlaylistContent(1, "\xEF\xBB\xBF/m/a.mp3\r\n/m/b.mp3\r\n");
+  EXPECT_EQ(store_.ReplaceMatchingLines("/m/a.mp3", "/m/x/a.mp3"), 1);
+  EXPECT_EQ(store_.PlaylistContent(1), "\xEF\xBB\xBF/m/x/a.mp3\r\n/m/b.mp3\r\n");
+  store_.SetPlaylistLines(1, {"\xEF\xBB\xBF/m/c.mp3"});
+  EXPECT_EQ(store_.ReplaceMatchingLines("/m/c.mp3", "/m/d.mp3"), 0)
+      << "lines given are taken as they are";
+}
+
 TEST_F(PlaylistStoreTest, ALimitBrokenNamesThePlaylistAndChangesNothing) {
   Hold({{"x"}});
   EXPECT_THROW(store_.SetPlaylistCount(1001), RunError);
