@@ -69,6 +69,9 @@ class FileSystem {
   // Returns kTargetTaken when something is already there, even if it appeared
   // a moment ago. Throws RunError for every other failure, including a move
   // to another file system, which is refused rather than turned into a copy.
+  // On the real file system, where the kernel cannot refuse a taken name
+  // itself (FAT, many FUSE file systems), the test of the name and the rename
+  // follow each other at once: see NoReplaceRenamer for each way's guarantee.
   virtual RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) = 0;
 
   // Removes the empty folder `folder`. Throws RunError when it cannot (not

@@ -128,24 +128,7 @@ bool PosixFileSystem::CreateFolderChain(const std::string& folder_path) {
 }
 
 RenameOutcome PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-    return RenameOutcome::kRenamed;
-  }
-  if (errno == EEXIST) return RenameOutcome::kTargetTaken;
-  if (errno != EINVAL && errno != ENOSYS)
-    throw RunErrorFromOs(errno, "moving", from + "\" to \"" + to);
-  // The file system cannot rename without replacing: a hard link is refused
-  // when the name is taken, so link and unlink never replace anything either.
-  if (link(from.c_str(), to.c_str()) != 0) {
-    if (errno == EEXIST) return RenameOutcome::kTargetTaken;
-    throw RunErrorFromOs(errno, "moving", from + "\" to \"" + to);
-  }
-  if (unlink(from.c_str()) != 0) {
-    const int error = errno;
-    unlink(to.c_str());
-    throw RunErrorFromOs(error, "moving", from + "\" to \"" + to);
-  }
-  return RenameOutcome::kRenamed;
+  return renamer_.Move(from, to);
 }
 
 void PosixFileSystem::RemoveEmptyFolder(const std::string& folder) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/no_replace_rename.h"
 
 namespace quillfold {
 
@@ -19,6 +20,9 @@ class PosixFileSystem final : public FileSystem {
   std::string ReadTextFile(const std::string& path) override;
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
   void RemoveLeftoverReplacements(const std::string& path) override;
+
+ private:
+  NoReplaceRenamer renamer_;
 };
 
 // The one real file system of the process.
