@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/file_registry.h"
-#include "settings/mdl_registry.h"
-#include "settings/settings_key.h"
-#include "tests/support/temp_folder.h"
-
 namespace quillfold {
 namespace {
 
@@ -24,32 +19,6 @@ TEST(WindowSettingsTest, OptionTextSetsOrKeepsTheState) {
     EXPECT_EQ(StoredOptionState(c.text, 0), c.from_unticked) << '"' << c.text << '"';
     EXPECT_EQ(StoredOptionState(c.text, 1), c.from_ticked) << '"' << c.text << '"';
   }
-}
-
-// What SaveWindowSettings writes, the readers give back; a number stored in
-// place of a text leaves the option as it was.
-TEST(WindowSettingsTest, SavedSettingsReadBack) {
-  testing::TempFolder hive;
-  FileRegistry registry(hive.path());
-  OrganizeOptions saved;
-  saved.chkDontDo = 0;
-  saved.chkDelDirs = 1;
-  SaveWindowSettings(registry, "/srv/music/", saved);
-  EXPECT_EQ(ReadStartPath(registry), "/srv/music/");
-  OrganizeOptions opposite;
-  for (int OrganizeOptions::*field :
-       {&OrganizeOptions::chkDontDo, &OrganizeOptions::chkTrackName,
-        &OrganizeOptions::chkIgnoreNoTrack, &OrganizeOptions::chkNoAlbum,
-        &OrganizeOptions::chkDelDirs, &OrganizeOptions::chkUpdateM3U}) {
-    opposite.*field = 1 - saved.*field;
-  }
-  EXPECT_EQ(ReadStoredOptions(registry, opposite), saved);
-
-  WriteSetting(registry, kSettingsRoot, kSettingsKeyPath, "chkDontDo", RegValue(std::int32_t{1}),
-               REG_DWORD);
-  EXPECT_EQ(ReadStoredOptions(registry, opposite).chkDontDo, opposite.chkDontDo);
-  FileRegistry empty(hive / "empty");
-  EXPECT_EQ(ReadStoredOptions(empty, opposite), opposite);
 }
 
 }  // namespace

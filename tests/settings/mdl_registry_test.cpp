@@ -14,10 +14,8 @@ namespace quillfold {
 namespace {
 
 using ::testing::_;
-using ::testing::DoAll;
 using testing::HiveFolder;
 using testing::QueryData;
-using ::testing::Return;
 using testing::SetData;
 
 std::vector<std::string_view> SevenNames() {
@@ -190,25 +188,6 @@ TEST(ReadKeyValueTest, AFailureInsideIsTrappedAsANonZeroCode) {
   RegValue value = 3;
   EXPECT_NE(ReadKeyValue(registry, 7, "v", value), 0);
   EXPECT_EQ(value, RegValue(3));
-}
-
-TEST(SettingRoutinesTest, EveryOpenedHandleIsClosedAndAFailedOpenGoesOnWithHandleZero) {
-  MockRegistry registry;
-  EXPECT_CALL(registry, CreateKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, _))
-      .WillOnce(DoAll(::testing::SetArgReferee<2>(HKEY{11}), Return(0)));
-  EXPECT_CALL(registry, CloseKey(11));
-  EnsureRegKey(registry, kSettingsRoot, kSettingsKeyPath);
-
-  EXPECT_CALL(registry, OpenKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, _))
-      .Times(2)
-      .WillRepeatedly(DoAll(::testing::SetArgReferee<2>(HKEY{0}), Return(ERROR_FILE_NOT_FOUND)));
-  EXPECT_CALL(registry, SetValue(0, "StartPath", REG_SZ, _, 3))
-      .WillOnce(Return(ERROR_INVALID_HANDLE));
-  EXPECT_CALL(registry, QueryValue(0, "StartPath", _, nullptr, _))
-      .WillOnce(Return(ERROR_INVALID_HANDLE));
-  EXPECT_CALL(registry, CloseKey(0)).Times(2).WillRepeatedly(Return(ERROR_INVALID_HANDLE));
-  WriteSetting(registry, kSettingsRoot, kSettingsKeyPath, "StartPath", std::string("/a/"), REG_SZ);
-  EXPECT_EQ(ReadSetting(registry, kSettingsRoot, kSettingsKeyPath, "StartPath"), RegValue());
 }
 
 }  // namespace
