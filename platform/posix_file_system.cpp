@@ -118,13 +118,14 @@ bool PosixFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<st
   return n == static_cast<ssize_t>(tail.size());
 }
 
-bool PosixFileSystem::CreateFolderChain(const std::string& folder_path) {
+int PosixFileSystem::CreateFolderChain(const std::string& folder_path) {
   const auto last = folder_path.rfind('/');
-  if (last == std::string::npos) return false;
+  if (last == std::string::npos) return ENOENT;
   const std::string chain = folder_path.substr(0, std::max<std::size_t>(last, 1));
-  if (chain != "/" && !MakeFolderAndParents(chain)) return false;
+  if (chain != "/" && !MakeFolderAndParents(chain)) return errno;
   struct stat info {};
-  return stat(chain.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  if (stat(chain.c_str(), &info) != 0) return errno;
+  return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
 }
 
 RenameOutcome PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
@@ -172,7 +173,11 @@ void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string
 }
 
 void PosixFileSystem::RemoveLeftoverReplacements(const std::string& path) {
-  const std::string prefix = "." + std::string(BaseName(path)) + std::string(kReplacementTag);
+  // Built by appending: g++ 12 at -O3 takes "." + a temporary for an
+  // overlapping copy.
+  std::string prefix = ".";
+  prefix += BaseName(path);
+  prefix += kReplacementTag;
   const int fd = open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
