@@ -41,7 +41,12 @@ void TargetFolders::Prepare(const std::string& target_folder, RunJournal* journa
     unchecked.push_back(folder + separator);
   }
   if (journal != nullptr) RecordMissing(unchecked, *journal);
-  if (!EnsureFolder(file_system_, target_folder)) return;
+  // Said here, with the OS's reason, rather than left to the move that
+  // would fail next with a mere "File not found".
+  if (const int error = file_system_.CreateFolderChain(target_folder); error != 0) {
+    throw RunErrorFromOs(error, "creating folder",
+                         target_folder.substr(0, target_folder.size() - 1));
+  }
   ready_.insert(unchecked.begin(), unchecked.end());
   ready_.insert(target_folder);
 }

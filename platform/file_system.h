@@ -61,9 +61,11 @@ class FileSystem {
   virtual bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) = 0;
 
   // Creates every missing folder along `folder_path` up to its last
-  // separator (whatever follows the last separator is not created). True when
-  // the whole chain exists afterwards; never throws.
-  virtual bool CreateFolderChain(const std::string& folder_path) = 0;
+  // separator (whatever follows the last separator is not created). Returns 0
+  // when the whole chain exists afterwards, else why not, as an errno value
+  // (EROFS, EACCES, ENAMETOOLONG, ENOTDIR for a file in the way...); never
+  // throws.
+  virtual int CreateFolderChain(const std::string& folder_path) = 0;
 
   // Moves the file `from` to `to` without ever replacing anything at `to`.
   // Returns kTargetTaken when something is already there, even if it appeared

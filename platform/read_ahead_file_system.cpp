@@ -147,7 +147,7 @@ auto ReadAheadFileSystem::Changing(std::initializer_list<const std::string*> pat
   return change();
 }
 
-bool ReadAheadFileSystem::CreateFolderChain(const std::string& folder_path) {
+int ReadAheadFileSystem::CreateFolderChain(const std::string& folder_path) {
   return Changing({&folder_path}, [&] { return inner_.CreateFolderChain(folder_path); });
 }
 

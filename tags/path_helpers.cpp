@@ -9,7 +9,7 @@ std::string AddBackslash(std::string_view path, char separator) {
 }
 
 bool EnsureFolder(FileSystem& file_system, std::string_view folder) {
-  return file_system.CreateFolderChain(AddBackslash(folder, file_system.separator()));
+  return file_system.CreateFolderChain(AddBackslash(folder, file_system.separator())) == 0;
 }
 
 bool PathExists(FileSystem& file_system, const std::string& path) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
 #include <vector>
 
 #include "errors/run_error.h"
@@ -89,7 +90,7 @@ TEST_P(FileSystemContractTest, PathsThroughALinkReachItsTarget) {
   box_->AddLink("alias", "real");
   EXPECT_TRUE(fs().PathExists(Path("alias/song.mp3")));
   EXPECT_EQ(fs().ReadTextFile(Path("alias/song.mp3")), "tune");
-  EXPECT_TRUE(fs().CreateFolderChain(Path("alias/new/")));
+  EXPECT_EQ(fs().CreateFolderChain(Path("alias/new/")), 0);
   EXPECT_TRUE(fs().PathExists(Path("real/new")));
   EXPECT_EQ(fs().RenameNoReplace(Path("real/song.mp3"), Path("alias/new/song.mp3")),
             RenameOutcome::kRenamed);
@@ -114,11 +115,11 @@ TEST_P(FileSystemContractTest, TailIsReadFromOrdinaryFilesOnly) {
 
 TEST_P(FileSystemContractTest, CreateFolderChainStopsAtTheLastSeparator) {
   const char sep = fs().separator();
-  EXPECT_TRUE(fs().CreateFolderChain(Path("a/b/") + "file"));
+  EXPECT_EQ(fs().CreateFolderChain(Path("a/b/") + "file"), 0);
   EXPECT_TRUE(fs().PathExists(Path("a/b")));
   EXPECT_FALSE(fs().PathExists(Path("a/b/file")));
   box_->AddFile("blocker", "x");
-  EXPECT_FALSE(fs().CreateFolderChain(Path("blocker/c") + sep));
+  EXPECT_EQ(fs().CreateFolderChain(Path("blocker/c") + sep), ENOTDIR) << "a file in the way";
 }
 
 TEST_P(FileSystemContractTest, RenameMovesAndNeverReplaces) {

@@ -23,9 +23,9 @@ FolderListing FaultyFileSystem::ListFolder(const std::string& folder) {
   return inner_.ListFolder(folder);
 }
 
-bool FaultyFileSystem::CreateFolderChain(const std::string& folder_path) {
+int FaultyFileSystem::CreateFolderChain(const std::string& folder_path) {
   ++calls_.folder_chains;
-  if (disk_full_) return false;
+  if (disk_full_) return ENOSPC;
   return inner_.CreateFolderChain(folder_path);
 }
 

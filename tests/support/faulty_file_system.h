@@ -49,7 +49,7 @@ class FaultyFileSystem final : public FileSystem {
     ++tail_reads_;
     return read;
   }
-  bool CreateFolderChain(const std::string& folder_path) override;
+  int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
   void RemoveEmptyFolder(const std::string& folder) override;
   std::string ReadTextFile(const std::string& path) override;

@@ -126,7 +126,7 @@ void MemoryFileSystem::PutChild(Node& folder, const std::string& name, std::uniq
 }
 
 void MemoryFileSystem::AddLeaf(const std::string& path, std::unique_ptr<Node> leaf) {
-  if (!CreateFolderChain(path)) throw std::invalid_argument("cannot add " + path);
+  if (CreateFolderChain(path) != 0) throw std::invalid_argument("cannot add " + path);
   const Location location = ResolveOrThrow(path, false, "adding");
   PutChild(*location.holder, location.name, std::move(leaf));
 }
@@ -138,7 +138,7 @@ void MemoryFileSystem::AddFile(const std::string& path, std::string_view content
 void MemoryFileSystem::AddFolder(const std::string& path) {
   std::string chain = path;
   if (chain.back() != separator_) chain += separator_;
-  if (!CreateFolderChain(chain)) throw std::invalid_argument("cannot add " + path);
+  if (CreateFolderChain(chain) != 0) throw std::invalid_argument("cannot add " + path);
 }
 
 void MemoryFileSystem::AddLink(const std::string& path, std::string_view target) {
@@ -199,22 +199,24 @@ bool MemoryFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<s
   return true;
 }
 
-bool MemoryFileSystem::CreateFolderChain(const std::string& folder_path) {
+int MemoryFileSystem::CreateFolderChain(const std::string& folder_path) {
   const std::lock_guard lock(mutex_);
   const auto last = folder_path.rfind(separator_);
-  if (last == std::string::npos || last + 1 < root_path_.size()) return false;
+  if (last == std::string::npos || last + 1 < root_path_.size()) return ENOENT;
   for (auto end = folder_path.find(separator_, root_path_.size()); end != std::string::npos;
        end = folder_path.find(separator_, end + 1)) {
     // Like mkdir, an existing entry of any kind (a dangling link included) is
     // left alone; only the final check follows links.
     const Location location = Resolve(folder_path.substr(0, end), false);
-    if (location.error != 0) return false;
+    if (location.error != 0) return location.error;
     if (location.node == nullptr && location.holder != nullptr) {
       PutChild(*location.holder, location.name, std::make_unique<Node>());
     }
   }
   const Location chain = Resolve(folder_path.substr(0, last + 1), true);
-  return chain.error == 0 && chain.node != nullptr && chain.node->kind == Node::Kind::kFolder;
+  if (chain.error != 0) return chain.error;
+  if (chain.node == nullptr) return ENOENT;
+  return chain.node->kind == Node::Kind::kFolder ? 0 : ENOTDIR;
 }
 
 RenameOutcome MemoryFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
