@@ -1,5 +1,7 @@
 #include "cli/cli_app.h"
 
+#include <string.h>
+
 #include <optional>
 
 #include "cli/cli_arguments.h"
@@ -15,6 +17,18 @@ namespace {
 int UsageFailure(Console& console, std::string_view message) {
   console.Err("quillfold-cli: " + std::string(message) + "\nTry \"quillfold-cli --help\".\n");
   return kExitUsage;
+}
+
+// A stop signal ends the program with 128 + its number, as the shell
+// expects, even when it came as the run was finishing anyway.
+int Interrupted(Console& console, bool run_stopped) {
+  const int signal_number = console.StopSignal();
+  const char* name = sigabbrev_np(signal_number);
+  console.Err(std::string("quillfold-cli: interrupted by SIG") + (name ? name : "?") +
+              (run_stopped ? ": the run stopped between two files; the report shows what it did"
+                           : " as the run was ending; it finished its work") +
+              "\n");
+  return 128 + signal_number;
 }
 
 int RunFailure(Console& console, const RunError& error) {
@@ -59,9 +73,11 @@ int Organize(const CliArguments& arguments, Console& console, FileSystem& file_s
     organizer.OrganizeRun();
   } catch (const RunError& error) {
     host.FinishReport();
+    if (error.error_number() == ErrorNumber::kUserInterrupt) return Interrupted(console, true);
     return RunFailure(console, error);
   }
   host.FinishReport();
+  if (console.StopSignal() != 0) return Interrupted(console, false);
   return host.declined() ? kExitNotConfirmed : kExitDone;
 }
 

@@ -43,6 +43,8 @@ std::string_view ErrorNumberText(ErrorNumber number) {
       return "Out of memory";
     case ErrorNumber::kSubscriptOutOfRange:
       return "Subscript out of range";
+    case ErrorNumber::kUserInterrupt:
+      return "User interrupt occurred";
     case ErrorNumber::kFileNotFound:
       return "File not found";
     case ErrorNumber::kFileAlreadyExists:
@@ -92,6 +94,11 @@ RunError RunErrorFromException(const std::exception& error) {
   description += error.what();
   description += ")";
   return RunError(number, std::move(description));
+}
+
+RunError RunStopped() {
+  return RunError(ErrorNumber::kUserInterrupt,
+                  "User interrupt occurred (the run was asked to stop)");
 }
 
 }  // namespace quillfold

@@ -13,6 +13,7 @@ enum class ErrorNumber : std::int32_t {
   kOverflow = 6,
   kOutOfMemory = 7,
   kSubscriptOutOfRange = 9,
+  kUserInterrupt = 18,
   kFileNotFound = 53,
   kFileAlreadyExists = 58,
   kDiskFull = 61,
@@ -50,5 +51,10 @@ RunError RunErrorFromOs(int os_error, std::string_view operation, std::string_vi
 // a value out of range kOverflow, an index out of range kSubscriptOutOfRange.
 // A RunError is returned unchanged.
 RunError RunErrorFromException(const std::exception& error);
+
+// What ends a run that the user asked to stop, between two files: number
+// kUserInterrupt. It travels like any failure, so the files moved so far
+// keep their playlists and their journal.
+RunError RunStopped();
 
 }  // namespace quillfold

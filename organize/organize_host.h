@@ -45,6 +45,12 @@ class OrganizeHost {
   // the per-file phase. Front ends show it; none may run other work here.
   virtual void SearchProgress(int found) = 0;
   virtual void PlacingProgress(int index, int count) = 0;
+
+  // True once the user has asked the run to stop (a signal on the command
+  // line). The run asks between files and between searched folders, never
+  // while a move or a playlist write is under way, and then ends through
+  // the same wrap-up as a failure part-way: see RunStopped().
+  virtual bool StopRequested() { return false; }
 };
 
 }  // namespace quillfold

@@ -66,6 +66,7 @@ class Organizer::Impl {
   OrganizeHost& host_;
   JournalStorage* journals_;
   std::unique_ptr<RunJournal> journal_;  // the present real run's, or null
+  std::unique_ptr<FolderHold> hold_;     // the present real run's, or null
   UpcomingReads* upcoming_reads_;
   FoundList found_;
   PlaylistStore playlists_;
@@ -75,6 +76,10 @@ class Organizer::Impl {
 };
 
 void Organizer::Impl::Run() {
+  struct ReleaseHold {
+    std::unique_ptr<FolderHold>& hold;
+    ~ReleaseHold() { hold.reset(); }
+  } release_hold{hold_};
   TakeBaseFolder();
   host_.ClearReport();
   if (!Confirmed()) return;
@@ -112,7 +117,12 @@ void Organizer::Impl::Run() {
     CompleteJournal(true);
     throw *failure;
   }
-  FolderRemoval(state);
+  try {
+    FolderRemoval(state);
+  } catch (...) {
+    CompleteJournal(true);
+    throw;
+  }
   CompleteJournal(false);
   if (!state.files_listed && !state.folders_removed) host_.AppendReport(ClosingLine());
 }
@@ -159,8 +169,13 @@ void Organizer::Impl::TakeBaseFolder() {
   }
 }
 
+// A real run holds its base from before the question until it ends, so a
+// second one is refused before it asks, and never mistakes the first one's
+// unfinished journal for a killed run's.
 bool Organizer::Impl::Confirmed() {
   if (!RealRun()) return true;
+  hold_ = file_system_.HoldForRun(base_folder);
+  if (!hold_) throw BaseHeldError(base_folder);
   return host_.AskYesNoCancel(ConfirmationPrompt(base_folder), std::string(kConfirmationCaption)) ==
          Answer::kYes;
 }
@@ -196,6 +211,7 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
   const int window = upcoming_reads_ ? static_cast<int>(upcoming_reads_->Window()) : 0;
   for (int index = 0; index < std::min(window, count); ++index) AnnounceTail(index);
   for (int index = 0; index < count; ++index) {
+    if (host_.StopRequested()) throw RunStopped();
     if (index + window < count) AnnounceTail(index + window);
     host_.PlacingProgress(index + 1, count);
     const std::optional<std::string> line = PlaceFile(context, found_[index], RealRun());
@@ -257,6 +273,7 @@ void Organizer::Impl::FolderRemoval(RunState& state) {
       state.folders_removed = true;
     }
     for (const std::string& folder : found_.entries()) {
+      if (host_.StopRequested()) throw RunStopped();
       if (journal_ != nullptr) journal_->WillRemoveFolder(folder);
       file_system_.RemoveEmptyFolder(folder);
       host_.AppendReport(ListedLine(folder));

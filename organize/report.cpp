@@ -55,6 +55,12 @@ std::string NoFilesMessage(std::string_view base_folder) {
   return Joined({"No MP3 files found under ", base_folder});
 }
 
+RunError BaseHeldError(std::string_view base_folder) {
+  return RunError(ErrorNumber::kPermissionDenied,
+                  Joined({"Permission denied (another run is changing ", base_folder,
+                          " or a folder inside or above it; nothing was changed)"}));
+}
+
 std::string UndoHeader(bool real_undo, std::string_view when, std::string_view base_folder) {
   return Joined(
       {real_undo ? "Undoing" : "Scanning", " Run of ", when, " in Directory ", base_folder, ":"});

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "errors/run_error.h"
+
 namespace quillfold {
 
 // The wording of a run: the report pieces in the order a run appends them,
@@ -49,6 +51,9 @@ std::string ConfirmationPrompt(std::string_view base_folder);
 
 // "No MP3 files found under BASE"
 std::string NoFilesMessage(std::string_view base_folder);
+
+// Why a real run or an undo did not start: another one holds the base.
+RunError BaseHeldError(std::string_view base_folder);
 
 // The wording of an undo, in the same pieces and breaks. `when` is a run's
 // start as undo shows it.

@@ -1,5 +1,6 @@
 #include "organize/tree_search.h"
 
+#include "errors/run_error.h"
 #include "tags/ascii.h"
 
 namespace quillfold {
@@ -28,6 +29,12 @@ FolderListing ListOnce(const SearchScope& scope, const std::string& folder) {
   FolderListing listing = scope.file_system.ListFolder(folder);
   kept.insert_or_assign(folder, listing);
   return listing;
+}
+
+// Where a search lets the front end in: its events, and its request to stop.
+void LetHostIn(const SearchScope& scope) {
+  scope.host.HandlePendingEvents();
+  if (scope.host.StopRequested()) throw RunStopped();
 }
 
 }  // namespace
@@ -65,10 +72,10 @@ void FindFiles(const SearchScope& scope, const std::string& folder, std::string_
     if (!MatchesPattern(name, pattern)) continue;
     scope.found.Append(relative_prefix + name);
     if (scope.report_progress) scope.host.SearchProgress(scope.found.FoundCount());
-    scope.host.HandlePendingEvents();
+    LetHostIn(scope);
   }
   for (const std::string& name : listing.folders) {
-    scope.host.HandlePendingEvents();
+    LetHostIn(scope);
     FindFiles(scope, prefix + name, pattern);
   }
 }
@@ -79,7 +86,7 @@ void FindEmptyFolders(const SearchScope& scope, const std::string& folder) {
   if (!listing.folders.empty()) {
     const std::string prefix = WithSeparator(folder, separator);
     for (const std::string& name : listing.folders) {
-      scope.host.HandlePendingEvents();
+      LetHostIn(scope);
       FindEmptyFolders(scope, prefix + name);
     }
     return;

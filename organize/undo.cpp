@@ -154,6 +154,11 @@ UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, Organ
   }
   const RunRecord& run = runs.back();
   const std::string when = RunTimeText(run.started_ns);
+  std::unique_ptr<FolderHold> hold;
+  if (apply) {
+    hold = file_system.HoldForRun(base_folder);
+    if (!hold) throw BaseHeldError(base_folder);
+  }
   if (apply && host.AskYesNoCancel(UndoConfirmationPrompt(when, base_folder),
                                    std::string(kConfirmationCaption)) != Answer::kYes) {
     return UndoOutcome::kDeclined;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -23,6 +24,12 @@ struct FolderListing {
 enum class RenameOutcome {
   kRenamed,
   kTargetTaken,  // something already exists at the target; nothing was changed
+};
+
+// A real run's claim on its base folder, given up when destroyed.
+class FolderHold {
+ public:
+  virtual ~FolderHold() = default;
 };
 
 // The only way the organiser touches the disk. Paths are full paths joined
@@ -95,6 +102,12 @@ class FileSystem {
   // other file. They hold only content that was never put in place, so one
   // that cannot be removed is left as it is.
   virtual void RemoveLeftoverReplacements(const std::string& path) = 0;
+
+  // Claims `folder` for one real run, until the hold is destroyed. Null when
+  // a run that holds the same folder, one inside it or one above it is under
+  // way, in this process or any other; two holds on unrelated folders never
+  // stand in each other's way. Never throws.
+  virtual std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) = 0;
 };
 
 }  // namespace quillfold

@@ -13,6 +13,7 @@
 #include "errors/run_error.h"
 #include "platform/durable_write.h"
 #include "platform/listing_order.h"
+#include "platform/run_hold.h"
 #include "platform/unique_fd.h"
 
 namespace quillfold {
@@ -192,6 +193,10 @@ void PosixFileSystem::RemoveLeftoverReplacements(const std::string& path) {
       unlinkat(fd, entry->d_name, 0);
     }
   }
+}
+
+std::unique_ptr<FolderHold> PosixFileSystem::HoldForRun(const std::string& folder) {
+  return HoldFolderForRun(folder);
 }
 
 FileSystem& RealFileSystem() {

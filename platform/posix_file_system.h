@@ -20,6 +20,7 @@ class PosixFileSystem final : public FileSystem {
   std::string ReadTextFile(const std::string& path) override;
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
   void RemoveLeftoverReplacements(const std::string& path) override;
+  std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override;
 
  private:
   NoReplaceRenamer renamer_;

@@ -50,6 +50,9 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
   std::string ReadTextFile(const std::string& path) override { return inner_.ReadTextFile(path); }
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
   void RemoveLeftoverReplacements(const std::string& path) override;
+  std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override {
+    return inner_.HoldForRun(folder);
+  }
 
  private:
   struct Announced {

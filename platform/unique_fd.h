@@ -2,12 +2,15 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 namespace quillfold {
 
 // Owns a file descriptor and closes it when it goes out of scope.
 class UniqueFd {
  public:
   explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
   UniqueFd(const UniqueFd&) = delete;
   UniqueFd& operator=(const UniqueFd&) = delete;
   ~UniqueFd() {

@@ -120,6 +120,23 @@ TEST_F(MainWindowRunTest, FailureIsReportedAndTheWindowRecovers) {
   EXPECT_TRUE(Find<QPushButton>(*window, "cmdGo")->isEnabled());
 }
 
+// Another run holding the base (here, one above it) is named in the error
+// box before the question, and nothing moves.
+TEST_F(MainWindowRunTest, AHeldBaseIsReportedBeforeTheQuestion) {
+  RecordingErrorHost error_host;
+  const auto held = file_system_.HoldForRun(work());
+  auto window = OpenWindow();
+  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
+  PressGo(*window);
+  ASSERT_EQ(error_host.shown.size(), 1u);
+  EXPECT_NE(error_host.shown[0].find("70: Permission denied (another run is changing " + work() +
+                                     "/music/ or a folder inside or above it"),
+            std::string::npos)
+      << error_host.shown[0];
+  EXPECT_TRUE(dialogs_.questions.empty());
+  EXPECT_TRUE(std::filesystem::exists(work() + "/music/loose/one.mp3"));
+}
+
 // Closing the window during a run waits for the run, then unloads as usual.
 TEST_F(MainWindowRunTest, CloseDuringARunWaitsForItsEnd) {
   auto window = OpenWindow();

@@ -2,11 +2,14 @@
 // disk: flags, answers and the shape of standard output.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <deque>
+#include <limits>
 
 #include "cli/cli_app.h"
 #include "cli/cli_arguments.h"
 #include "cli/console.h"
+#include "organize/journal.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/memory_journal_storage.h"
 #include "tests/support/mp3_files.h"
@@ -35,6 +38,12 @@ class FakeConsole final : public Console {
     return line;
   }
   std::string CurrentFolder() override { return "/home/user"; }
+  // No signal for the first `calm_asks` questions, SIGINT from then on.
+  int calm_asks = std::numeric_limits<int>::max();
+  int StopSignal() override { return asks_++ < calm_asks ? 0 : SIGINT; }
+
+ private:
+  int asks_ = 0;
 };
 
 OrganizeOptions Options(int dont_do, int track_name, int ignore_no_track, int no_album,
@@ -137,6 +146,61 @@ TEST_F(CliInProcessTest, ProgressGoesOnlyToAStandardErrorThatIsATerminal) {
   EXPECT_EQ(Run({"music"}), 0);
   EXPECT_NE(console_.err.find("File 1 of 1"), std::string::npos);
   EXPECT_EQ(console_.out.find('\x1b'), std::string::npos) << "progress never reaches stdout";
+}
+
+// A stop at every moment the run asks for one: before the first file, between
+// any two, or in the searches. What moved keeps its playlist line, the journal
+// is complete, and the program ends with 128 + SIGINT.
+TEST_F(CliInProcessTest, AStopBetweenTwoFilesEndsTheRunWhole) {
+  const std::vector<std::string> songs = {"a.mp3", "b.mp3", "c.mp3", "d.mp3"};
+  for (int calm = 0;; ++calm) {
+    MemoryFileSystem disk('/', "/");
+    testing::MemoryJournalStorage journals;
+    std::string playlist;
+    for (std::size_t i = 0; i < songs.size(); ++i) {
+      const testing::TagSpec tag{"Song " + std::to_string(i), "Band", "Album",
+                                 static_cast<int>(i + 1)};
+      disk.AddFile("/home/user/music/" + songs[i], testing::TaggedMp3(tag));
+      playlist += "/home/user/music/" + songs[i] + "\r\n";
+    }
+    disk.AddFile("/home/user/music/all.m3u", playlist);
+    console_ = FakeConsole();
+    console_.calm_asks = calm;
+    const std::vector<std::string_view> args = {"--apply", "--yes", "music"};
+    const int status = RunCli(args, console_, disk, journals);
+    SCOPED_TRACE("calm for " + std::to_string(calm) + " asks");
+    const std::string lines = disk.ReadTextFile("/home/user/music/all.m3u");
+    for (std::size_t start = 0; start < lines.size();) {
+      const std::size_t end = lines.find("\r\n", start);
+      EXPECT_TRUE(disk.PathExists(lines.substr(start, end - start))) << lines;
+      start = end + 2;
+    }
+    for (const RunRecord& run : RunsOnBase(journals, "/home/user/music/")) {
+      EXPECT_TRUE(run.complete);
+    }
+    EXPECT_EQ(status, 128 + SIGINT);
+    EXPECT_TRUE(console_.out.empty() || console_.out.ends_with('\n'));
+    // Asked only after the run's last step: it did all its work.
+    if (console_.err.find("as the run was ending; it finished its work") != std::string::npos) {
+      break;
+    }
+    ASSERT_LT(calm, 100);
+    EXPECT_NE(console_.err.find("quillfold-cli: interrupted by SIGINT: the run stopped"),
+              std::string::npos)
+        << console_.err;
+  }
+}
+
+TEST_F(CliInProcessTest, AHeldBaseRefusesARealRunButNotAReport) {
+  const auto held = disk_.HoldForRun("/home/user");
+  const std::string refusal =
+      "quillfold-cli: error 70: Permission denied (another run is changing /home/user/music/ or "
+      "a folder inside or above it; nothing was changed)\n";
+  EXPECT_EQ(Run({"--apply", "--yes", "music"}), kExitRunFailed);
+  EXPECT_EQ(console_.err, refusal);
+  EXPECT_TRUE(disk_.PathExists("/home/user/music/song.mp3"));
+  EXPECT_EQ(Run({"music"}), kExitDone);
+  EXPECT_TRUE(journals_.ListJournals().empty());
 }
 
 }  // namespace

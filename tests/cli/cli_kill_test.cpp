@@ -1,15 +1,18 @@
-// The real quillfold-cli killed with SIGKILL at seeded random moments of real
-// runs on a library of several thousand files: afterwards either undo puts
+// The real quillfold-cli sent a signal at seeded random moments of real runs
+// on a library of several thousand files. Killed: afterwards either undo puts
 // the tree back as it was, or the next run mends the playlists (and undoing
-// it and the killed run puts the tree back); no music file is ever lost.
+// it and the killed run puts the tree back). Asked to stop: the run ends
+// whole. No music file is ever lost.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <random>
 #include <thread>
 
@@ -26,16 +29,19 @@ namespace {
 using testing::LinesNamingFiles;
 using testing::TakeSnapshot;
 
-constexpr int kKills = 20;
+constexpr int kSignals = 20;
 
-// Runs quillfold-cli with `args`, its output thrown away, and kills it after
-// `kill_after` unless it ended before. Returns the exit status, -1 if killed.
-int Cli(std::vector<std::string> args, std::chrono::microseconds kill_after) {
+// Runs quillfold-cli with `args`, standard output to `out_path`, and sends it
+// `signal_number` after `signal_after` unless it ended before. Returns the
+// exit status, -1 if the signal ended it.
+int Cli(std::vector<std::string> args, std::chrono::microseconds signal_after,
+        int signal_number = SIGKILL, const std::string& out_path = "/dev/null") {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  for (const int fd : {0, 1, 2}) {
-    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_RDWR, 0);
-  }
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   args.insert(args.begin(), QUILLFOLD_CLI_PATH);
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
@@ -44,63 +50,111 @@ int Cli(std::vector<std::string> args, std::chrono::microseconds kill_after) {
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) return -2;
-  if (kill_after.count() > 0) {
-    std::this_thread::sleep_for(kill_after);
-    kill(pid, SIGKILL);
+  if (signal_after.count() > 0) {
+    std::this_thread::sleep_for(signal_after);
+    kill(pid, signal_number);
   }
   int status = 0;
   waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int RealRun(const std::string& base, std::chrono::microseconds kill_after = {}) {
-  return Cli({"--apply", "--yes", "--remove-empty-folders", base}, kill_after);
+std::vector<std::string> RealRunArgs(const std::string& base) {
+  return {"--apply", "--yes", "--remove-empty-folders", base};
 }
+
+int RealRun(const std::string& base) { return Cli(RealRunArgs(base), {}); }
 
 int Undo(const std::string& base) { return Cli({"--undo", "--apply", "--yes", base}, {}); }
 
-TEST(CliKillTest, AKilledRunIsMendedByTheNextOrUndone) {
-  testing::TempFolder temp;
-  setenv("XDG_STATE_HOME", (temp.path() + "state").c_str(), 1);
-  const std::string base = temp.path() + "music/";
-  bench::WriteLibrary(bench::PlanLibrary({.files = 3000,
-                                          .playlists = 20,
-                                          .min_playlist_lines = 10,
-                                          .max_playlist_lines = 300,
-                                          .empty_chains = 10,
-                                          .hidden_files = 10,
-                                          .links = 10,
-                                          .seed = 11}),
-                      temp.path() + "music");
-  const testing::TreeSnapshot before = TakeSnapshot(base);
-  const auto lines_before = LinesNamingFiles(before, base);
+// A library of a few thousand files, its state before any run, and how long
+// a whole real run on it takes here.
+class CliSignalTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("XDG_STATE_HOME", (temp_.path() + "state").c_str(), 1);
+    bench::WriteLibrary(bench::PlanLibrary({.files = 3000,
+                                            .playlists = 20,
+                                            .min_playlist_lines = 10,
+                                            .max_playlist_lines = 300,
+                                            .empty_chains = 10,
+                                            .hidden_files = 10,
+                                            .links = 10,
+                                            .seed = 11}),
+                        temp_.path() + "music");
+    before_ = TakeSnapshot(base_);
+    lines_before_ = LinesNamingFiles(before_, base_);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(RealRun(base_), 0);
+    whole_run_ = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
+    ASSERT_EQ(Undo(base_), 0);
+    ASSERT_EQ(TakeSnapshot(base_), before_);
+  }
 
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(RealRun(base), 0);
-  const auto whole_run = std::chrono::duration_cast<std::chrono::microseconds>(
-      std::chrono::steady_clock::now() - start);
-  ASSERT_EQ(Undo(base), 0);
-  ASSERT_EQ(TakeSnapshot(base), before);
+  std::chrono::microseconds SomeMomentOfARun() {
+    return std::chrono::microseconds(1 + random_() % whole_run_.count());
+  }
 
-  std::mt19937_64 random(2026);
+  testing::TempFolder temp_;
+  const std::string base_ = temp_.path() + "music/";
+  testing::TreeSnapshot before_;
+  std::map<std::string, int> lines_before_;
+  std::chrono::microseconds whole_run_{};
+  std::mt19937_64 random_{2026};
+};
+
+TEST_F(CliSignalTest, AKilledRunIsMendedByTheNextOrUndone) {
   int killed = 0;
-  for (int kill = 0; kill < kKills; ++kill) {
-    const std::chrono::microseconds kill_after(1 + random() % whole_run.count());
+  for (int kill = 0; kill < kSignals; ++kill) {
+    const std::chrono::microseconds kill_after = SomeMomentOfARun();
     SCOPED_TRACE("kill " + std::to_string(kill) + " after " + std::to_string(kill_after.count()) +
                  " us");
-    killed += RealRun(base, kill_after) == -1;
-    EXPECT_EQ(ContentsOf(TakeSnapshot(base), ".mp3"), ContentsOf(before, ".mp3"));
+    killed += Cli(RealRunArgs(base_), kill_after) == -1;
+    EXPECT_EQ(ContentsOf(TakeSnapshot(base_), ".mp3"), ContentsOf(before_, ".mp3"));
     if (kill % 2 == 1) {
-      ASSERT_EQ(RealRun(base), 0);
-      const testing::TreeSnapshot mended = TakeSnapshot(base);
-      EXPECT_EQ(LinesNamingFiles(mended, base), lines_before);
-      EXPECT_EQ(ContentsOf(mended, ".mp3"), ContentsOf(before, ".mp3"));
-      ASSERT_EQ(Undo(base), 0);
+      ASSERT_EQ(RealRun(base_), 0);
+      const testing::TreeSnapshot mended = TakeSnapshot(base_);
+      EXPECT_EQ(LinesNamingFiles(mended, base_), lines_before_);
+      EXPECT_EQ(ContentsOf(mended, ".mp3"), ContentsOf(before_, ".mp3"));
+      ASSERT_EQ(Undo(base_), 0);
     }
-    ASSERT_EQ(Undo(base), 0);
-    ASSERT_EQ(TakeSnapshot(base), before);
+    ASSERT_EQ(Undo(base_), 0);
+    ASSERT_EQ(TakeSnapshot(base_), before_);
   }
-  EXPECT_GE(killed, kKills / 2) << "most kills come before the run ends";
+  EXPECT_GE(killed, kSignals / 2) << "most kills come before the run ends";
+}
+
+// Ctrl-C, kill and a closed terminal stop a run between two files: its
+// playlists are right at once, no temporary is left, the report is whole
+// lines, and the journal is complete, so undo puts everything back.
+TEST_F(CliSignalTest, AStoppedRunLeavesItsPlaylistsRightAndCanBeUndone) {
+  const std::string report = temp_.path() + "report.txt";
+  int stopped = 0;
+  for (int stop = 0; stop < kSignals; ++stop) {
+    const int signal_number = std::array{SIGINT, SIGTERM, SIGHUP}[stop % 3];
+    const std::chrono::microseconds stop_after = SomeMomentOfARun();
+    SCOPED_TRACE("signal " + std::to_string(signal_number) + " after " +
+                 std::to_string(stop_after.count()) + " us");
+    const int status = Cli(RealRunArgs(base_), stop_after, signal_number, report);
+    stopped += status == 128 + signal_number;
+    const testing::TreeSnapshot after = TakeSnapshot(base_);
+    // A signal before the program has set itself up still ends it at once.
+    if (status == -1) {
+      EXPECT_EQ(after, before_);
+    }
+    EXPECT_TRUE(status == 0 || status == 128 + signal_number || status == -1) << status;
+    EXPECT_EQ(ContentsOf(after, ".mp3"), ContentsOf(before_, ".mp3"));
+    EXPECT_EQ(LinesNamingFiles(after, base_), lines_before_);
+    for (const auto& [path, content] : after.files) {
+      EXPECT_EQ(path.find(".quillfold-"), std::string::npos) << path;
+    }
+    const std::string printed = testing::ReadFile(report);
+    EXPECT_TRUE(printed.empty() || printed.ends_with('\n'));
+    ASSERT_EQ(Undo(base_), 0);
+    ASSERT_EQ(TakeSnapshot(base_), before_);
+  }
+  EXPECT_GE(stopped, kSignals / 2) << "most signals come before the run ends";
 }
 
 }  // namespace

@@ -166,6 +166,29 @@ TEST_P(FileSystemContractTest, TextFilesRoundTripByteForByte) {
   EXPECT_EQ(fs().ListFolder(box_->root()).files, (Names{"list.m3u"})) << "no temporary left";
 }
 
+TEST_P(FileSystemContractTest, AHeldFolderKeepsOutRunsOnItselfAndInsideAndAbove) {
+  box_->AddFolder("music/rock/old");
+  box_->AddFolder("music/jazz");
+  box_->AddFolder("books");
+  const struct {
+    std::string_view second;
+    bool refused;
+  } cases[] = {
+      {"music", true}, {"music/rock", true},  {"music/rock/old", true},
+      {"", true},      {"music/jazz", false}, {"books", false},
+  };
+  for (const auto& c : cases) {
+    const auto first = fs().HoldForRun(Path("music/rock"));
+    ASSERT_NE(first, nullptr);
+    const auto second = fs().HoldForRun(Path(c.second));
+    EXPECT_EQ(second == nullptr, c.refused) << c.second;
+  }
+  const auto jazz = fs().HoldForRun(Path("music/jazz"));
+  const auto books = fs().HoldForRun(Path("books"));
+  EXPECT_NE(jazz, nullptr) << "each hold is given up when it goes";
+  EXPECT_NE(books, nullptr) << "holds below one common folder stand side by side";
+}
+
 // What a replacement cut short by a kill leaves: its temporary. Only names of
 // exactly that shape, for that playlist, are ever removed.
 TEST(PosixFileSystemTest, RemovesOnlyTheLeftoversOfTheNamedPlaylist) {

@@ -57,6 +57,9 @@ class FaultyFileSystem final : public FileSystem {
   void RemoveLeftoverReplacements(const std::string& path) override {
     inner_.RemoveLeftoverReplacements(path);
   }
+  std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override {
+    return inner_.HoldForRun(folder);
+  }
 
  private:
   std::string WithoutTrailingSeparator(std::string path) const;

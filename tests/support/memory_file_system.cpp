@@ -270,4 +270,27 @@ void MemoryFileSystem::ReplaceTextFile(const std::string& path, const std::strin
   PutChild(*location.holder, location.name, Leaf(Node::Kind::kFile, content));
 }
 
+std::unique_ptr<FolderHold> MemoryFileSystem::HoldForRun(const std::string& folder) {
+  class Hold final : public FolderHold {
+   public:
+    Hold(MemoryFileSystem& owner, std::string folder) : owner_(owner), folder_(std::move(folder)) {}
+    ~Hold() override {
+      const std::lock_guard lock(owner_.mutex_);
+      owner_.holds_.erase(owner_.holds_.find(folder_));
+    }
+
+   private:
+    MemoryFileSystem& owner_;
+    std::string folder_;
+  };
+  std::string key = folder;
+  if (key.empty() || key.back() != separator_) key += separator_;
+  const std::lock_guard lock(mutex_);
+  for (const std::string& held : holds_) {
+    if (held.starts_with(key) || key.starts_with(held)) return nullptr;
+  }
+  holds_.insert(key);
+  return std::make_unique<Hold>(*this, std::move(key));
+}
+
 }  // namespace quillfold::testing

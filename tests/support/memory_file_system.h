@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,7 @@ class MemoryFileSystem final : public FileSystem {
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
   // Its replacements are whole at once and leave nothing behind.
   void RemoveLeftoverReplacements(const std::string&) override {}
+  std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override;
 
   struct Node;
   struct Location;
@@ -56,6 +58,8 @@ class MemoryFileSystem final : public FileSystem {
   char separator_;
   std::string root_path_;
   std::unique_ptr<Node> root_;
+  // The folders held for runs, each ending in the separator.
+  std::multiset<std::string> holds_;
   std::mutex mutex_;
 };
 
