@@ -5,6 +5,8 @@
 #include <new>
 #include <utility>
 
+#include "tags/ascii.h"
+
 namespace quillfold {
 namespace {
 
@@ -70,7 +72,7 @@ RunError RunErrorFromOs(int os_error, std::string_view operation, std::string_vi
   description += " (";
   description += operation;
   description += " \"";
-  description += path;
+  description += ControlBytesEscaped(path);
   description += "\": ";
   description += std::strerror(os_error);
   description += ")";

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "tags/ascii.h"
+
 namespace quillfold {
 namespace {
 
@@ -17,7 +19,8 @@ std::string Joined(std::initializer_list<std::string_view> pieces) {
 }  // namespace
 
 std::string ReportHeader(bool real_run, std::string_view base_folder) {
-  return Joined({real_run ? "Processing" : "Scanning", " Directory ", base_folder, ":"});
+  return Joined(
+      {real_run ? "Processing" : "Scanning", " Directory ", ControlBytesEscaped(base_folder), ":"});
 }
 
 std::string FileSectionHeader(bool real_run) {
@@ -36,7 +39,9 @@ std::string RemovedFoldersHeader() {
 
 std::string ClosingLine() { return Joined({kSectionBreak, "Nothing needs to be done."}); }
 
-std::string ListedLine(std::string_view item) { return Joined({kLineBreak, kIndent, item}); }
+std::string ListedLine(std::string_view item) {
+  return Joined({kLineBreak, kIndent, ControlBytesEscaped(item)});
+}
 
 std::string ResultLine(std::string_view current_name, std::string_view move_result) {
   return Joined({"\"", current_name, "\": ", move_result});
@@ -48,22 +53,23 @@ std::string MoveText(std::string_view new_full_path, std::size_t base_length, ch
 }
 
 std::string ConfirmationPrompt(std::string_view base_folder) {
-  return Joined({"Convert Every mp3 File Under ", base_folder, "?"});
+  return Joined({"Convert Every mp3 File Under ", ControlBytesEscaped(base_folder), "?"});
 }
 
 std::string NoFilesMessage(std::string_view base_folder) {
-  return Joined({"No MP3 files found under ", base_folder});
+  return Joined({"No MP3 files found under ", ControlBytesEscaped(base_folder)});
 }
 
 RunError BaseHeldError(std::string_view base_folder) {
-  return RunError(ErrorNumber::kPermissionDenied,
-                  Joined({"Permission denied (another run is changing ", base_folder,
-                          " or a folder inside or above it; nothing was changed)"}));
+  return RunError(
+      ErrorNumber::kPermissionDenied,
+      Joined({"Permission denied (another run is changing ", ControlBytesEscaped(base_folder),
+              " or a folder inside or above it; nothing was changed)"}));
 }
 
 std::string UndoHeader(bool real_undo, std::string_view when, std::string_view base_folder) {
-  return Joined(
-      {real_undo ? "Undoing" : "Scanning", " Run of ", when, " in Directory ", base_folder, ":"});
+  return Joined({real_undo ? "Undoing" : "Scanning", " Run of ", when, " in Directory ",
+                 ControlBytesEscaped(base_folder), ":"});
 }
 
 std::string MovedBackHeader(bool real_undo) {
@@ -105,11 +111,11 @@ std::string NotRestoredText(std::string_view name, std::string_view reason) {
 }
 
 std::string NothingToUndoMessage(std::string_view base_folder) {
-  return Joined({"No run to undo on ", base_folder});
+  return Joined({"No run to undo on ", ControlBytesEscaped(base_folder)});
 }
 
 std::string UndoConfirmationPrompt(std::string_view when, std::string_view base_folder) {
-  return Joined({"Undo the Run of ", when, " Under ", base_folder, "?"});
+  return Joined({"Undo the Run of ", when, " Under ", ControlBytesEscaped(base_folder), "?"});
 }
 
 std::string RunTimeText(std::int64_t started_ns) {

@@ -23,4 +23,21 @@ std::string_view TrimSpaces(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
+std::string ControlBytesEscaped(std::string_view text) {
+  static constexpr char kHexDigits[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+      shown += "\\x";
+      shown += kHexDigits[byte >> 4];
+      shown += kHexDigits[byte & 0xF];
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
 }  // namespace quillfold

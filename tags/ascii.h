@@ -19,4 +19,9 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // `text` without its leading and trailing spaces (only the blank, 0x20).
 std::string_view TrimSpaces(std::string_view text);
 
+// `text` with every control byte but the tab (0x00-0x1F and 0x7F) written
+// as \xHH, so a name holding a line break or a terminal escape shows on one
+// line and as itself: "a\nb" -> "a\x0Ab". Every other byte stays.
+std::string ControlBytesEscaped(std::string_view text);
+
 }  // namespace quillfold

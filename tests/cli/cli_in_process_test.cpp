@@ -191,6 +191,14 @@ TEST_F(CliInProcessTest, AStopBetweenTwoFilesEndsTheRunWhole) {
   }
 }
 
+TEST_F(CliInProcessTest, ALineBreakInANameIsShownEscapedOnItsOneLine) {
+  disk_.AddFile("/home/user/music/two\nlines\r.mp3", "untagged");
+  EXPECT_EQ(Run({"music"}), 0);
+  EXPECT_NE(console_.out.find("\n   \"two\\x0Alines\\x0D.mp3\": Move to"), std::string::npos)
+      << console_.out;
+  EXPECT_EQ(console_.out.find('\r'), std::string::npos);
+}
+
 TEST_F(CliInProcessTest, AHeldBaseRefusesARealRunButNotAReport) {
   const auto held = disk_.HoldForRun("/home/user");
   const std::string refusal =
