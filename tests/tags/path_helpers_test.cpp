@@ -20,7 +20,7 @@ struct BackslashCase {
   std::string expected;
 };
 
-TEST(AddBackslashTest, EndsInOneSeparatorWithoutTrailingSpaces) {
+TEST(AddBackslashTest, EndsInOneSeparatorAndDropsTrailingSpacesOnlyFromDrivePaths) {
   const BackslashCase cases[] = {
       {'\\', "C:\\Music", "C:\\Music\\"},
       {'\\', "C:\\Music\\", "C:\\Music\\"},
@@ -32,9 +32,9 @@ TEST(AddBackslashTest, EndsInOneSeparatorWithoutTrailingSpaces) {
       {'/', "/srv/music", "/srv/music/"},
       {'/', "/srv/music/", "/srv/music/"},
       {'/', "/", "/"},
-      {'/', "  /srv/music  ", "  /srv/music/"},
+      {'/', "  /srv/music  ", "  /srv/music  /"},
       {'/', "", "/"},
-      {'/', "   ", "/"},
+      {'/', "/srv/a /", "/srv/a /"},
       {'/', "a//b", "a//b/"},
   };
   for (const auto& c : cases) {
