@@ -2,6 +2,7 @@
 
 #include "app/storage_volume_source.h"
 #include "app/volume_table.h"
+#include "tests/support/temp_folder.h"
 
 namespace quillfold {
 namespace {
@@ -69,6 +70,38 @@ TEST(StorageVolumeSourceTest, PseudoFileSystemsAreLeftOut) {
   for (const char* type : {"ext4", "vfat", "exfat", "btrfs", "xfs", "ntfs3", "nfs", ""}) {
     EXPECT_FALSE(IsPseudoFileSystem(type)) << type;
   }
+}
+
+// Mount points come through byte for byte, blanks (written \\040 in the
+// table) and bytes that are not UTF-8 included.
+TEST(StorageVolumeSourceTest, MountPointsKeepTheirBytes) {
+  testing::TempFolder temp;
+  const std::string latin1 = temp.path() + "caf\xE9";
+  const std::string blank = temp.path() + "my stick";
+  testing::MakeFolders(latin1);
+  testing::MakeFolders(blank);
+  testing::WriteFile(temp.path() + "hosts", "");
+  testing::WriteFile(temp.path() + "mounts",
+                     "/dev/vda1 / ext4 rw 0 0\n"
+                     "/dev/sdb1 " +
+                         latin1 +
+                         " vfat rw 0 0\n"
+                         "/dev/sdc1 " +
+                         temp.path() +
+                         "my\\040stick exfat rw 0 0\n"
+                         "tmpfs " +
+                         temp.path() +
+                         " tmpfs rw 0 0\n"
+                         "/dev/vda1 " +
+                         temp.path() +
+                         "hosts ext4 rw 0 0\n"
+                         "/dev/sdd1 " +
+                         temp.path() + "gone ext4 rw 0 0\n");
+  std::vector<std::string> mount_points;
+  for (const Volume& volume : VolumesInMountTable(temp.path() + "mounts")) {
+    mount_points.push_back(volume.mount_point);
+  }
+  EXPECT_EQ(mount_points, (std::vector<std::string>{"/", latin1, blank}));
 }
 
 }  // namespace
