@@ -93,8 +93,11 @@ class FileSystem {
 
   // Replaces the file at `path` with `content` atomically: the new content is
   // written completely beside it, flushed, and renamed over it, keeping the
-  // old file's permissions. On any failure the old file stays whole and
-  // RunError is thrown.
+  // old file's mode and, where the OS allows, its owner and group. On any
+  // failure the old file stays whole and RunError is thrown. On the real file
+  // system, where the folder refuses the temporary or the rename but the file
+  // itself may be written, the file is rewritten in place and flushed
+  // instead: whole once it returns, but not atomic.
   virtual void ReplaceTextFile(const std::string& path, const std::string& content) = 0;
 
   // Removes the temporaries that a ReplaceTextFile of `path` cut short (by a

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "errors/run_error.h"
@@ -15,6 +16,7 @@
 #include "platform/listing_order.h"
 #include "platform/run_hold.h"
 #include "platform/unique_fd.h"
+#include "tags/ascii.h"
 
 namespace quillfold {
 namespace {
@@ -57,6 +59,18 @@ bool MakeFolderAndParents(const std::string& folder) {
   return MakeFolderAndParents(folder.substr(0, slash)) &&
          (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST);
 }
+
+// Gives the file at `fd` the owner and group of `old` as far as the OS lets
+// this user (root: both; anyone: a group they belong to). True when at least
+// the group was kept.
+bool KeepOwner(int fd, const struct stat& old) {
+  return fchown(fd, old.st_uid, old.st_gid) == 0 ||
+         fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
+}
+
+// The errors of a folder that refuses a new entry while a file in it may
+// still be written: no write permission, an immutable folder.
+bool FolderTakesNoNewFile(int error) { return error == EACCES || error == EPERM; }
 
 }  // namespace
 
@@ -159,18 +173,60 @@ void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string
   std::string temp_path = ParentFolder(path) + "/." + std::string(BaseName(path)) +
                           std::string(kReplacementTag) + std::string(kReplacementRandomChars, 'X');
   UniqueFd fd(mkostemp(temp_path.data(), O_CLOEXEC));
-  if (!fd) throw RunErrorFromOs(errno, "writing", path);
+  if (!fd) {
+    const int error = errno;
+    if (had_file && FolderTakesNoNewFile(error)) return RewriteInPlace(path, content, error);
+    throw RunErrorFromOs(error, "writing", path);
+  }
   const auto fail = [&](int error) {
     unlink(temp_path.c_str());
     return RunErrorFromOs(error, "writing", path);
   };
-  if (had_file && fchmod(fd.get(), old_info.st_mode & 07777) != 0) throw fail(errno);
+  if (had_file) {
+    // The mode after the owner, as a change of owner clears the set-id bits.
+    KeepOwner(fd.get(), old_info);
+    if (fchmod(fd.get(), old_info.st_mode & 07777) != 0) throw fail(errno);
+  }
   if (!WriteAll(fd.get(), content) || fsync(fd.get()) != 0 || !fd.Close()) throw fail(errno);
-  if (rename(temp_path.c_str(), path.c_str()) != 0) throw fail(errno);
+  if (rename(temp_path.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    // Some FUSE file systems cannot rename over an existing file at all.
+    if (had_file && (error == ENOSYS || error == EOPNOTSUPP || error == EPERM)) {
+      unlink(temp_path.c_str());
+      return RewriteInPlace(path, content, error);
+    }
+    throw fail(error);
+  }
   // The new playlist is in place and complete from here on; a folder that
   // cannot be flushed only weakens its durability over a power cut, which is
   // no reason to end the run and report the playlist as not written.
   SyncFolder(ParentFolder(path));
+}
+
+// The fallback where the folder refuses the temporary (or the rename) but
+// the playlist itself may be written: it is overwritten from the start,
+// shortened to its new length and flushed. Not atomic, which is why it is
+// only the fallback; the journal keeps the old bytes for an undo.
+void PosixFileSystem::RewriteInPlace(const std::string& path, const std::string& content,
+                                     int folder_error) {
+  const UniqueFd fd(open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+  if (fd && WriteAll(fd.get(), content) &&
+      ftruncate(fd.get(), static_cast<off_t>(content.size())) == 0 && fsync(fd.get()) == 0) {
+    return;
+  }
+  const int error = errno;
+  const ErrorNumber number = RunErrorFromOs(error, "", path).error_number();
+  std::string description(ErrorNumberText(number));
+  description += " (its folder \"";
+  description += ControlBytesEscaped(ParentFolder(path));
+  description += "\" takes no new file: ";
+  description += std::strerror(folder_error);
+  description += "; writing \"";
+  description += ControlBytesEscaped(path);
+  description += "\" in place: ";
+  description += std::strerror(error);
+  description += ")";
+  throw RunError(number, std::move(description));
 }
 
 void PosixFileSystem::RemoveLeftoverReplacements(const std::string& path) {

@@ -23,6 +23,8 @@ class PosixFileSystem final : public FileSystem {
   std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override;
 
  private:
+  void RewriteInPlace(const std::string& path, const std::string& content, int folder_error);
+
   NoReplaceRenamer renamer_;
 };
 

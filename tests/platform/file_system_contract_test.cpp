@@ -1,5 +1,10 @@
 // The contract every FileSystem keeps: the real one and every fake run these.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <cerrno>
@@ -187,6 +192,74 @@ TEST_P(FileSystemContractTest, AHeldFolderKeepsOutRunsOnItselfAndInsideAndAbove)
   const auto books = fs().HoldForRun(Path("books"));
   EXPECT_NE(jazz, nullptr) << "each hold is given up when it goes";
   EXPECT_NE(books, nullptr) << "holds below one common folder stand side by side";
+}
+
+// Sets or clears the immutable flag; false where this process may not.
+bool SetImmutable(const std::string& path, bool immutable) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+  done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  close(fd);
+  return done;
+}
+
+// A folder that takes no new file (root passes every permission test, so for
+// root the folder is made immutable) while its playlist may still be written:
+// the playlist is rewritten in place. When the playlist refuses too, the
+// error names its folder, and the playlist keeps its old bytes.
+TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPlace) {
+  testing::TempFolder temp;
+  const std::string folder = temp / "locked";
+  const std::string list = folder + "/list.m3u";
+  testing::MakeFolders(folder);
+  testing::WriteFile(list, "old old old");
+  const bool root = geteuid() == 0;
+  if (root ? !SetImmutable(folder, true) : chmod(folder.c_str(), 0555) != 0) {
+    GTEST_SKIP() << "this file system cannot make a folder refuse new files";
+  }
+  struct Unlock {
+    std::string folder, list;
+    ~Unlock() {
+      SetImmutable(list, false);
+      SetImmutable(folder, false);
+      chmod(folder.c_str(), 0755);
+      chmod(list.c_str(), 0644);
+    }
+  } unlock{folder, list};
+  PosixFileSystem file_system;
+  for (const std::string content : {"new, and longer than before", "short"}) {
+    file_system.ReplaceTextFile(list, content);
+    EXPECT_EQ(testing::ReadFile(list), content);
+  }
+  EXPECT_EQ(file_system.ListFolder(folder).files, (Names{"list.m3u"}));
+  ASSERT_TRUE(root ? SetImmutable(list, true) : chmod(list.c_str(), 0444) == 0);
+  try {
+    file_system.ReplaceTextFile(list, "lost");
+    ADD_FAILURE() << "a playlist that refuses writing was written";
+  } catch (const RunError& error) {
+    EXPECT_NE(error.description().find("its folder \"" + folder + "\" takes no new file"),
+              std::string::npos)
+        << error.description();
+  }
+  EXPECT_EQ(testing::ReadFile(list), "short");
+}
+
+TEST(PosixFileSystemTest, AReplacedPlaylistKeepsItsOwnerGroupAndMode) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+  testing::TempFolder temp;
+  const std::string list = temp / "list.m3u";
+  testing::WriteFile(list, "old");
+  ASSERT_EQ(chown(list.c_str(), 4321, 4322), 0);
+  ASSERT_EQ(chmod(list.c_str(), 0640), 0);
+  PosixFileSystem().ReplaceTextFile(list, "new");
+  struct stat info {};
+  ASSERT_EQ(stat(list.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 4321u);
+  EXPECT_EQ(info.st_gid, 4322u);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
 // What a replacement cut short by a kill leaves: its temporary. Only names of
