@@ -87,7 +87,8 @@ void FindEmptyFolders(const SearchScope& scope, const std::string& folder) {
     const std::string prefix = WithSeparator(folder, separator);
     for (const std::string& name : listing.folders) {
       LetHostIn(scope);
-      FindEmptyFolders(scope, prefix + name);
+      const std::string subfolder = prefix + name;
+      if (!scope.file_system.IsMountPoint(subfolder)) FindEmptyFolders(scope, subfolder);
     }
     return;
   }

@@ -49,7 +49,8 @@ void FindFiles(const SearchScope& scope, const std::string& folder, std::string_
 // Appends to scope.found, as full paths without a trailing separator (a root
 // keeps its own), every folder below and including `folder` that holds no
 // subfolder, no file and no link. A folder with subfolders is never itself
-// listed, even when they all turn out empty. Events and failures as above.
+// listed, even when they all turn out empty. A mount point below `folder` is
+// neither entered nor listed. Events and failures as above.
 void FindEmptyFolders(const SearchScope& scope, const std::string& folder);
 
 }  // namespace quillfold

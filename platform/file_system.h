@@ -67,6 +67,11 @@ class FileSystem {
   // FIFO and never reads anything but the tail.
   virtual bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) = 0;
 
+  // True when `folder` is where another file system is mounted (an empty USB
+  // stick under the base): never removed, never entered when looking for
+  // empty folders. Any failure of the test gives false.
+  virtual bool IsMountPoint(const std::string& folder) = 0;
+
   // Creates every missing folder along `folder_path` up to its last
   // separator (whatever follows the last separator is not created). Returns 0
   // when the whole chain exists afterwards, else why not, as an errno value

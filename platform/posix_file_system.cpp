@@ -133,6 +133,20 @@ bool PosixFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<st
   return n == static_cast<ssize_t>(tail.size());
 }
 
+bool PosixFileSystem::IsMountPoint(const std::string& folder) {
+  struct statx info {};
+  if (statx(AT_FDCWD, folder.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO, &info) != 0) return false;
+  if ((info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
+    return (info.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+  }
+  // Kernels before 5.8 do not say; a change of device between the folder and
+  // its parent gives away all but bind mounts of the same file system.
+  struct stat own {};
+  struct stat parent {};
+  return lstat(folder.c_str(), &own) == 0 && stat((folder + "/..").c_str(), &parent) == 0 &&
+         own.st_dev != parent.st_dev;
+}
+
 int PosixFileSystem::CreateFolderChain(const std::string& folder_path) {
   const auto last = folder_path.rfind('/');
   if (last == std::string::npos) return ENOENT;

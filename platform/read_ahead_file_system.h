@@ -44,6 +44,7 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
   bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
   bool IsSymbolicLink(const std::string& path) override { return inner_.IsSymbolicLink(path); }
   bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  bool IsMountPoint(const std::string& folder) override { return inner_.IsMountPoint(folder); }
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
   void RemoveEmptyFolder(const std::string& folder) override;

@@ -164,11 +164,15 @@ TEST_F(OrganizerTest, FoldersAreRemovedOnlyInARealRunWithTheOptionSetToOne) {
     bool removed;
   } cases[] = {{0, 1, true}, {1, 1, false}, {0, 0, false}, {0, 2, false}};
   AddSong(kTarget, kOpeningSong);
+  // Another file system mounted here is neither removed nor entered.
+  disk.AddMountPoint(Music("Stick"));
+  disk.AddFolder(Music("Stick\\Empty Inside"));
   for (const auto& c : cases) {
     disk.AddFolder(Music("Empty"));
     Organize(c.dont_do, c.del_dirs);
     const std::string what = std::to_string(c.dont_do) + std::to_string(c.del_dirs);
     EXPECT_EQ(Exists("Empty"), !c.removed) << what;
+    EXPECT_TRUE(Exists("Stick\\Empty Inside")) << what;
     if (c.removed) {
       EXPECT_THAT(host.ReportLines(),
                   ElementsAre(kProcessing, "",

@@ -247,6 +247,16 @@ TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPla
   EXPECT_EQ(testing::ReadFile(list), "short");
 }
 
+TEST(PosixFileSystemTest, MountPointsAreTheRootsOfMountedFileSystems) {
+  testing::TempFolder temp;
+  testing::MakeFolders(temp / "folder");
+  PosixFileSystem file_system;
+  EXPECT_TRUE(file_system.IsMountPoint("/proc"));
+  EXPECT_TRUE(file_system.IsMountPoint("/"));
+  EXPECT_FALSE(file_system.IsMountPoint(temp / "folder"));
+  EXPECT_FALSE(file_system.IsMountPoint(temp / "missing"));
+}
+
 TEST(PosixFileSystemTest, AReplacedPlaylistKeepsItsOwnerGroupAndMode) {
   if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
   testing::TempFolder temp;

@@ -49,6 +49,7 @@ class FaultyFileSystem final : public FileSystem {
     ++tail_reads_;
     return read;
   }
+  bool IsMountPoint(const std::string& folder) override { return inner_.IsMountPoint(folder); }
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
   void RemoveEmptyFolder(const std::string& folder) override;

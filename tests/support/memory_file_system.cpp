@@ -270,6 +270,16 @@ void MemoryFileSystem::ReplaceTextFile(const std::string& path, const std::strin
   PutChild(*location.holder, location.name, Leaf(Node::Kind::kFile, content));
 }
 
+void MemoryFileSystem::AddMountPoint(const std::string& path) {
+  AddFolder(path);
+  mount_points_.insert(path);
+}
+
+bool MemoryFileSystem::IsMountPoint(const std::string& folder) {
+  const std::lock_guard lock(mutex_);
+  return mount_points_.contains(folder);
+}
+
 std::unique_ptr<FolderHold> MemoryFileSystem::HoldForRun(const std::string& folder) {
   class Hold final : public FolderHold {
    public:

@@ -30,12 +30,15 @@ class MemoryFileSystem final : public FileSystem {
   void AddFile(const std::string& path, std::string_view content);
   void AddFolder(const std::string& path);
   void AddLink(const std::string& path, std::string_view target);
+  // Makes the folder at `path` (created if missing) a mount point.
+  void AddMountPoint(const std::string& path);
 
   char separator() const override { return separator_; }
   FolderListing ListFolder(const std::string& folder) override;
   bool PathExists(const std::string& path) override;
   bool IsSymbolicLink(const std::string& path) override;
   bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  bool IsMountPoint(const std::string& folder) override;
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
   void RemoveEmptyFolder(const std::string& folder) override;
@@ -60,6 +63,7 @@ class MemoryFileSystem final : public FileSystem {
   std::unique_ptr<Node> root_;
   // The folders held for runs, each ending in the separator.
   std::multiset<std::string> holds_;
+  std::set<std::string> mount_points_;
   std::mutex mutex_;
 };
 
