@@ -74,6 +74,23 @@ TEST_F(CliProgramTest, DefaultRunOnlyReports) {
   EXPECT_TRUE(Exists("music/Old/b.mp3"));
 }
 
+// Standing in a linked folder, a relative BASE reads as the shell spells the
+// current folder ($PWD), unless $PWD names some other folder.
+TEST_F(CliProgramTest, ARelativeBaseIsJoinedToTheShellsCurrentFolder) {
+  std::filesystem::create_directory_symlink(temp_ / "music", temp_ / "linked");
+  const std::string saved = std::getenv("PWD") ? std::getenv("PWD") : "";
+  const struct {
+    std::string pwd;
+    std::string base;
+  } cases[] = {{temp_ / "linked", temp_ / "linked/Old/"}, {temp_ / "state", temp_ / "music/Old/"}};
+  for (const auto& c : cases) {
+    setenv("PWD", c.pwd.c_str(), 1);
+    const auto result = RunProgram(QUILLFOLD_CLI_PATH, {"Old"}, temp_ / "linked");
+    EXPECT_EQ(result.out.substr(0, result.out.find('\n')), "Scanning Directory " + c.base + ":");
+  }
+  setenv("PWD", saved.c_str(), 1);
+}
+
 TEST_F(CliProgramTest, RealRunWithoutATerminalNeedsYes) {
   const auto refused = Cli({"--apply", "music"});
   EXPECT_EQ(refused.status, 3);
