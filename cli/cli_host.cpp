@@ -66,6 +66,12 @@ void CliHost::FinishReport() {
   report_started_ = false;
 }
 
+void CliHost::TagUnreadable(const std::string& path, const std::string& reason) {
+  ClearProgress();
+  console_.Err("quillfold-cli: the tag of \"" + ControlBytesEscaped(path) +
+               "\" could not be read (" + reason + "); it is filed as a file without a tag\n");
+}
+
 void CliHost::SearchProgress(int found) {
   if (found == 1 || found % kProgressStep == 0) {
     ShowProgress("Found " + std::to_string(found) + " MP3 files");

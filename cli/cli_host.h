@@ -25,6 +25,7 @@ class CliHost final : public OrganizeHost {
   void HandlePendingEvents() override {}
   void SearchProgress(int found) override;
   void PlacingProgress(int index, int count) override;
+  void TagUnreadable(const std::string& path, const std::string& reason) override;
   bool StopRequested() override { return console_.StopSignal() != 0; }
 
   // Ends the report's last line; call once when the run is over.

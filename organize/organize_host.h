@@ -46,6 +46,11 @@ class OrganizeHost {
   virtual void SearchProgress(int found) = 0;
   virtual void PlacingProgress(int index, int count) = 0;
 
+  // The file at `path` could not be read (`reason`: the OS's words); the run
+  // files it as a file without a tag, where any such file goes.
+  virtual void TagUnreadable([[maybe_unused]] const std::string& path,
+                             [[maybe_unused]] const std::string& reason) {}
+
   // True once the user has asked the run to stop (a signal on the command
   // line). The run asks between files and between searched folders, never
   // while a move or a playlist write is under way, and then ends through

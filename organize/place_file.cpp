@@ -1,5 +1,6 @@
 #include "organize/place_file.h"
 
+#include <cstring>
 #include <optional>
 
 #include "organize/move.h"
@@ -10,9 +11,14 @@
 namespace quillfold {
 namespace {
 
-std::optional<TrackTag> TagOf(FileSystem& file_system, const std::string& full_path) {
+// A file that cannot be read is filed as one without a tag, as ever; the
+// front end is told which and why.
+std::optional<TrackTag> TagOf(RunContext& context, const std::string& full_path) {
   TrackTag tag;
-  if (!ReadTrackTag(file_system, full_path, tag)) return std::nullopt;
+  int read_error = 0;
+  const bool tagged = ReadTrackTag(context.file_system, full_path, tag, read_error);
+  if (read_error != 0) context.host.TagUnreadable(full_path, std::strerror(read_error));
+  if (!tagged) return std::nullopt;
   return tag;
 }
 
@@ -30,8 +36,7 @@ PlacementOptions CurrentPlacementOptions(OrganizeHost& host) {
 std::optional<std::string> PlaceFile(RunContext& context, const std::string& relative_path,
                                      bool apply_changes) {
   const char separator = context.file_system.separator();
-  const std::optional<TrackTag> tag =
-      TagOf(context.file_system, context.base_folder + relative_path);
+  const std::optional<TrackTag> tag = TagOf(context, context.base_folder + relative_path);
   const std::string current_name = CurrentName(relative_path, separator);
   const Placement target = DecidePlacement(tag, CurrentPlacementOptions(context.host),
                                            context.base_folder, current_name, separator);

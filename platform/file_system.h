@@ -21,6 +21,11 @@ struct FolderListing {
   bool empty() const { return files.empty() && folders.empty() && links == 0; }
 };
 
+struct TailRead {
+  bool read = false;
+  int error = 0;  // the errno of a file that could not be read, else 0
+};
+
 enum class RenameOutcome {
   kRenamed,
   kTargetTaken,  // something already exists at the target; nothing was changed
@@ -60,12 +65,14 @@ class FileSystem {
   // failure of the test gives false.
   virtual bool IsSymbolicLink(const std::string& path) = 0;
 
-  // Fills `tail` with the last tail.size() bytes of `path` and returns true
-  // when `path` is an ordinary file (a regular file whose name does not begin
-  // with ".") at least that long. Otherwise, or on any failure, returns false
-  // with `tail` unspecified. One open, one read, one close; never blocks on a
-  // FIFO and never reads anything but the tail.
-  virtual bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) = 0;
+  // Fills `tail` with the last tail.size() bytes of `path` and says it was
+  // read when `path` is an ordinary file (a regular file whose name does not
+  // begin with ".") at least that long. Otherwise `tail` is unspecified, and
+  // `error` tells an ordinary file that could not be opened or read (no
+  // permission, an I/O error) from one with nothing to read. One open, one
+  // read, one close; never blocks on a FIFO and never reads anything but the
+  // tail; never throws.
+  virtual TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) = 0;
 
   // True when `folder` is where another file system is mounted (an empty USB
   // stick under the base): never removed, never entered when looking for

@@ -119,18 +119,23 @@ bool PosixFileSystem::IsSymbolicLink(const std::string& path) {
   return !path.empty() && lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
-bool PosixFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) {
-  if (BaseName(path).starts_with('.')) return false;
+TailRead PosixFileSystem::ReadOrdinaryFileTail(const std::string& path,
+                                               std::span<std::uint8_t> tail) {
+  if (BaseName(path).starts_with('.')) return {};
   // O_NONBLOCK keeps a FIFO from holding the open; O_NOFOLLOW refuses links.
   const UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
-  if (!fd) return false;
+  // A link (ELOOP) or a socket (ENXIO) is no ordinary file to begin with.
+  if (!fd) return {false, errno == ELOOP || errno == ENXIO ? 0 : errno};
   struct stat info {};
-  if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  if (fstat(fd.get(), &info) != 0) return {false, errno};
   const auto size = static_cast<std::uint64_t>(info.st_size);
-  if (size < tail.size()) return false;
+  if (!S_ISREG(info.st_mode) || size < tail.size()) return {};
   const ssize_t n =
       pread(fd.get(), tail.data(), tail.size(), static_cast<off_t>(size - tail.size()));
-  return n == static_cast<ssize_t>(tail.size());
+  if (n < 0) return {false, errno};
+  // Shorter than fstat said: cut while being read.
+  if (n != static_cast<ssize_t>(tail.size())) return {false, EIO};
+  return {true, 0};
 }
 
 bool PosixFileSystem::IsMountPoint(const std::string& folder) {

@@ -13,7 +13,7 @@ class PosixFileSystem final : public FileSystem {
   FolderListing ListFolder(const std::string& folder) override;
   bool PathExists(const std::string& path) override;
   bool IsSymbolicLink(const std::string& path) override;
-  bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
   bool IsMountPoint(const std::string& folder) override;
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;

@@ -79,7 +79,7 @@ void ReadAheadFileSystem::WorkerLoop() {
     entry->state = Announced::State::kReading;
     lock.unlock();
     std::array<std::uint8_t, kReadAheadTailSize> tail{};
-    bool read = false;
+    TailRead read;
     bool failed = false;
     try {
       read = inner_.ReadOrdinaryFileTail(entry->path, tail);
@@ -96,8 +96,8 @@ void ReadAheadFileSystem::WorkerLoop() {
   }
 }
 
-bool ReadAheadFileSystem::ReadOrdinaryFileTail(const std::string& path,
-                                               std::span<std::uint8_t> tail) {
+TailRead ReadAheadFileSystem::ReadOrdinaryFileTail(const std::string& path,
+                                                   std::span<std::uint8_t> tail) {
   if (tail.size() != kReadAheadTailSize) return inner_.ReadOrdinaryFileTail(path, tail);
   std::unique_lock lock(mutex_);
   const auto found = std::find_if(announced_.begin(), announced_.end(),

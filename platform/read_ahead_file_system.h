@@ -43,7 +43,7 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
   FolderListing ListFolder(const std::string& folder) override { return inner_.ListFolder(folder); }
   bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
   bool IsSymbolicLink(const std::string& path) override { return inner_.IsSymbolicLink(path); }
-  bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
   bool IsMountPoint(const std::string& folder) override { return inner_.IsMountPoint(folder); }
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
@@ -61,7 +61,7 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
     std::string path;
     State state = State::kWaiting;
     bool stale = false;  // a change may have touched it after its read began
-    bool read = false;
+    TailRead read;
     std::array<std::uint8_t, kReadAheadTailSize> tail{};
   };
 

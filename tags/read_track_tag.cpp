@@ -60,9 +60,12 @@ bool DecodeTrackTag(const TagTrailer& trailer, TrackTag& tag) {
   return true;
 }
 
-bool ReadTrackTag(FileSystem& file_system, const std::string& path, TrackTag& tag) {
+bool ReadTrackTag(FileSystem& file_system, const std::string& path, TrackTag& tag,
+                  int& read_error) {
   TagTrailer trailer{};
-  return file_system.ReadOrdinaryFileTail(path, trailer) && DecodeTrackTag(trailer, tag);
+  const TailRead read = file_system.ReadOrdinaryFileTail(path, trailer);
+  read_error = read.error;
+  return read.read && DecodeTrackTag(trailer, tag);
 }
 
 }  // namespace quillfold

@@ -22,7 +22,8 @@ bool DecodeTrackTag(const TagTrailer& trailer, TrackTag& tag);
 // Reads the ID3v1 tag of the ordinary file at `path` (see
 // FileSystem::ReadOrdinaryFileTail). False, with `tag` untouched, when the
 // file has no tag, is not an ordinary file, is shorter than 128 bytes, or
-// cannot be read: the caller files it as a file without a tag.
-bool ReadTrackTag(FileSystem& file_system, const std::string& path, TrackTag& tag);
+// cannot be read: the caller files it as a file without a tag. `read_error`
+// receives the errno of a file that could not be read, else 0.
+bool ReadTrackTag(FileSystem& file_system, const std::string& path, TrackTag& tag, int& read_error);
 
 }  // namespace quillfold

@@ -2,6 +2,7 @@
 // disk: flags, answers and the shape of standard output.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <deque>
 #include <limits>
@@ -197,6 +198,21 @@ TEST_F(CliInProcessTest, ALineBreakInANameIsShownEscapedOnItsOneLine) {
   EXPECT_NE(console_.out.find("\n   \"two\\x0Alines\\x0D.mp3\": Move to"), std::string::npos)
       << console_.out;
   EXPECT_EQ(console_.out.find('\r'), std::string::npos);
+}
+
+TEST_F(CliInProcessTest, AFileThatCannotBeReadIsNamedOnStandardErrorAndFiledAsUntagged) {
+  disk_.AddUnreadableFile("/home/user/music/locked.mp3", testing::TaggedMp3({"T", "A", "B", 1}),
+                          EACCES);
+  for (const std::string_view jobs : {"--jobs=1", "--jobs=8"}) {
+    console_ = FakeConsole();
+    EXPECT_EQ(Run({jobs, "music"}), 0);
+    EXPECT_EQ(console_.err,
+              "quillfold-cli: the tag of \"/home/user/music/locked.mp3\" could not be read "
+              "(Permission denied); it is filed as a file without a tag\n");
+    EXPECT_NE(console_.out.find("\"locked.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/locked.mp3\""),
+              std::string::npos)
+        << console_.out;
+  }
 }
 
 TEST_F(CliInProcessTest, AHeldBaseRefusesARealRunButNotAReport) {

@@ -108,7 +108,7 @@ TEST(ReadAheadTest, ATailReadBeforeAMoveOntoItsPathIsReadAgain) {
   while (counted.tail_reads() == 0) std::this_thread::yield();
   ASSERT_EQ(read_ahead.RenameNoReplace(moved, target), RenameOutcome::kRenamed);
   std::array<std::uint8_t, 128> tail{};
-  EXPECT_TRUE(read_ahead.ReadOrdinaryFileTail(target, tail));
+  EXPECT_TRUE(read_ahead.ReadOrdinaryFileTail(target, tail).read);
 }
 
 }  // namespace

@@ -44,8 +44,8 @@ class FaultyFileSystem final : public FileSystem {
   FolderListing ListFolder(const std::string& folder) override;
   bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
   bool IsSymbolicLink(const std::string& path) override { return inner_.IsSymbolicLink(path); }
-  bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override {
-    const bool read = inner_.ReadOrdinaryFileTail(path, tail);
+  TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override {
+    const TailRead read = inner_.ReadOrdinaryFileTail(path, tail);
     ++tail_reads_;
     return read;
   }

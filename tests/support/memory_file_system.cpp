@@ -20,7 +20,8 @@ constexpr int kMaxLinkHops = 40;
 struct MemoryFileSystem::Node {
   enum class Kind { kFile, kFolder, kLink };
   Kind kind = Kind::kFolder;
-  std::string data;  // a file's content or a link's target
+  std::string data;    // a file's content or a link's target
+  int read_error = 0;  // what reading a file's tail meets, as an errno value
   std::map<std::string, std::unique_ptr<Node>> children;
 };
 
@@ -135,6 +136,13 @@ void MemoryFileSystem::AddFile(const std::string& path, std::string_view content
   AddLeaf(path, Leaf(Node::Kind::kFile, content));
 }
 
+void MemoryFileSystem::AddUnreadableFile(const std::string& path, std::string_view content,
+                                         int error) {
+  auto leaf = Leaf(Node::Kind::kFile, content);
+  leaf->read_error = error;
+  AddLeaf(path, std::move(leaf));
+}
+
 void MemoryFileSystem::AddFolder(const std::string& path) {
   std::string chain = path;
   if (chain.back() != separator_) chain += separator_;
@@ -186,17 +194,21 @@ bool MemoryFileSystem::IsSymbolicLink(const std::string& path) {
          location.node->kind == Node::Kind::kLink;
 }
 
-bool MemoryFileSystem::ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) {
+TailRead MemoryFileSystem::ReadOrdinaryFileTail(const std::string& path,
+                                                std::span<std::uint8_t> tail) {
   const std::lock_guard lock(mutex_);
   const auto slash = path.rfind(separator_);
-  if (path.compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0) return false;
+  if (path.compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0) return {};
   const Location location = Resolve(path, false);
-  if (location.error != 0 || location.node == nullptr) return false;
+  if (location.error != 0) return {false, location.error};
+  if (location.node == nullptr) return {false, ENOENT};
   const Node& node = *location.node;
-  if (node.kind != Node::Kind::kFile || node.data.size() < tail.size()) return false;
+  if (node.kind != Node::Kind::kFile) return {};
+  if (node.read_error != 0) return {false, node.read_error};
+  if (node.data.size() < tail.size()) return {};
   std::copy(node.data.end() - static_cast<std::ptrdiff_t>(tail.size()), node.data.end(),
             tail.begin());
-  return true;
+  return {true, 0};
 }
 
 int MemoryFileSystem::CreateFolderChain(const std::string& folder_path) {

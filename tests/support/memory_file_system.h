@@ -30,6 +30,8 @@ class MemoryFileSystem final : public FileSystem {
   void AddFile(const std::string& path, std::string_view content);
   void AddFolder(const std::string& path);
   void AddLink(const std::string& path, std::string_view target);
+  // A file whose tail cannot be read: the read meets `error` (an errno).
+  void AddUnreadableFile(const std::string& path, std::string_view content, int error);
   // Makes the folder at `path` (created if missing) a mount point.
   void AddMountPoint(const std::string& path);
 
@@ -37,7 +39,7 @@ class MemoryFileSystem final : public FileSystem {
   FolderListing ListFolder(const std::string& folder) override;
   bool PathExists(const std::string& path) override;
   bool IsSymbolicLink(const std::string& path) override;
-  bool ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
   bool IsMountPoint(const std::string& folder) override;
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;

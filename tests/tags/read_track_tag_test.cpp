@@ -1,8 +1,10 @@
 #include "tags/read_track_tag.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <functional>
 
@@ -37,7 +39,8 @@ struct Trailer {
 bool ReadBytes(const std::string& bytes, TrackTag& tag) {
   TempFolder temp;
   WriteFile(temp / "t.mp3", bytes);
-  return ReadTrackTag(RealFileSystem(), temp / "t.mp3", tag);
+  int read_error = 0;
+  return ReadTrackTag(RealFileSystem(), temp / "t.mp3", tag, read_error);
 }
 
 // The genre byte 255 comes back as 255, not as a negative char.
@@ -137,8 +140,12 @@ TEST(ReadTrackTagTest, NoTagLeavesTheRecordUntouched) {
     tag.Title = "untouched";
     tag.Track = -5;
     const TrackTag before = tag;
-    EXPECT_FALSE(ReadTrackTag(RealFileSystem(), temp / c.file, tag)) << c.name;
+    int read_error = -1;
+    EXPECT_FALSE(ReadTrackTag(RealFileSystem(), temp / c.file, tag, read_error)) << c.name;
     EXPECT_EQ(tag, before) << c.name;
+    // Only a file that is there to read, and cannot be, is a read failure.
+    const std::string_view name = c.name;
+    EXPECT_EQ(read_error, name == "unreadable" ? EACCES : name == "removed" ? ENOENT : 0) << c.name;
   }
 }
 
