@@ -1,6 +1,7 @@
 #include "platform/durable_write.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,6 +21,10 @@ bool WriteAll(int fd, std::string_view content) {
     written += static_cast<std::size_t>(n);
   }
   return true;
+}
+
+bool KeepMode(int fd, unsigned mode) {
+  return fchmod(fd, mode & 07777) == 0 || errno == ENOSYS || errno == EOPNOTSUPP;
 }
 
 bool SyncFolder(const std::string& folder) {

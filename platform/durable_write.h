@@ -10,6 +10,11 @@ namespace quillfold {
 // errno telling why.
 bool WriteAll(int fd, std::string_view content);
 
+// Gives the file at `fd` the permission bits of `mode`. True also where the
+// file system keeps no permissions to set (FAT through FUSE answers ENOSYS):
+// there the mount decides them for every file alike.
+bool KeepMode(int fd, unsigned mode);
+
 // Flushes `folder` itself, so that a rename into it survives a crash. True
 // also where the file system cannot flush folders at all.
 bool SyncFolder(const std::string& folder);

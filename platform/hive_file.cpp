@@ -120,7 +120,7 @@ std::int32_t HiveFile::Save(const std::string& content) const {
   std::string temp_path = folder_ + TemporaryPrefix() + "XXXXXX";
   UniqueFd fd(mkostemp(temp_path.data(), O_CLOEXEC));
   if (!fd) return ResultFromOs(errno, ERROR_CANTWRITE);
-  const bool saved = (!had_file || fchmod(fd.get(), old_info.st_mode & 07777) == 0) &&
+  const bool saved = (!had_file || KeepMode(fd.get(), old_info.st_mode)) &&
                      WriteAll(fd.get(), content) && fsync(fd.get()) == 0 && fd.Close() &&
                      rename(temp_path.c_str(), path_.c_str()) == 0;
   if (!saved) {

@@ -204,7 +204,7 @@ void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string
   if (had_file) {
     // The mode after the owner, as a change of owner clears the set-id bits.
     KeepOwner(fd.get(), old_info);
-    if (fchmod(fd.get(), old_info.st_mode & 07777) != 0) throw fail(errno);
+    if (!KeepMode(fd.get(), old_info.st_mode)) throw fail(errno);
   }
   if (!WriteAll(fd.get(), content) || fsync(fd.get()) != 0 || !fd.Close()) throw fail(errno);
   if (rename(temp_path.c_str(), path.c_str()) != 0) {
