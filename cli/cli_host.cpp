@@ -72,6 +72,12 @@ void CliHost::TagUnreadable(const std::string& path, const std::string& reason) 
                "\" could not be read (" + reason + "); it is filed as a file without a tag\n");
 }
 
+void CliHost::PlaylistLinkSkipped(const std::string& link, const std::string& reason) {
+  ClearProgress();
+  console_.Err("quillfold-cli: the playlist link \"" + ControlBytesEscaped(link) +
+               "\" is not updated: " + reason + "\n");
+}
+
 void CliHost::SearchProgress(int found) {
   if (found == 1 || found % kProgressStep == 0) {
     ShowProgress("Found " + std::to_string(found) + " MP3 files");

@@ -51,6 +51,11 @@ class OrganizeHost {
   virtual void TagUnreadable([[maybe_unused]] const std::string& path,
                              [[maybe_unused]] const std::string& reason) {}
 
+  // The playlist link at `link` is not followed: `reason` says why (it leads
+  // outside the base folder, or to no file). Its playlist is not updated.
+  virtual void PlaylistLinkSkipped([[maybe_unused]] const std::string& link,
+                                   [[maybe_unused]] const std::string& reason) {}
+
   // True once the user has asked the run to stop (a signal on the command
   // line). The run asks between files and between searched folders, never
   // while a move or a playlist write is under way, and then ends through

@@ -48,13 +48,15 @@ class Organizer::Impl {
 
   // Each call is one reading of chkDontDo, at the moment the run needs it.
   bool RealRun() { return host_.CurrentOptions().chkDontDo == 0; }
-  SearchScope Scope(bool report_progress, KeptListings* kept = nullptr) {
-    return {file_system_, host_, base_folder, found_, report_progress, kept};
+  SearchScope Scope(bool report_progress, KeptListings* kept = nullptr,
+                    std::vector<std::string>* links = nullptr) {
+    return {file_system_, host_, base_folder, found_, report_progress, kept, links};
   }
 
   void TakeBaseFolder();
   bool Confirmed();
   void PlaylistPhase();
+  std::vector<std::string> PlaylistNames(const std::vector<std::string>& links);
   void PerFilePhase(RunState& state, TargetFolders& target_folders);
   void AnnounceTail(int index);
   std::optional<RunError> PlaylistSection(const RunState& state);
@@ -191,12 +193,40 @@ void Organizer::Impl::PlaylistPhase() {
   found_.Clear();
   playlists_.Clear();
   kept_listings_.keep = true;
-  FindFiles(Scope(false, &kept_listings_), base_folder, "*.m3u");
-  playlists_.SetPlaylistCount(found_.FoundCount());
+  std::vector<std::string> links;
+  FindFiles(Scope(false, &kept_listings_, &links), base_folder, "*.m3u");
+  const std::vector<std::string> names = PlaylistNames(links);
+  playlists_.SetPlaylistCount(static_cast<int>(names.size()));
   for (int slot = 1; slot <= playlists_.PlaylistCount(); ++slot) {
-    playlists_.SetPlaylistName(slot, found_[slot - 1]);
+    playlists_.SetPlaylistName(slot, names[slot - 1]);
     if (RealRun()) LoadPlaylist(file_system_, base_folder, playlists_, slot);
   }
+}
+
+// The playlists found, then the files that playlist links lead to: each
+// once, and only inside the base, where the run is allowed to write. The
+// base is compared with its own links followed, so a base reached through
+// a linked folder still holds its files.
+std::vector<std::string> Organizer::Impl::PlaylistNames(const std::vector<std::string>& links) {
+  std::vector<std::string> names = found_.entries();
+  if (links.empty()) return names;
+  const std::optional<ResolvedPath> base = file_system_.FollowLinks(base_folder);
+  std::string inside = base ? base->path : std::string();
+  if (!inside.empty() && inside.back() != file_system_.separator()) {
+    inside += file_system_.separator();
+  }
+  for (const std::string& link : links) {
+    const std::optional<ResolvedPath> target = file_system_.FollowLinks(base_folder + link);
+    if (!target || target->is_folder) {
+      host_.PlaylistLinkSkipped(base_folder + link, "it leads to no file");
+    } else if (inside.empty() || !target->path.starts_with(inside)) {
+      host_.PlaylistLinkSkipped(base_folder + link, "it leads outside the base folder");
+    } else if (const std::string name = target->path.substr(inside.size());
+               std::find(names.begin(), names.end(), name) == names.end()) {
+      names.push_back(name);
+    }
+  }
+  return names;
 }
 
 void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folders) {

@@ -74,6 +74,11 @@ void FindFiles(const SearchScope& scope, const std::string& folder, std::string_
     if (scope.report_progress) scope.host.SearchProgress(scope.found.FoundCount());
     LetHostIn(scope);
   }
+  if (scope.links != nullptr) {
+    for (const std::string& name : listing.links) {
+      if (MatchesPattern(name, pattern)) scope.links->push_back(relative_prefix + name);
+    }
+  }
   for (const std::string& name : listing.folders) {
     LetHostIn(scope);
     FindFiles(scope, prefix + name, pattern);

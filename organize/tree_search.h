@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "organize/found_list.h"
 #include "organize/organize_host.h"
@@ -29,6 +30,10 @@ struct SearchScope {
   // Tell the host the number found after each file (the music search).
   bool report_progress = false;
   KeptListings* kept = nullptr;
+  // When set, the symbolic links whose names match take their turn here
+  // (relative to the base folder, in the same order) instead of being passed
+  // over: the playlist search follows them.
+  std::vector<std::string>* links = nullptr;
 };
 
 // True when `name` matches `pattern` without regard to ASCII letter case;

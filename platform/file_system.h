@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -11,14 +12,20 @@ namespace quillfold {
 
 // What one folder holds, as a search sees it. Names are byte strings, in
 // listing order (see listing_order.h). Symbolic links are never listed as
-// files or folders, but they are counted, so a folder holding only a link is
-// not empty.
+// files or folders but on their own, so a folder holding only a link is not
+// empty.
 struct FolderListing {
   std::vector<std::string> files;    // every entry that is neither a folder nor a link
   std::vector<std::string> folders;  // real folders, never links to folders
-  std::size_t links = 0;
+  std::vector<std::string> links;    // symbolic links, whatever they lead to
 
-  bool empty() const { return files.empty() && folders.empty() && links == 0; }
+  bool empty() const { return files.empty() && folders.empty() && links.empty(); }
+};
+
+// Where a path leads once every link on the way is followed.
+struct ResolvedPath {
+  std::string path;  // full, with no link, "." or ".." left in it
+  bool is_folder = false;
 };
 
 struct TailRead {
@@ -64,6 +71,10 @@ class FileSystem {
   // True when `path` itself is a symbolic link (never follows it). Any
   // failure of the test gives false.
   virtual bool IsSymbolicLink(const std::string& path) = 0;
+
+  // Where `path` leads, every link followed; nothing when it leads nowhere
+  // or the test fails.
+  virtual std::optional<ResolvedPath> FollowLinks(const std::string& path) = 0;
 
   // Fills `tail` with the last tail.size() bytes of `path` and says it was
   // read when `path` is an ordinary file (a regular file whose name does not

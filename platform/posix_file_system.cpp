@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -97,7 +98,7 @@ FolderListing PosixFileSystem::ListFolder(const std::string& folder) {
         listing.folders.emplace_back(name);
         break;
       case DT_LNK:
-        ++listing.links;
+        listing.links.emplace_back(name);
         break;
       default:
         listing.files.emplace_back(name);
@@ -106,6 +107,7 @@ FolderListing PosixFileSystem::ListFolder(const std::string& folder) {
   if (errno != 0) throw RunErrorFromOs(errno, "listing folder", folder);
   std::sort(listing.files.begin(), listing.files.end(), ListingOrderLess);
   std::sort(listing.folders.begin(), listing.folders.end(), ListingOrderLess);
+  std::sort(listing.links.begin(), listing.links.end(), ListingOrderLess);
   return listing;
 }
 
@@ -136,6 +138,13 @@ TailRead PosixFileSystem::ReadOrdinaryFileTail(const std::string& path,
   // Shorter than fstat said: cut while being read.
   if (n != static_cast<ssize_t>(tail.size())) return {false, EIO};
   return {true, 0};
+}
+
+std::optional<ResolvedPath> PosixFileSystem::FollowLinks(const std::string& path) {
+  const std::unique_ptr<char, void (*)(void*)> resolved(realpath(path.c_str(), nullptr), std::free);
+  struct stat info {};
+  if (!resolved || stat(resolved.get(), &info) != 0) return std::nullopt;
+  return ResolvedPath{resolved.get(), S_ISDIR(info.st_mode)};
 }
 
 bool PosixFileSystem::IsMountPoint(const std::string& folder) {

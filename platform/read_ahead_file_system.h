@@ -44,6 +44,9 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
   bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
   bool IsSymbolicLink(const std::string& path) override { return inner_.IsSymbolicLink(path); }
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  std::optional<ResolvedPath> FollowLinks(const std::string& path) override {
+    return inner_.FollowLinks(path);
+  }
   bool IsMountPoint(const std::string& folder) override { return inner_.IsMountPoint(folder); }
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;

@@ -215,6 +215,29 @@ TEST_F(CliInProcessTest, AFileThatCannotBeReadIsNamedOnStandardErrorAndFiledAsUn
   }
 }
 
+// Links to one playlist inside the base rewrite it once; a link out of the
+// base or to nothing is named on standard error and left alone.
+TEST_F(CliInProcessTest, PlaylistLinksAreFollowedOnlyInsideTheBase) {
+  const std::string line = "/home/user/music/song.mp3\r\n";
+  disk_.AddFile("/home/user/music/lists/real.list", line);
+  disk_.AddLink("/home/user/music/a.m3u", "lists/real.list");
+  disk_.AddLink("/home/user/music/b.m3u", "/home/user/music/lists/real.list");
+  disk_.AddFile("/home/user/outside.m3u", line);
+  disk_.AddLink("/home/user/music/out.m3u", "/home/user/outside.m3u");
+  disk_.AddLink("/home/user/music/gone.m3u", "nowhere.m3u");
+  EXPECT_EQ(Run({"--apply", "--yes", "music"}), 0);
+  EXPECT_EQ(disk_.ReadTextFile("/home/user/music/lists/real.list"),
+            "/home/user/music/Band/Album/01. Song.mp3\r\n");
+  EXPECT_EQ(disk_.ReadTextFile("/home/user/outside.m3u"), line);
+  EXPECT_TRUE(disk_.IsSymbolicLink("/home/user/music/a.m3u"));
+  EXPECT_TRUE(console_.out.ends_with("updated:\n   lists/real.list\n")) << console_.out;
+  EXPECT_EQ(console_.err,
+            "quillfold-cli: the playlist link \"/home/user/music/gone.m3u\" is not updated: it "
+            "leads to no file\n"
+            "quillfold-cli: the playlist link \"/home/user/music/out.m3u\" is not updated: it "
+            "leads outside the base folder\n");
+}
+
 TEST_F(CliInProcessTest, AHeldBaseRefusesARealRunButNotAReport) {
   const auto held = disk_.HoldForRun("/home/user");
   const std::string refusal =

@@ -45,7 +45,7 @@ TEST_P(FileSystemContractTest, ListsFilesAndFoldersSortedWithHiddenOnesAndLinksO
   const FolderListing listing = fs().ListFolder(box_->root());
   EXPECT_EQ(listing.files, (Names{".hidden.mp3", "A.mp3", "a.MP3", "b.mp3"}));
   EXPECT_EQ(listing.folders, (Names{".dot", "extra.mp3", "Sub", "sub2"}));
-  EXPECT_EQ(listing.links, 1u);
+  EXPECT_EQ(listing.links, (Names{"link.mp3"}));
   EXPECT_FALSE(listing.empty());
 }
 
@@ -101,6 +101,30 @@ TEST_P(FileSystemContractTest, PathsThroughALinkReachItsTarget) {
             RenameOutcome::kRenamed);
   EXPECT_TRUE(fs().PathExists(Path("real/new/song.mp3")));
   EXPECT_THROW(fs().ListFolder(Path("alias")), RunError) << "a listing never follows a link";
+}
+
+TEST_P(FileSystemContractTest, FollowingLinksGivesThePathWithoutThem) {
+  box_->AddFile("real/list.m3u", "x");
+  box_->AddLink("alias", "real");
+  box_->AddLink("alias/again.m3u", "../alias/list.m3u");
+  box_->AddLink("dangling.m3u", "missing");
+  const struct {
+    std::string_view path;
+    std::string_view resolved;  // empty: leads nowhere
+    bool is_folder;
+  } cases[] = {
+      {"alias/again.m3u", "real/list.m3u", false},
+      {"alias", "real", true},
+      {"real/../alias/list.m3u", "real/list.m3u", false},
+      {"dangling.m3u", "", false},
+  };
+  for (const auto& c : cases) {
+    const std::optional<ResolvedPath> resolved = fs().FollowLinks(Path(c.path));
+    ASSERT_EQ(resolved.has_value(), !c.resolved.empty()) << c.path;
+    if (!resolved) continue;
+    EXPECT_EQ(resolved->path, Path(c.resolved)) << c.path;
+    EXPECT_EQ(resolved->is_folder, c.is_folder) << c.path;
+  }
 }
 
 TEST_P(FileSystemContractTest, TailIsReadFromOrdinaryFilesOnly) {

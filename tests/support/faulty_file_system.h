@@ -49,6 +49,9 @@ class FaultyFileSystem final : public FileSystem {
     ++tail_reads_;
     return read;
   }
+  std::optional<ResolvedPath> FollowLinks(const std::string& path) override {
+    return inner_.FollowLinks(path);
+  }
   bool IsMountPoint(const std::string& folder) override { return inner_.IsMountPoint(folder); }
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;

@@ -33,6 +33,7 @@ struct MemoryFileSystem::Location {
   Node* holder = nullptr;
   std::string name;
   Node* node = nullptr;
+  std::vector<std::string> folders;  // the holder's own path from the root, links followed
 };
 
 namespace {
@@ -76,13 +77,17 @@ MemoryFileSystem::Location MemoryFileSystem::Resolve(const std::string& path, bo
   };
   push_components(std::string_view(path).substr(root_path_.size()), false);
   std::vector<Node*> chain{root_.get()};
+  std::vector<std::string> names;  // of chain[1...]
   int hops = 0;
   while (!pending.empty()) {
     const std::string name = pending.front();
     pending.pop_front();
     if (name == ".") continue;
     if (name == "..") {
-      if (chain.size() > 1) chain.pop_back();
+      if (chain.size() > 1) {
+        chain.pop_back();
+        names.pop_back();
+      }
       continue;
     }
     Node* folder = chain.back();
@@ -90,24 +95,33 @@ MemoryFileSystem::Location MemoryFileSystem::Resolve(const std::string& path, bo
     const auto found = folder->children.find(name);
     Node* node = found == folder->children.end() ? nullptr : found->second.get();
     if (node == nullptr) {
-      if (pending.empty()) return {0, folder, name, nullptr};
+      if (pending.empty()) return {0, folder, name, nullptr, names};
       return Failed(ENOENT);
     }
     if (node->kind == Node::Kind::kLink && (follow_last || !pending.empty())) {
       if (++hops > kMaxLinkHops) return Failed(ELOOP);
       if (node->data.starts_with(root_path_)) {
         chain.resize(1);
+        names.clear();
         push_components(std::string_view(node->data).substr(root_path_.size()), true);
       } else {
         push_components(node->data, true);
       }
       continue;
     }
-    if (pending.empty()) return {0, folder, name, node};
+    if (pending.empty()) return {0, folder, name, node, names};
     chain.push_back(node);
+    names.push_back(name);
   }
+  // The path named a folder on the chain itself (the root, or through ".."):
+  // no holder, as nothing may move or remove it by that name.
   Location whole;
   whole.node = chain.back();
+  if (!names.empty()) {
+    whole.name = names.back();
+    names.pop_back();
+    whole.folders = names;
+  }
   return whole;
 }
 
@@ -170,7 +184,7 @@ FolderListing MemoryFileSystem::ListFolder(const std::string& folder) {
         listing.folders.push_back(name);
         break;
       case Node::Kind::kLink:
-        ++listing.links;
+        listing.links.push_back(name);
         break;
       case Node::Kind::kFile:
         listing.files.push_back(name);
@@ -178,6 +192,7 @@ FolderListing MemoryFileSystem::ListFolder(const std::string& folder) {
   }
   std::sort(listing.files.begin(), listing.files.end(), ListingOrderLess);
   std::sort(listing.folders.begin(), listing.folders.end(), ListingOrderLess);
+  std::sort(listing.links.begin(), listing.links.end(), ListingOrderLess);
   return listing;
 }
 
@@ -280,6 +295,16 @@ void MemoryFileSystem::ReplaceTextFile(const std::string& path, const std::strin
     throw RunErrorFromOs(EISDIR, "writing", path);
   }
   PutChild(*location.holder, location.name, Leaf(Node::Kind::kFile, content));
+}
+
+std::optional<ResolvedPath> MemoryFileSystem::FollowLinks(const std::string& path) {
+  const std::lock_guard lock(mutex_);
+  const Location location = Resolve(path, true);
+  if (location.error != 0 || location.node == nullptr) return std::nullopt;
+  std::string resolved = root_path_;
+  for (const std::string& folder : location.folders) resolved += folder + separator_;
+  resolved += location.name;
+  return ResolvedPath{resolved, location.node->kind == Node::Kind::kFolder};
 }
 
 void MemoryFileSystem::AddMountPoint(const std::string& path) {

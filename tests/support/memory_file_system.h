@@ -40,6 +40,7 @@ class MemoryFileSystem final : public FileSystem {
   bool PathExists(const std::string& path) override;
   bool IsSymbolicLink(const std::string& path) override;
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  std::optional<ResolvedPath> FollowLinks(const std::string& path) override;
   bool IsMountPoint(const std::string& folder) override;
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
