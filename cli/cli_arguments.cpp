@@ -135,8 +135,14 @@ std::string UsageText() {
          "  --jobs N                read up to N files' tags at once (default 8; 1 reads them\n"
          "                          one after another); the results are the same either way\n"
          "\n"
-         "The report goes to standard output. Exit status: 0 done, 1 the run failed,\n"
-         "2 usage error, 3 not confirmed; an undo exits 1 when anything was not restored.\n"
+         "The report goes to standard output, in whole lines; control bytes in names\n"
+         "(line feed, carriage return, escape...) are shown as \\xHH, e.g. \\x0A.\n"
+         "Ctrl-C, SIGTERM or SIGHUP stop a real run between two files: the playlists\n"
+         "changed so far are written and the report ends. A real run or undo is refused\n"
+         "while another holds BASE, a folder inside it or one above it.\n"
+         "Exit status: 0 done, 1 the run failed or was refused, 2 usage error, 3 not\n"
+         "confirmed, 128+N stopped by signal N (130: Ctrl-C); an undo exits 1 when\n"
+         "anything was not restored.\n"
          "Every real run keeps a journal in $XDG_STATE_HOME/quillfold/ (default\n"
          "~/.local/state/quillfold/), the last 20 runs per BASE.\n";
 }
