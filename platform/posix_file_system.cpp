@@ -14,7 +14,7 @@
 
 #include "errors/run_error.h"
 #include "platform/durable_write.h"
-#include "platform/listing_order.h"
+#include "platform/folder_entries.h"
 #include "platform/run_hold.h"
 #include "platform/unique_fd.h"
 #include "tags/ascii.h"
@@ -37,17 +37,6 @@ std::string ParentFolder(const std::string& path) {
 // random characters.
 constexpr std::string_view kReplacementTag = ".quillfold-";
 constexpr std::size_t kReplacementRandomChars = 6;
-
-// d_type is a hint some file systems leave unset; lstat settles it without
-// following a link.
-unsigned char EntryType(int folder_fd, const dirent& entry) {
-  if (entry.d_type != DT_UNKNOWN) return entry.d_type;
-  struct stat info {};
-  if (fstatat(folder_fd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) return DT_UNKNOWN;
-  if (S_ISDIR(info.st_mode)) return DT_DIR;
-  if (S_ISLNK(info.st_mode)) return DT_LNK;
-  return DT_REG;
-}
 
 // Creates `folder`, and its missing parents first when it cannot be made
 // for want of them. A chain usually lacks only its last folder or two, so
@@ -85,29 +74,8 @@ FolderListing PosixFileSystem::ListFolder(const std::string& folder) {
     throw RunErrorFromOs(error, "listing folder", folder);
   }
   FolderListing listing;
-  for (;;) {
-    // Cleared before every call: only readdir's own errno may end the
-    // listing, not one an fstatat for the entry before it left behind.
-    errno = 0;
-    const dirent* entry = readdir(dir.get());
-    if (entry == nullptr) break;
-    const std::string_view name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    switch (EntryType(dirfd(dir.get()), *entry)) {
-      case DT_DIR:
-        listing.folders.emplace_back(name);
-        break;
-      case DT_LNK:
-        listing.links.emplace_back(name);
-        break;
-      default:
-        listing.files.emplace_back(name);
-    }
-  }
-  if (errno != 0) throw RunErrorFromOs(errno, "listing folder", folder);
-  std::sort(listing.files.begin(), listing.files.end(), ListingOrderLess);
-  std::sort(listing.folders.begin(), listing.folders.end(), ListingOrderLess);
-  std::sort(listing.links.begin(), listing.links.end(), ListingOrderLess);
+  const int error = ReadFolderEntries(SystemListingCalls(), dir.get(), fd, listing);
+  if (error != 0) throw RunErrorFromOs(error, "listing folder", folder);
   return listing;
 }
 
@@ -273,7 +241,7 @@ void PosixFileSystem::RemoveLeftoverReplacements(const std::string& path) {
   while (const dirent* entry = readdir(dir.get())) {
     const std::string_view name = entry->d_name;
     if (name.size() == prefix.size() + kReplacementRandomChars && name.starts_with(prefix) &&
-        EntryType(fd, *entry) == DT_REG) {
+        EntryType(SystemListingCalls(), fd, *entry) == DT_REG) {
       unlinkat(fd, entry->d_name, 0);
     }
   }
