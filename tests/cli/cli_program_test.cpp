@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/posix_file_system.h"
 #include "tests/support/mp3_files.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"
@@ -155,6 +156,24 @@ TEST_F(CliProgramTest, FailureKeepsTheReportSoFarAndNamesTheErrorOnce) {
   EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
   EXPECT_TRUE(Exists("music/UNSORTED - No ID3v1 Tag/a.mp3"));
   EXPECT_TRUE(Exists("music/Old/b.mp3"));
+}
+
+// Another process holding a folder above BASE (as a running real run does)
+// keeps a real run and an undo out, changing nothing, but not a report.
+TEST_F(CliProgramTest, ASecondRealRunOnAHeldFolderIsRefusedAtOnce) {
+  ASSERT_EQ(Cli({"--apply", "--yes", "music"}).status, 0);
+  const auto held = PosixFileSystem().HoldForRun(temp_.path());
+  ASSERT_NE(held, nullptr);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--apply", "--yes", "music"},
+        std::vector<std::string>{"--undo", "--apply", "--yes", "music"}}) {
+    const auto result = Cli(args);
+    EXPECT_NE(result.err.find("another run is changing " + temp_ / "music/"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.status, 1) << result.err;
+  }
+  EXPECT_TRUE(Exists("music/Band/Album/02. Bee.mp3"));
+  EXPECT_EQ(Cli({"music"}).status, 0);
 }
 
 TEST_F(CliProgramTest, AReaderThatGoesAwayDoesNotCutARealRunShort) {
