@@ -78,10 +78,16 @@ class Organizer::Impl {
 };
 
 void Organizer::Impl::Run() {
-  struct ReleaseHold {
-    std::unique_ptr<FolderHold>& hold;
-    ~ReleaseHold() { hold.reset(); }
-  } release_hold{hold_};
+  // Folders held open by an earlier run may have been renamed since; and
+  // nothing stays held once the run is over.
+  file_system_.ForgetHeldFolders();
+  struct LetGo {
+    Impl& run;
+    ~LetGo() {
+      run.hold_.reset();
+      run.file_system_.ForgetHeldFolders();
+    }
+  } let_go{*this};
   TakeBaseFolder();
   host_.ClearReport();
   if (!Confirmed()) return;

@@ -145,6 +145,11 @@ void RunReversal::Report(OrganizeHost& host) const {
 
 UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, OrganizeHost& host) {
   const std::string base_folder = AddBackslash(host.ChosenPath(), file_system.separator());
+  file_system.ForgetHeldFolders();
+  struct LetGo {
+    FileSystem& file_system;
+    ~LetGo() { file_system.ForgetHeldFolders(); }
+  } let_go{file_system};
   const bool apply = host.CurrentOptions().chkDontDo == 0;
   std::vector<RunRecord> runs = RunsOnBase(journals, base_folder);
   std::erase_if(runs, [](const RunRecord& run) { return run.undone; });

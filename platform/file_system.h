@@ -129,6 +129,11 @@ class FileSystem {
   // that cannot be removed is left as it is.
   virtual void RemoveLeftoverReplacements(const std::string& path) = 0;
 
+  // Lets go of whatever it holds open of folders. Called as every run begins
+  // and ends: folders may be renamed between runs, and a USB stick must be
+  // free to unmount once a run is over.
+  virtual void ForgetHeldFolders() = 0;
+
   // Claims `folder` for one real run, until the hold is destroyed. Null when
   // a run that holds the same folder, one inside it or one above it is under
   // way, in this process or any other; two holds on unrelated folders never

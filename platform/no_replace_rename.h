@@ -7,18 +7,20 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/folder_descriptors.h"
 
 namespace quillfold {
 
-// The system calls a no-replace move is made of; a test puts in its own.
-// Each returns 0 or -1 with errno set, as the real ones do.
+// The system calls a no-replace move is made of, each on a name in a folder
+// held open (AT_FDCWD: a whole path); a test puts in its own. Each returns
+// 0 or -1 with errno set, as the real ones do.
 struct RenameCalls {
-  int (*rename_no_replace)(const char* from, const char* to);
-  int (*link)(const char* from, const char* to);
-  int (*unlink)(const char* path);
-  int (*rename)(const char* from, const char* to);
-  // 0 and the device of `path` (not following a link), or -1.
-  int (*device_of)(const char* path, dev_t* device);
+  int (*rename_no_replace)(int from_dir, const char* from, int to_dir, const char* to);
+  int (*link)(int from_dir, const char* from, int to_dir, const char* to);
+  int (*unlink)(int dir, const char* name);
+  int (*rename)(int from_dir, const char* from, int to_dir, const char* to);
+  // 0 and the device of the entry (not following a link), or -1.
+  int (*device_of)(int dir, const char* name, dev_t* device);
 };
 RenameCalls SystemRenameCalls();
 
@@ -36,16 +38,27 @@ RenameCalls SystemRenameCalls();
 // it go straight to that way.
 class NoReplaceRenamer {
  public:
-  explicit NoReplaceRenamer(RenameCalls calls = SystemRenameCalls()) : calls_(calls) {}
+  // With `folders`, each call names its file in a folder held there; without,
+  // by its whole path.
+  explicit NoReplaceRenamer(RenameCalls calls = SystemRenameCalls(),
+                            FolderDescriptors* folders = nullptr)
+      : calls_(calls), folders_(folders) {}
   RenameOutcome Move(const std::string& from, const std::string& to);
 
  private:
   enum class Way { kNoReplace, kLinkUnlink, kCheckedRename };
   // The way known for the device of `from`, or kNoReplace when none is.
-  Way KnownWay(const std::string& from, dev_t& device, bool& known);
-  RenameOutcome Try(Way way, const std::string& from, const std::string& to, bool& refused);
+  // One end of a move: where the calls find it, and its whole path.
+  struct End {
+    FolderAndName at;
+    const std::string& path;
+  };
+  Way KnownWay(const End& from, dev_t& device, bool& known);
+  RenameOutcome Try(Way way, const End& from, const End& to, bool& refused);
+  std::optional<FolderAndName> Locate(const std::string& path) const;
 
   RenameCalls calls_;
+  FolderDescriptors* folders_;
   std::mutex mutex_;
   std::map<dev_t, Way> ways_;  // only devices where kNoReplace is refused
 };

@@ -38,16 +38,14 @@ std::string ParentFolder(const std::string& path) {
 constexpr std::string_view kReplacementTag = ".quillfold-";
 constexpr std::size_t kReplacementRandomChars = 6;
 
-// Creates `folder`, and its missing parents first when it cannot be made
-// for want of them. A chain usually lacks only its last folder or two, so
-// this costs a call or two where going down from the root costs one per
-// level. A name that exists counts as made; the caller checks it is a folder.
-bool MakeFolderAndParents(const std::string& folder) {
-  if (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) return true;
-  const auto slash = folder.rfind('/');
-  if (errno != ENOENT || slash == std::string::npos || slash == 0) return false;
-  return MakeFolderAndParents(folder.substr(0, slash)) &&
-         (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST);
+// A folder path with its trailing "/" taken off (but for the root), and
+// whether there was one: a trailing "/" makes the last name followed when it
+// is a link, as the kernel does.
+std::string WithoutTrailingSlash(const std::string& folder, bool& had_slash) {
+  std::string plain = folder;
+  while (plain.size() > 1 && plain.back() == '/') plain.pop_back();
+  had_slash = plain.size() < folder.size();
+  return plain;
 }
 
 // Gives the file at `fd` the owner and group of `old` as far as the OS lets
@@ -65,7 +63,11 @@ bool FolderTakesNoNewFile(int error) { return error == EACCES || error == EPERM;
 }  // namespace
 
 FolderListing PosixFileSystem::ListFolder(const std::string& folder) {
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+  bool follow_last = false;
+  const auto at = folders_.Locate(WithoutTrailingSlash(folder, follow_last));
+  const int fd = at ? openat(at->dir(), at->name.c_str(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow_last ? 0 : O_NOFOLLOW))
+                    : -1;
   if (fd < 0) throw RunErrorFromOs(errno, "listing folder", folder);
   std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
   if (!dir) {
@@ -81,19 +83,25 @@ FolderListing PosixFileSystem::ListFolder(const std::string& folder) {
 
 bool PosixFileSystem::PathExists(const std::string& path) {
   struct stat info {};
-  return !path.empty() && lstat(path.c_str(), &info) == 0;
+  const auto at = path.empty() ? std::nullopt : folders_.Locate(path);
+  return at && fstatat(at->dir(), at->name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 bool PosixFileSystem::IsSymbolicLink(const std::string& path) {
   struct stat info {};
-  return !path.empty() && lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+  const auto at = path.empty() ? std::nullopt : folders_.Locate(path);
+  return at && fstatat(at->dir(), at->name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+         S_ISLNK(info.st_mode);
 }
 
 TailRead PosixFileSystem::ReadOrdinaryFileTail(const std::string& path,
                                                std::span<std::uint8_t> tail) {
   if (BaseName(path).starts_with('.')) return {};
+  const auto at = folders_.Locate(path);
+  if (!at) return {false, errno};
   // O_NONBLOCK keeps a FIFO from holding the open; O_NOFOLLOW refuses links.
-  const UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+  const UniqueFd fd(
+      openat(at->dir(), at->name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
   // A link (ELOOP) or a socket (ENXIO) is no ordinary file to begin with.
   if (!fd) return {false, errno == ELOOP || errno == ENXIO ? 0 : errno};
   struct stat info {};
@@ -116,8 +124,11 @@ std::optional<ResolvedPath> PosixFileSystem::FollowLinks(const std::string& path
 }
 
 bool PosixFileSystem::IsMountPoint(const std::string& folder) {
+  const auto at = folders_.Locate(folder);
   struct statx info {};
-  if (statx(AT_FDCWD, folder.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO, &info) != 0) return false;
+  if (!at || statx(at->dir(), at->name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO, &info) != 0) {
+    return false;
+  }
   if ((info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
     return (info.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
   }
@@ -134,9 +145,26 @@ int PosixFileSystem::CreateFolderChain(const std::string& folder_path) {
   if (last == std::string::npos) return ENOENT;
   const std::string chain = folder_path.substr(0, std::max<std::size_t>(last, 1));
   if (chain != "/" && !MakeFolderAndParents(chain)) return errno;
+  const auto at = folders_.Locate(chain);
   struct stat info {};
-  if (stat(chain.c_str(), &info) != 0) return errno;
+  if (!at || fstatat(at->dir(), at->name.c_str(), &info, 0) != 0) return errno;
   return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+}
+
+// Creates `folder`, and its missing parents first when it cannot be made
+// for want of them. A chain usually lacks only its last folder or two, so
+// this costs a call or two where going down from the root costs one per
+// level. A name that exists counts as made; the caller checks it is a folder.
+bool PosixFileSystem::MakeFolderAndParents(const std::string& folder) {
+  if (MakeFolder(folder)) return true;
+  const auto slash = folder.rfind('/');
+  if (errno != ENOENT || slash == std::string::npos || slash == 0) return false;
+  return MakeFolderAndParents(folder.substr(0, slash)) && MakeFolder(folder);
+}
+
+bool PosixFileSystem::MakeFolder(const std::string& folder) {
+  const auto at = folders_.Locate(folder);
+  return at && (mkdirat(at->dir(), at->name.c_str(), 0777) == 0 || errno == EEXIST);
 }
 
 RenameOutcome PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
@@ -144,11 +172,21 @@ RenameOutcome PosixFileSystem::RenameNoReplace(const std::string& from, const st
 }
 
 void PosixFileSystem::RemoveEmptyFolder(const std::string& folder) {
-  if (rmdir(folder.c_str()) != 0) throw RunErrorFromOs(errno, "removing folder", folder);
+  bool had_slash = false;
+  const std::string plain = WithoutTrailingSlash(folder, had_slash);
+  const auto at = had_slash ? std::nullopt : folders_.Locate(plain);
+  const int removed =
+      at ? unlinkat(at->dir(), at->name.c_str(), AT_REMOVEDIR) : rmdir(folder.c_str());
+  if (removed != 0) throw RunErrorFromOs(errno, "removing folder", folder);
+  folders_.Forget(plain);
 }
 
+void PosixFileSystem::ForgetHeldFolders() { folders_.ForgetAll(); }
+
 std::string PosixFileSystem::ReadTextFile(const std::string& path) {
-  const UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  const auto at = folders_.Locate(path);
+  const UniqueFd fd(at ? openat(at->dir(), at->name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
+                       : -1);
   if (!fd) throw RunErrorFromOs(errno, "reading", path);
   std::string content;
   char buffer[1 << 16];

@@ -1,12 +1,17 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/folder_descriptors.h"
 #include "platform/no_replace_rename.h"
 
 namespace quillfold {
 
 // The real file system on Linux. Hidden means a name beginning with ".";
 // symbolic links are never followed by a listing, a test or a removal.
+// Calls are made relative to folders it holds open (FolderDescriptors), so
+// each costs one name lookup and paths longer than PATH_MAX work below the
+// base (the playlist replacement, which needs a whole path for its
+// temporary, and FollowLinks excepted).
 class PosixFileSystem final : public FileSystem {
  public:
   char separator() const override { return '/'; }
@@ -23,11 +28,15 @@ class PosixFileSystem final : public FileSystem {
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
   void RemoveLeftoverReplacements(const std::string& path) override;
   std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override;
+  void ForgetHeldFolders() override;
 
  private:
   void RewriteInPlace(const std::string& path, const std::string& content, int folder_error);
+  bool MakeFolderAndParents(const std::string& folder);
+  bool MakeFolder(const std::string& folder);
 
-  NoReplaceRenamer renamer_;
+  FolderDescriptors folders_;
+  NoReplaceRenamer renamer_{SystemRenameCalls(), &folders_};
 };
 
 // The one real file system of the process.

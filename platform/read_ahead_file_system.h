@@ -57,6 +57,7 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
   std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override {
     return inner_.HoldForRun(folder);
   }
+  void ForgetHeldFolders() override { inner_.ForgetHeldFolders(); }
 
  private:
   struct Announced {

@@ -1,6 +1,8 @@
 // Whole runs on real temporary folders through the real file system.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -166,6 +168,31 @@ TEST_F(OrganizerIntegrationTest, PlaylistLinesFollowTheirOwnFileWhenNamesDifferO
   const std::string moved =
       Base("Band/Album/01. First.mp3") + "\r\n" + Base("Band/Album/02. Second.mp3") + "\r\n";
   EXPECT_EQ(Read("list.m3u"), moved + moved);
+}
+
+// A tree deeper than PATH_MAX below the base: no call needs a whole path, so
+// its file is found, read, moved, and the empty chain removed, which also
+// leaves the temporary folder removable again.
+TEST_F(OrganizerIntegrationTest, PathsLongerThanPathMaxBelowTheBaseWork) {
+  const std::string level(200, 'd');
+  int folder = open(base_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  std::string relative;
+  for (int depth = 0; depth < 25; ++depth) {
+    ASSERT_EQ(mkdirat(folder, level.c_str(), 0755), 0);
+    const int inner = openat(folder, level.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(folder);
+    folder = inner;
+    relative += level + "/";
+  }
+  ASSERT_GT(Base(relative).size(), static_cast<std::size_t>(PATH_MAX));
+  const std::string song = TaggedMp3(kOpening);
+  const int file = openat(folder, "deep.mp3", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_EQ(write(file, song.data(), song.size()), static_cast<ssize_t>(song.size()));
+  close(file);
+  close(folder);
+  RealRun();
+  EXPECT_EQ(Read("Some Band/First Album/05. Opening Song.mp3"), song);
+  EXPECT_FALSE(Exists(level)) << "the emptied chain is removed";
 }
 
 }  // namespace

@@ -37,18 +37,18 @@ int Add(const char* to) {
 
 RenameCalls FakeCalls() {
   return {
-      [](const char* from, const char* to) {
+      [](int, const char* from, int, const char* to) {
         disk->log.push_back("renameat2");
         if (disk->no_replace_error != 0) return Refuse(disk->no_replace_error);
         if (Add(to) != 0) return -1;
         disk->names.erase(from);
         return 0;
       },
-      [](const char*, const char* to) {
+      [](int, const char*, int, const char* to) {
         disk->log.push_back("link");
         return disk->link_error != 0 ? Refuse(disk->link_error) : Add(to);
       },
-      [](const char* path) {
+      [](int, const char* path) {
         disk->log.push_back("unlink");
         if (disk->unlink_error != 0 && disk->names.contains(path) &&
             std::string(path).starts_with("/old")) {
@@ -57,13 +57,13 @@ RenameCalls FakeCalls() {
         disk->names.erase(path);
         return 0;
       },
-      [](const char* from, const char* to) {
+      [](int, const char* from, int, const char* to) {
         disk->log.push_back("rename");
         disk->names.erase(from);
         disk->names.insert(to);
         return 0;
       },
-      [](const char* path, dev_t* device) {
+      [](int, const char* path, dev_t* device) {
         disk->log.push_back("lstat");
         if (!disk->names.contains(path)) return Refuse(ENOENT);
         *device = 7;

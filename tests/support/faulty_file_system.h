@@ -64,6 +64,7 @@ class FaultyFileSystem final : public FileSystem {
   std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override {
     return inner_.HoldForRun(folder);
   }
+  void ForgetHeldFolders() override { inner_.ForgetHeldFolders(); }
 
  private:
   std::string WithoutTrailingSeparator(std::string path) const;

@@ -50,6 +50,8 @@ class MemoryFileSystem final : public FileSystem {
   // Its replacements are whole at once and leave nothing behind.
   void RemoveLeftoverReplacements(const std::string&) override {}
   std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override;
+  // It holds nothing open.
+  void ForgetHeldFolders() override {}
 
   struct Node;
   struct Location;
