@@ -58,7 +58,8 @@ Measurement BenchRuns::Median(const LibraryShape& shape,
     const std::string base = NextCopy();
     FreshLibrary(shape, base);
     if (cold_ && !DropCaches()) throw std::runtime_error("cannot drop the page cache");
-    const Measurement one = MeasureInChild([&] { return work(base); });
+    const std::string reached = run_root_.empty() ? base : run_root_ + base.substr(scratch_.size());
+    const Measurement one = MeasureInChild([&] { return work(reached); });
     parts.resize(one.figures.size());
     for (std::size_t p = 0; p < one.figures.size(); ++p) parts[p].push_back(one.figures[p]);
     result.peak_memory_kib = std::max(result.peak_memory_kib, one.peak_memory_kib);

@@ -16,8 +16,14 @@ namespace quillfold::bench {
 class BenchRuns {
  public:
   // `cold`: the page cache is dropped before each timed run (see CanDropCaches).
-  BenchRuns(std::string scratch, int repeats, bool cold = false)
-      : scratch_(std::move(scratch)), repeats_(repeats), cold_(cold) {}
+  // `run_root`, when given, is where the work reaches `scratch` (a mount of
+  // it): copies are written straight into `scratch`, the timed work goes
+  // through `run_root`.
+  BenchRuns(std::string scratch, int repeats, bool cold = false, std::string run_root = {})
+      : scratch_(std::move(scratch)),
+        repeats_(repeats),
+        cold_(cold),
+        run_root_(std::move(run_root)) {}
 
   // Whether this process may drop the page cache.
   static bool CanDropCaches();
@@ -51,6 +57,7 @@ class BenchRuns {
   std::string scratch_;
   int repeats_;
   bool cold_;
+  std::string run_root_;
   int copies_ = 0;
 };
 

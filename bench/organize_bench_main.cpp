@@ -1,10 +1,17 @@
 // Measures the organize engine against the lower-bound yardstick on fresh
-// copies of one generated library and prints the figures with their targets:
-//   quillfold-bench [--files N] [--repeat R] [--seed S] [--scratch FOLDER]
-//                   [--jobs J] [--threads T] [--cold 1] [--playlists 0]
-// --cold 1 drops the page cache before each timed run (root only); --jobs is
-// the engine's read-ahead (default the front ends'), --threads the parallel
-// yardstick's reads at once.
+// copies of one generated library and prints the figures with their targets,
+// in up to three sections, in one invocation:
+//   warm   the page cache warm (--files N, default 10,000), then the playlist rows
+//   cold   the page cache dropped before each timed run (--cold-files, 30,000;
+//          root only, skipped with a line otherwise)
+//   nas    on the latency simulator, every request waiting --delay-us (500)
+//          (--nas-files, 10,000; needs FUSE, skipped with a line otherwise)
+//   quillfold-bench [--sections warm,cold,nas] [--files N] [--cold-files N]
+//                   [--nas-files N] [--delay-us D] [--repeat R] [--nas-repeat R]
+//                   [--seed S] [--scratch FOLDER] [--jobs J] [--threads T]
+//                   [--playlists 0]
+// --jobs is the engine's read-ahead (default the front ends'), --threads the
+// parallel yardstick's reads at once.
 #include <stdlib.h>
 
 #include <cstdio>
@@ -12,38 +19,59 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 
 #include "bench/bench_runs.h"
+#include "bench/delayed_mount.h"
 #include "platform/read_ahead_file_system.h"
 
 namespace quillfold::bench {
 namespace {
 
 struct Settings {
+  std::string sections = "warm,cold,nas";
   LibraryShape shape;
+  int cold_files = 30000;
+  int nas_files = 10000;
+  int delay_us = 500;
   int repeats = 3;
+  int nas_repeats = 1;
   std::string scratch;
   int jobs = kDefaultReadAheadJobs;
   int threads = 32;
-  bool cold = false;
   bool playlist_runs = true;
+
+  bool Wants(std::string_view section) const {
+    return ("," + sections + ",").find("," + std::string(section) + ",") != std::string::npos;
+  }
 };
 
 constexpr double kMiB = 1024.0 * 1024.0;
 
 Settings ParseSettings(int argc, char** argv) {
   Settings settings;
+  settings.shape.files = 10000;
   settings.shape.playlists = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string flag = argv[i];
     const std::string value = argv[i + 1];
-    if (flag == "--files")
+    if (flag == "--sections")
+      settings.sections = value;
+    else if (flag == "--files")
       settings.shape.files = std::stoi(value);
+    else if (flag == "--cold-files")
+      settings.cold_files = std::stoi(value);
+    else if (flag == "--nas-files")
+      settings.nas_files = std::stoi(value);
+    else if (flag == "--delay-us")
+      settings.delay_us = std::stoi(value);
     else if (flag == "--repeat")
       settings.repeats = std::stoi(value);
+    else if (flag == "--nas-repeat")
+      settings.nas_repeats = std::stoi(value);
     else if (flag == "--seed")
       settings.shape.seed = std::stoull(value);
     else if (flag == "--scratch")
@@ -52,8 +80,6 @@ Settings ParseSettings(int argc, char** argv) {
       settings.jobs = std::stoi(value);
     else if (flag == "--threads")
       settings.threads = std::stoi(value);
-    else if (flag == "--cold")
-      settings.cold = value == "1";
     else if (flag == "--playlists")
       settings.playlist_runs = value != "0";
     else
@@ -89,11 +115,18 @@ void PrintRow(const char* what, double seconds, int files, double yardstick, dou
   std::printf(" %8.1f\n", static_cast<double>(peak_kib) / 1024.0);
 }
 
+// What one section holds each run to: the yardstick (one-at-a-time or
+// parallel) and the ratio allowed for report-only and real runs.
+struct Targets {
+  bool parallel_yardstick;
+  double report;
+  double real;
+};
+
 // Report-only and real runs against the yardstick, on a library without
-// playlists: the yardstick does no playlist work either. Warm, the engine is
-// held to the one-at-a-time yardstick; cold, to the parallel one.
-double FileRuns(BenchRuns& runs, const Settings& settings) {
-  const LibraryShape& shape = settings.shape;
+// playlists: the yardstick does no playlist work either.
+double FileRuns(BenchRuns& runs, const Settings& settings, const LibraryShape& shape,
+                const Targets& targets) {
   const Measurement bound = runs.LowerBound(shape);
   const Measurement parallel = runs.LowerBound(shape, settings.threads);
   const Measurement report_one = runs.OrganizeRun(shape, RunOptions(true));
@@ -101,11 +134,10 @@ double FileRuns(BenchRuns& runs, const Settings& settings) {
   const Measurement real_one = runs.OrganizeRun(shape, RunOptions(false));
   const Measurement real = runs.OrganizeRun(shape, RunOptions(false), settings.jobs);
   const Measurement journaled = runs.OrganizeRun(shape, RunOptions(false), settings.jobs, true);
-  const Measurement& yardstick = settings.cold ? parallel : bound;
-  const double real_target = settings.cold ? 1.3 : 1.5;
+  const Measurement& yardstick = targets.parallel_yardstick ? parallel : bound;
   const std::string jobs = " (--jobs " + std::to_string(settings.jobs) + ")";
   const std::string threads = std::to_string(settings.threads) + "-way";
-  std::printf("\n%-32s %9s %10s %7s  %-14s %8s\n", "", "seconds", "files/s", "ratio", "target",
+  std::printf("%-32s %9s %10s %7s  %-14s %8s\n", "", "seconds", "files/s", "ratio", "target",
               "peak MiB");
   PrintRow("yardstick: walk + read", bound.figures[0], shape.files, 0, 0, bound.peak_memory_kib);
   PrintRow("yardstick: all work", bound.figures[1], shape.files, 0, 0, bound.peak_memory_kib);
@@ -113,14 +145,15 @@ double FileRuns(BenchRuns& runs, const Settings& settings) {
            parallel.peak_memory_kib);
   PrintRow((threads + " yardstick: all work").c_str(), parallel.figures[1], shape.files, 0, 0,
            parallel.peak_memory_kib);
-  PrintRow("report-only (--jobs 1)", report_one.figures[0], shape.files, bound.figures[0], 1.3,
-           report_one.peak_memory_kib);
+  // One at a time, the engine is held to the one-at-a-time yardstick.
+  PrintRow("report-only (--jobs 1)", report_one.figures[0], shape.files, bound.figures[0],
+           targets.report, report_one.peak_memory_kib);
   PrintRow(("report-only" + jobs).c_str(), report.figures[0], shape.files, yardstick.figures[0],
-           1.3, report.peak_memory_kib);
-  PrintRow("real run (--jobs 1)", real_one.figures[0], shape.files, bound.figures[1], 1.5,
+           targets.report, report.peak_memory_kib);
+  PrintRow("real run (--jobs 1)", real_one.figures[0], shape.files, bound.figures[1], targets.real,
            real_one.peak_memory_kib);
   PrintRow(("real run" + jobs).c_str(), real.figures[0], shape.files, yardstick.figures[1],
-           real_target, real.peak_memory_kib);
+           targets.real, real.peak_memory_kib);
   // The journal's cost: the same real run writing its journal ahead of
   // every change, against the real run without one.
   PrintRow(("real run, journaled" + jobs).c_str(), journaled.figures[0], shape.files,
@@ -174,13 +207,58 @@ void ReportWindowRuns() {
 #endif
 }
 
+LibraryShape WithFiles(LibraryShape shape, int files) {
+  shape.files = files;
+  return shape;
+}
+
+void WarmSection(const Settings& settings, const std::string& scratch) {
+  std::printf("\nwarm cache, %d files\n", settings.shape.files);
+  BenchRuns runs(scratch, settings.repeats);
+  const double without = FileRuns(runs, settings, settings.shape, {false, 1.3, 1.5});
+  if (settings.playlist_runs) PlaylistRuns(runs, settings.shape, without);
+  runs.RemoveCopies();
+}
+
+void ColdSection(const Settings& settings, const std::string& scratch) {
+  std::printf("\ncold cache (dropped before each timed run), %d files\n", settings.cold_files);
+  if (!BenchRuns::CanDropCaches()) {
+    std::printf("skipped: this process may not drop the page cache\n");
+    return;
+  }
+  BenchRuns runs(scratch, settings.repeats, true);
+  FileRuns(runs, settings, WithFiles(settings.shape, settings.cold_files), {true, 1.3, 1.3});
+  runs.RemoveCopies();
+}
+
+void NasSection(const Settings& settings, const std::string& scratch) {
+  std::printf("\nlatency simulator, %d us per request, %d files\n", settings.delay_us,
+              settings.nas_files);
+  if (const std::string why = DelayedMount::Unavailable(); !why.empty()) {
+    std::printf("skipped: %s\n", why.c_str());
+    return;
+  }
+  const std::string source = scratch + "/nas-source";
+  const std::string mount_point = scratch + "/nas";
+  std::filesystem::create_directories(source);
+  std::filesystem::create_directories(mount_point);
+  {
+    const DelayedMount mount(source, mount_point, settings.delay_us);
+    BenchRuns runs(source, settings.nas_repeats, false, mount_point);
+    FileRuns(runs, settings, WithFiles(settings.shape, settings.nas_files), {true, 1.5, 1.0});
+    runs.RemoveCopies();
+  }
+  std::filesystem::remove(mount_point);
+  std::filesystem::remove(source);
+}
+
 }  // namespace
 }  // namespace quillfold::bench
 
 int main(int argc, char** argv) {
   using namespace quillfold::bench;
   try {
-    Settings settings = ParseSettings(argc, argv);
+    const Settings settings = ParseSettings(argc, argv);
     std::string scratch = settings.scratch;
     if (scratch.empty()) {
       std::string pattern = (std::filesystem::temp_directory_path() / "quillfold-bench-XXXXXX");
@@ -188,20 +266,16 @@ int main(int argc, char** argv) {
         throw std::runtime_error("cannot make a scratch folder");
       scratch = pattern;
     }
-    std::printf("Quillfold benchmark: %d files, seed %llu, median of %d fresh copies each\n",
-                settings.shape.files, static_cast<unsigned long long>(settings.shape.seed),
-                settings.repeats);
+    std::printf(
+        "Quillfold benchmark: seed %llu, median of %d fresh copies each (%d on the "
+        "simulator)\n",
+        static_cast<unsigned long long>(settings.shape.seed), settings.repeats,
+        settings.nas_repeats);
     std::printf("machine: %u cores, %s; scratch %s\n", std::thread::hardware_concurrency(),
                 CpuModel().c_str(), scratch.c_str());
-    if (settings.cold && !BenchRuns::CanDropCaches()) {
-      std::printf("cold cache: skipped, this process may not drop the page cache\n");
-      return 0;
-    }
-    std::printf("cache: %s\n", settings.cold ? "dropped before each timed run" : "warm");
-    BenchRuns runs(scratch, settings.repeats, settings.cold);
-    const double without = FileRuns(runs, settings);
-    if (settings.playlist_runs) PlaylistRuns(runs, settings.shape, without);
-    runs.RemoveCopies();
+    if (settings.Wants("warm")) WarmSection(settings, scratch);
+    if (settings.Wants("cold")) ColdSection(settings, scratch);
+    if (settings.Wants("nas")) NasSection(settings, scratch);
     ReportWindowRuns();
     if (settings.scratch.empty()) std::filesystem::remove_all(scratch);
     return 0;
