@@ -132,7 +132,7 @@ std::string UsageText() {
          "                          one before); with --apply it moves the files back, puts back\n"
          "                          the playlists and folders, and never overwrites a file\n"
          "  --list                  with --undo: list the runs on record for BASE\n"
-         "  --jobs N                read up to N files' tags at once (default 8; 1 reads them\n"
+         "  --jobs N                read up to N files' tags at once (default 16; 1 reads them\n"
          "                          one after another); the results are the same either way\n"
          "\n"
          "The report goes to standard output, in whole lines; control bytes in names\n"

@@ -34,8 +34,11 @@ bool MayNameSameEntry(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-ReadAheadFileSystem::ReadAheadFileSystem(FileSystem& inner, int workers)
-    : inner_(inner), window_(static_cast<std::size_t>(std::max(workers, 1)) * 4) {
+ReadAheadFileSystem::ReadAheadFileSystem(FileSystem& inner, int workers,
+                                         std::chrono::nanoseconds worth_reading_ahead)
+    : inner_(inner),
+      window_(static_cast<std::size_t>(std::max(workers, 1)) * 4),
+      worth_reading_ahead_(worth_reading_ahead) {
   for (int i = 0; i < std::max(workers, 1); ++i) workers_.emplace_back([this] { WorkerLoop(); });
 }
 
@@ -51,7 +54,10 @@ ReadAheadFileSystem::~ReadAheadFileSystem() {
 void ReadAheadFileSystem::ExpectTail(const std::string& full_path) {
   {
     const std::lock_guard lock(mutex_);
-    if (announced_.size() >= window_) return;
+    if (announced_.size() >= window_ ||
+        average_read_ns_ < static_cast<double>(worth_reading_ahead_.count())) {
+      return;
+    }
     auto entry = std::make_shared<Announced>();
     entry->path = full_path;
     announced_.push_back(std::move(entry));
@@ -81,13 +87,16 @@ void ReadAheadFileSystem::WorkerLoop() {
     std::array<std::uint8_t, kReadAheadTailSize> tail{};
     TailRead read;
     bool failed = false;
+    const auto start = std::chrono::steady_clock::now();
     try {
       read = inner_.ReadOrdinaryFileTail(entry->path, tail);
     } catch (...) {
       // The caller reads it again itself and meets the failure there.
       failed = true;
     }
+    const auto duration = std::chrono::steady_clock::now() - start;
     lock.lock();
+    Timed(duration);
     entry->read = read;
     entry->tail = tail;
     entry->stale = entry->stale || failed;
@@ -98,28 +107,44 @@ void ReadAheadFileSystem::WorkerLoop() {
 
 TailRead ReadAheadFileSystem::ReadOrdinaryFileTail(const std::string& path,
                                                    std::span<std::uint8_t> tail) {
-  if (tail.size() != kReadAheadTailSize) return inner_.ReadOrdinaryFileTail(path, tail);
+  if (tail.size() != kReadAheadTailSize) return ReadHere(path, tail);
   std::unique_lock lock(mutex_);
   const auto found = std::find_if(announced_.begin(), announced_.end(),
                                   [&](const auto& entry) { return entry->path == path; });
   if (found == announced_.end()) {
     lock.unlock();
-    return inner_.ReadOrdinaryFileTail(path, tail);
+    return ReadHere(path, tail);
   }
   // Tails announced before this one were not asked for after all.
   const std::shared_ptr<Announced> entry = *found;
   announced_.erase(announced_.begin(), found + 1);
   if (entry->state == Announced::State::kWaiting) {
     lock.unlock();
-    return inner_.ReadOrdinaryFileTail(path, tail);
+    return ReadHere(path, tail);
   }
   read_done_.wait(lock, [&] { return entry->state == Announced::State::kDone; });
   if (entry->stale) {
     lock.unlock();
-    return inner_.ReadOrdinaryFileTail(path, tail);
+    return ReadHere(path, tail);
   }
   std::copy(entry->tail.begin(), entry->tail.end(), tail.begin());
   return entry->read;
+}
+
+TailRead ReadAheadFileSystem::ReadHere(const std::string& path, std::span<std::uint8_t> tail) {
+  const auto start = std::chrono::steady_clock::now();
+  const TailRead read = inner_.ReadOrdinaryFileTail(path, tail);
+  const auto duration = std::chrono::steady_clock::now() - start;
+  const std::lock_guard lock(mutex_);
+  Timed(duration);
+  return read;
+}
+
+void ReadAheadFileSystem::Timed(std::chrono::nanoseconds duration) {
+  // An average over roughly the last 16 reads: quick to follow the medium
+  // as the cache fills or a share slows down.
+  constexpr double kWeight = 1.0 / 16;
+  average_read_ns_ += kWeight * (static_cast<double>(duration.count()) - average_read_ns_);
 }
 
 void ReadAheadFileSystem::MarkStale(std::initializer_list<const std::string*> paths) {

@@ -62,6 +62,10 @@ Case CaseFor(std::uint64_t seed) {
   return drawn;
 }
 
+// The disk under test is warm: without this, the reads would all be made on
+// the caller's thread and nothing would be read ahead.
+constexpr std::chrono::nanoseconds kAlwaysReadAhead{0};
+
 // A fresh copy of the case's library at `base`, organised once.
 Outcome RunOnce(const Case& run, const std::string& base, int jobs) {
   std::filesystem::remove_all(base);
@@ -72,7 +76,7 @@ Outcome RunOnce(const Case& run, const std::string& base, int jobs) {
   FaultyFileSystem faulty(RealFileSystem());
   if (run.failing_rename > 0) faulty.FailRenameNumber(run.failing_rename);
   std::optional<ReadAheadFileSystem> read_ahead;
-  if (jobs > 1) read_ahead.emplace(faulty, jobs);
+  if (jobs > 1) read_ahead.emplace(faulty, jobs, kAlwaysReadAhead);
   Organizer organizer(read_ahead ? static_cast<FileSystem&>(*read_ahead) : faulty, host);
   Outcome outcome;
   try {
@@ -103,12 +107,34 @@ TEST(ReadAheadTest, ATailReadBeforeAMoveOntoItsPathIsReadAgain) {
   const std::string target = temp.path() + "free.mp3";
   testing::WriteFile(moved, testing::TaggedMp3({"Song", "Band", "Album", 1}));
   FaultyFileSystem counted(RealFileSystem());
-  ReadAheadFileSystem read_ahead(counted, 2);
+  ReadAheadFileSystem read_ahead(counted, 2, kAlwaysReadAhead);
   read_ahead.ExpectTail(target);
   while (counted.tail_reads() == 0) std::this_thread::yield();
   ASSERT_EQ(read_ahead.RenameNoReplace(moved, target), RenameOutcome::kRenamed);
   std::array<std::uint8_t, 128> tail{};
   EXPECT_TRUE(read_ahead.ReadOrdinaryFileTail(target, tail).read);
+}
+
+// Tails go to the workers only while reads are slow; from the page cache
+// they are read on the caller's own thread, which costs less.
+TEST(ReadAheadTest, TailsAreReadAheadOnlyWhileReadsAreSlow) {
+  const testing::TempFolder temp;
+  const std::string first = temp.path() + "first.mp3";
+  const std::string next = temp.path() + "next.mp3";
+  testing::WriteFile(first, testing::TaggedMp3({"One", "Band", "Album", 1}));
+  testing::WriteFile(next, testing::TaggedMp3({"Two", "Band", "Album", 2}));
+  for (const std::chrono::microseconds delay :
+       {std::chrono::microseconds(0), std::chrono::microseconds(2000)}) {
+    FaultyFileSystem counted(RealFileSystem());
+    counted.tail_delay = delay;
+    ReadAheadFileSystem read_ahead(counted, 2);
+    std::array<std::uint8_t, 128> tail{};
+    for (int read = 0; read < 3; ++read) read_ahead.ReadOrdinaryFileTail(first, tail);
+    read_ahead.ExpectTail(next);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(counted.tail_reads() == 4, delay.count() > 0) << delay.count() << " us per read";
+    EXPECT_TRUE(read_ahead.ReadOrdinaryFileTail(next, tail).read);
+  }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "platform/file_system.h"
 
@@ -33,6 +35,8 @@ class FaultyFileSystem final : public FileSystem {
   void FailListingOf(std::string folder);
   // No room left: folder chains cannot be created and replacements fail.
   void SetDiskFull(bool full) { disk_full_ = full; }
+  // Each tail read first waits this long, as on a slow medium.
+  std::chrono::microseconds tail_delay{0};
   // Runs just before each rename is passed on, e.g. to take its target.
   std::function<void(const std::string& from, const std::string& to)> before_rename;
 
@@ -45,6 +49,7 @@ class FaultyFileSystem final : public FileSystem {
   bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
   bool IsSymbolicLink(const std::string& path) override { return inner_.IsSymbolicLink(path); }
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override {
+    std::this_thread::sleep_for(tail_delay);
     const TailRead read = inner_.ReadOrdinaryFileTail(path, tail);
     ++tail_reads_;
     return read;
