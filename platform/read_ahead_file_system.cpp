@@ -54,10 +54,7 @@ ReadAheadFileSystem::~ReadAheadFileSystem() {
 void ReadAheadFileSystem::ExpectTail(const std::string& full_path) {
   {
     const std::lock_guard lock(mutex_);
-    if (announced_.size() >= window_ ||
-        average_read_ns_ < static_cast<double>(worth_reading_ahead_.count())) {
-      return;
-    }
+    if (announced_.size() >= window_ || !WorthDoingAhead(average_read_ns_)) return;
     auto entry = std::make_shared<Announced>();
     entry->path = full_path;
     announced_.push_back(std::move(entry));
@@ -71,37 +68,106 @@ void ReadAheadFileSystem::ForgetExpected() {
 }
 
 void ReadAheadFileSystem::WorkerLoop() {
+  const auto waiting = [](const auto& entries) {
+    return std::find_if(entries.begin(), entries.end(), [](const auto& entry) {
+      return entry->state == Announced::State::kWaiting;
+    });
+  };
   std::unique_lock lock(mutex_);
   for (;;) {
-    std::shared_ptr<Announced> entry;
+    std::shared_ptr<Announced> tail;
+    std::shared_ptr<ListingAhead> listing;
     work_ready_.wait(lock, [&] {
-      const auto waiting = std::find_if(announced_.begin(), announced_.end(), [](const auto& e) {
-        return e->state == Announced::State::kWaiting;
-      });
-      if (waiting != announced_.end()) entry = *waiting;
-      return stopping_ || entry != nullptr;
+      if (const auto found = waiting(announced_); found != announced_.end()) {
+        tail = *found;
+      } else if (const auto listed = waiting(listings_ahead_); listed != listings_ahead_.end()) {
+        listing = *listed;
+      }
+      return stopping_ || tail != nullptr || listing != nullptr;
     });
     if (stopping_) return;
-    entry->state = Announced::State::kReading;
-    lock.unlock();
-    std::array<std::uint8_t, kReadAheadTailSize> tail{};
-    TailRead read;
-    bool failed = false;
-    const auto start = std::chrono::steady_clock::now();
-    try {
-      read = inner_.ReadOrdinaryFileTail(entry->path, tail);
-    } catch (...) {
-      // The caller reads it again itself and meets the failure there.
-      failed = true;
+    if (tail) {
+      ReadTailAhead(*tail, lock);
+    } else {
+      ListAhead(*listing, lock);
     }
-    const auto duration = std::chrono::steady_clock::now() - start;
-    lock.lock();
-    Timed(duration);
-    entry->read = read;
-    entry->tail = tail;
-    entry->stale = entry->stale || failed;
-    entry->state = Announced::State::kDone;
     read_done_.notify_all();
+  }
+}
+
+void ReadAheadFileSystem::ReadTailAhead(Announced& entry, std::unique_lock<std::mutex>& lock) {
+  entry.state = Announced::State::kReading;
+  lock.unlock();
+  std::array<std::uint8_t, kReadAheadTailSize> tail{};
+  TailRead read;
+  bool failed = false;
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    read = inner_.ReadOrdinaryFileTail(entry.path, tail);
+  } catch (...) {
+    // The caller reads it again itself and meets the failure there.
+    failed = true;
+  }
+  const auto duration = std::chrono::steady_clock::now() - start;
+  lock.lock();
+  Timed(average_read_ns_, duration);
+  entry.read = read;
+  entry.tail = tail;
+  entry.stale = entry.stale || failed;
+  entry.state = Announced::State::kDone;
+}
+
+void ReadAheadFileSystem::ListAhead(ListingAhead& entry, std::unique_lock<std::mutex>& lock) {
+  entry.state = Announced::State::kReading;
+  lock.unlock();
+  std::optional<FolderListing> listing;
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    listing = inner_.ListFolder(entry.folder);
+  } catch (...) {
+    // The caller lists it again itself and meets the failure there.
+  }
+  const auto duration = std::chrono::steady_clock::now() - start;
+  lock.lock();
+  Timed(average_listing_ns_, duration);
+  entry.listing = std::move(listing);
+  entry.state = Announced::State::kDone;
+}
+
+FolderListing ReadAheadFileSystem::ListFolder(const std::string& folder) {
+  std::optional<FolderListing> listing;
+  std::unique_lock lock(mutex_);
+  const auto found = std::find_if(listings_ahead_.begin(), listings_ahead_.end(),
+                                  [&](const auto& entry) { return entry->folder == folder; });
+  if (found != listings_ahead_.end()) {
+    const std::shared_ptr<ListingAhead> entry = *found;
+    listings_ahead_.erase(found);
+    if (entry->state != Announced::State::kWaiting) {
+      read_done_.wait(lock, [&] { return entry->state == Announced::State::kDone; });
+      if (!entry->stale) listing = std::move(entry->listing);
+    }
+  }
+  lock.unlock();
+  if (!listing) listing = ListHere(folder);
+  lock.lock();
+  AnnounceSubfolders(folder, *listing);
+  lock.unlock();
+  work_ready_.notify_all();
+  return std::move(*listing);
+}
+
+void ReadAheadFileSystem::AnnounceSubfolders(const std::string& folder,
+                                             const FolderListing& listing) {
+  if (!WorthDoingAhead(average_listing_ns_)) return;
+  const char separator = inner_.separator();
+  // Named as a search names them: the folder, one separator, the name.
+  const std::string prefix =
+      !folder.empty() && folder.back() == separator ? folder : folder + separator;
+  for (const std::string& name : listing.folders) {
+    if (listings_ahead_.size() >= window_) return;
+    auto entry = std::make_shared<ListingAhead>();
+    entry->folder = prefix + name;
+    listings_ahead_.push_back(std::move(entry));
   }
 }
 
@@ -136,20 +202,34 @@ TailRead ReadAheadFileSystem::ReadHere(const std::string& path, std::span<std::u
   const TailRead read = inner_.ReadOrdinaryFileTail(path, tail);
   const auto duration = std::chrono::steady_clock::now() - start;
   const std::lock_guard lock(mutex_);
-  Timed(duration);
+  Timed(average_read_ns_, duration);
   return read;
 }
 
-void ReadAheadFileSystem::Timed(std::chrono::nanoseconds duration) {
-  // An average over roughly the last 16 reads: quick to follow the medium
+FolderListing ReadAheadFileSystem::ListHere(const std::string& folder) {
+  const auto start = std::chrono::steady_clock::now();
+  FolderListing listing = inner_.ListFolder(folder);
+  const auto duration = std::chrono::steady_clock::now() - start;
+  const std::lock_guard lock(mutex_);
+  Timed(average_listing_ns_, duration);
+  return listing;
+}
+
+void ReadAheadFileSystem::Timed(double& average_ns, std::chrono::nanoseconds duration) {
+  // An average over roughly the last 16 calls: quick to follow the medium
   // as the cache fills or a share slows down.
   constexpr double kWeight = 1.0 / 16;
-  average_read_ns_ += kWeight * (static_cast<double>(duration.count()) - average_read_ns_);
+  average_ns += kWeight * (static_cast<double>(duration.count()) - average_ns);
 }
 
 void ReadAheadFileSystem::MarkStale(std::initializer_list<const std::string*> paths) {
   const char separator = inner_.separator();
   const std::lock_guard lock(mutex_);
+  // Any change may touch any listing: those not begun are dropped, the
+  // others will not be used.
+  std::erase_if(listings_ahead_,
+                [](const auto& entry) { return entry->state == Announced::State::kWaiting; });
+  for (const auto& entry : listings_ahead_) entry->stale = true;
   for (const auto& entry : announced_) {
     // A read that begins after the change sees it.
     if (entry->state == Announced::State::kWaiting) continue;

@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -17,12 +18,14 @@ namespace quillfold {
 
 // Forwards every call to another file system, and reads the announced file
 // tails on a pool of worker threads while the caller works on earlier files,
-// so that a slow medium serves several reads at once. Only tails (of
-// kReadAheadTailSize bytes) are read ahead; nothing is ever changed by a
-// worker. The caller still gets every result in its own order and on its own
-// thread, and gets exactly what asking the other file system at that moment
-// would give: a tail read before a change through this file system that may
-// have touched the same name is read again.
+// so that a slow medium serves several reads at once; likewise, once a
+// folder is listed, the listings of its subfolders, which a search enters
+// next. Only tails (of kReadAheadTailSize bytes) and listings are read
+// ahead; nothing is ever changed by a worker. The caller still gets every
+// result in its own order and on its own thread, and gets exactly what
+// asking the other file system at that moment would give: a tail read before
+// a change through this file system that may have touched the same name is
+// read again, and no listing made before a change is used after it.
 //
 // Memory stays bounded: at most Window() announced tails are kept at once.
 // The other file system must allow concurrent calls (the real one does).
@@ -51,7 +54,7 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
   void ForgetExpected() override;
 
   char separator() const override { return inner_.separator(); }
-  FolderListing ListFolder(const std::string& folder) override { return inner_.ListFolder(folder); }
+  FolderListing ListFolder(const std::string& folder) override;
   bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
   bool IsSymbolicLink(const std::string& path) override { return inner_.IsSymbolicLink(path); }
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
@@ -80,11 +83,26 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
     std::array<std::uint8_t, kReadAheadTailSize> tail{};
   };
 
+  struct ListingAhead {
+    std::string folder;
+    Announced::State state = Announced::State::kWaiting;
+    bool stale = false;                    // a change came after its listing began
+    std::optional<FolderListing> listing;  // none when listing failed
+  };
+
   void WorkerLoop();
-  // Reads on this thread, timing the read.
+  void ReadTailAhead(Announced& entry, std::unique_lock<std::mutex>& lock);
+  void ListAhead(ListingAhead& entry, std::unique_lock<std::mutex>& lock);
+  // Reads and lists on this thread, timing the call.
   TailRead ReadHere(const std::string& path, std::span<std::uint8_t> tail);
-  // Takes one more read's duration into the running average; under mutex_.
-  void Timed(std::chrono::nanoseconds duration);
+  FolderListing ListHere(const std::string& folder);
+  // Announces the subfolders of `folder` for listing ahead; under mutex_.
+  void AnnounceSubfolders(const std::string& folder, const FolderListing& listing);
+  // Takes one more call's duration into a running average; under mutex_.
+  static void Timed(double& average_ns, std::chrono::nanoseconds duration);
+  bool WorthDoingAhead(double average_ns) const {
+    return average_ns >= static_cast<double>(worth_reading_ahead_.count());
+  }
   // Runs `change` on the other file system, then marks what it may have made stale.
   template <typename Change>
   auto Changing(std::initializer_list<const std::string*> paths, Change change);
@@ -93,11 +111,13 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
   FileSystem& inner_;
   const std::size_t window_;
   const std::chrono::nanoseconds worth_reading_ahead_;
-  double average_read_ns_ = 0;  // of recent tail reads
+  double average_read_ns_ = 0;     // of recent tail reads
+  double average_listing_ns_ = 0;  // of recent listings
   std::mutex mutex_;
   std::condition_variable work_ready_;
   std::condition_variable read_done_;
   std::deque<std::shared_ptr<Announced>> announced_;  // in the order they will be asked for
+  std::deque<std::shared_ptr<ListingAhead>> listings_ahead_;
   bool stopping_ = false;
   std::vector<std::thread> workers_;
 };

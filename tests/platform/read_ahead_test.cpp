@@ -137,5 +137,18 @@ TEST(ReadAheadTest, TailsAreReadAheadOnlyWhileReadsAreSlow) {
   }
 }
 
+// A subfolder's listing is read ahead once its folder is listed; a change
+// made after that listing began means it is listed again.
+TEST(ReadAheadTest, AListingReadAheadIsNotUsedAfterAChange) {
+  const testing::TempFolder temp;
+  testing::MakeFolders(temp.path() + "sub");
+  FaultyFileSystem counted(RealFileSystem());
+  ReadAheadFileSystem read_ahead(counted, 2, kAlwaysReadAhead);
+  read_ahead.ListFolder(temp.path());
+  while (counted.calls().listings < 2) std::this_thread::yield();
+  ASSERT_EQ(read_ahead.CreateFolderChain(temp.path() + "sub/new/"), 0);
+  EXPECT_EQ(read_ahead.ListFolder(temp.path() + "sub").folders, std::vector<std::string>{"new"});
+}
+
 }  // namespace
 }  // namespace quillfold

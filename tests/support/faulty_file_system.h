@@ -16,7 +16,7 @@ namespace quillfold::testing {
 class FaultyFileSystem final : public FileSystem {
  public:
   struct Calls {
-    int listings = 0;
+    std::atomic<int> listings = 0;  // read-ahead workers list folders too
     int folder_chains = 0;
     int renames = 0;
     int removals = 0;
