@@ -123,16 +123,19 @@ TEST(ReadAheadTest, TailsAreReadAheadOnlyWhileReadsAreSlow) {
   const std::string next = temp.path() + "next.mp3";
   testing::WriteFile(first, testing::TaggedMp3({"One", "Band", "Album", 1}));
   testing::WriteFile(next, testing::TaggedMp3({"Two", "Band", "Album", 2}));
+  constexpr int kReads = 10;
   for (const std::chrono::microseconds delay :
-       {std::chrono::microseconds(0), std::chrono::microseconds(2000)}) {
+       {std::chrono::microseconds(0), std::chrono::microseconds(3000)}) {
     FaultyFileSystem counted(RealFileSystem());
     counted.tail_delay = delay;
-    ReadAheadFileSystem read_ahead(counted, 2);
+    ReadAheadFileSystem read_ahead(counted, 2, std::chrono::microseconds(500));
     std::array<std::uint8_t, 128> tail{};
-    for (int read = 0; read < 3; ++read) read_ahead.ReadOrdinaryFileTail(first, tail);
+    for (int read = 0; read < kReads; ++read) read_ahead.ReadOrdinaryFileTail(first, tail);
     read_ahead.ExpectTail(next);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(counted.tail_reads() == 4, delay.count() > 0) << delay.count() << " us per read";
+    for (int wait = 0; wait < 100 && counted.tail_reads() == kReads; ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(counted.tail_reads() > kReads, delay.count() > 0) << delay.count() << " us per read";
     EXPECT_TRUE(read_ahead.ReadOrdinaryFileTail(next, tail).read);
   }
 }
