@@ -222,14 +222,28 @@ void ReadAheadFileSystem::Timed(double& average_ns, std::chrono::nanoseconds dur
   average_ns += kWeight * (static_cast<double>(duration.count()) - average_ns);
 }
 
-void ReadAheadFileSystem::MarkStale(std::initializer_list<const std::string*> paths) {
-  const char separator = inner_.separator();
-  const std::lock_guard lock(mutex_);
-  // Any change may touch any listing: those not begun are dropped, the
-  // others will not be used.
+void ReadAheadFileSystem::DropListingsAhead() {
+  // Those not begun go; the others will not be used.
   std::erase_if(listings_ahead_,
                 [](const auto& entry) { return entry->state == Announced::State::kWaiting; });
   for (const auto& entry : listings_ahead_) entry->stale = true;
+}
+
+void ReadAheadFileSystem::ForgetHeldFolders() {
+  {
+    // Between runs anything may change on disk, behind this file system's
+    // back: nothing listed before is used after.
+    const std::lock_guard lock(mutex_);
+    DropListingsAhead();
+  }
+  inner_.ForgetHeldFolders();
+}
+
+void ReadAheadFileSystem::MarkStale(std::initializer_list<const std::string*> paths) {
+  const char separator = inner_.separator();
+  const std::lock_guard lock(mutex_);
+  // Any change may touch any listing.
+  DropListingsAhead();
   for (const auto& entry : announced_) {
     // A read that begins after the change sees it.
     if (entry->state == Announced::State::kWaiting) continue;

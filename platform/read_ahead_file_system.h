@@ -71,7 +71,7 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
   std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override {
     return inner_.HoldForRun(folder);
   }
-  void ForgetHeldFolders() override { inner_.ForgetHeldFolders(); }
+  void ForgetHeldFolders() override;
 
  private:
   struct Announced {
@@ -107,6 +107,8 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
   template <typename Change>
   auto Changing(std::initializer_list<const std::string*> paths, Change change);
   void MarkStale(std::initializer_list<const std::string*> paths);
+  // Drops the listings read ahead so far; under mutex_.
+  void DropListingsAhead();
 
   FileSystem& inner_;
   const std::size_t window_;

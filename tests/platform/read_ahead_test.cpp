@@ -141,16 +141,25 @@ TEST(ReadAheadTest, TailsAreReadAheadOnlyWhileReadsAreSlow) {
 }
 
 // A subfolder's listing is read ahead once its folder is listed; a change
-// made after that listing began means it is listed again.
+// made after that listing began, through the read-ahead or (between runs)
+// behind its back, means it is listed again.
 TEST(ReadAheadTest, AListingReadAheadIsNotUsedAfterAChange) {
-  const testing::TempFolder temp;
-  testing::MakeFolders(temp.path() + "sub");
-  FaultyFileSystem counted(RealFileSystem());
-  ReadAheadFileSystem read_ahead(counted, 2, kAlwaysReadAhead);
-  read_ahead.ListFolder(temp.path());
-  while (counted.calls().listings < 2) std::this_thread::yield();
-  ASSERT_EQ(read_ahead.CreateFolderChain(temp.path() + "sub/new/"), 0);
-  EXPECT_EQ(read_ahead.ListFolder(temp.path() + "sub").folders, std::vector<std::string>{"new"});
+  for (const bool between_runs : {false, true}) {
+    const testing::TempFolder temp;
+    testing::MakeFolders(temp.path() + "sub");
+    FaultyFileSystem counted(RealFileSystem());
+    ReadAheadFileSystem read_ahead(counted, 2, kAlwaysReadAhead);
+    read_ahead.ListFolder(temp.path());
+    while (counted.calls().listings < 2) std::this_thread::yield();
+    if (between_runs) {
+      testing::MakeFolders(temp.path() + "sub/new");
+      read_ahead.ForgetHeldFolders();
+    } else {
+      ASSERT_EQ(read_ahead.CreateFolderChain(temp.path() + "sub/new/"), 0);
+    }
+    EXPECT_EQ(read_ahead.ListFolder(temp.path() + "sub").folders, std::vector<std::string>{"new"})
+        << (between_runs ? "between runs" : "through the read-ahead");
+  }
 }
 
 }  // namespace
