@@ -36,7 +36,7 @@ bool MayNameSameEntry(std::string_view a, std::string_view b) {
 
 ReadAheadFileSystem::ReadAheadFileSystem(FileSystem& inner, int workers,
                                          std::chrono::nanoseconds worth_reading_ahead)
-    : inner_(inner),
+    : ForwardingFileSystem(inner),
       window_(static_cast<std::size_t>(std::max(workers, 1)) * 4),
       worth_reading_ahead_(worth_reading_ahead) {
   for (int i = 0; i < std::max(workers, 1); ++i) workers_.emplace_back([this] { WorkerLoop(); });

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 #include "platform/upcoming_reads.h"
 
 namespace quillfold {
@@ -36,7 +36,7 @@ namespace quillfold {
 // and read on the caller's thread otherwise. Either way the results are the
 // same.
 
-class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
+class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingReads {
  public:
   static constexpr std::size_t kReadAheadTailSize = 128;
 
@@ -53,24 +53,13 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
   void ExpectTail(const std::string& full_path) override;
   void ForgetExpected() override;
 
-  char separator() const override { return inner_.separator(); }
   FolderListing ListFolder(const std::string& folder) override;
-  bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
-  bool IsSymbolicLink(const std::string& path) override { return inner_.IsSymbolicLink(path); }
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
-  std::optional<ResolvedPath> FollowLinks(const std::string& path) override {
-    return inner_.FollowLinks(path);
-  }
-  bool IsMountPoint(const std::string& folder) override { return inner_.IsMountPoint(folder); }
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
   void RemoveEmptyFolder(const std::string& folder) override;
-  std::string ReadTextFile(const std::string& path) override { return inner_.ReadTextFile(path); }
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
   void RemoveLeftoverReplacements(const std::string& path) override;
-  std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override {
-    return inner_.HoldForRun(folder);
-  }
   void ForgetHeldFolders() override;
 
  private:
@@ -110,7 +99,6 @@ class ReadAheadFileSystem final : public FileSystem, public UpcomingReads {
   // Drops the listings read ahead so far; under mutex_.
   void DropListingsAhead();
 
-  FileSystem& inner_;
   const std::size_t window_;
   const std::chrono::nanoseconds worth_reading_ahead_;
   double average_read_ns_ = 0;     // of recent tail reads

@@ -6,14 +6,14 @@
 #include <string>
 #include <thread>
 
-#include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 
 namespace quillfold::testing {
 
 // Forwards every call to another file system, counts the calls, and breaks
 // exactly the ones a test names. A broken call throws RunError as the real
 // one would and changes nothing.
-class FaultyFileSystem final : public FileSystem {
+class FaultyFileSystem final : public ForwardingFileSystem {
  public:
   struct Calls {
     std::atomic<int> listings = 0;  // read-ahead workers list folders too
@@ -24,7 +24,7 @@ class FaultyFileSystem final : public FileSystem {
     int replacements = 0;
   };
 
-  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
+  explicit FaultyFileSystem(FileSystem& inner) : ForwardingFileSystem(inner) {}
 
   // The `number`th rename from now on (1 = the next) fails.
   void FailRenameNumber(int number) { failing_rename_ = calls_.renames + number; }
@@ -44,37 +44,22 @@ class FaultyFileSystem final : public FileSystem {
   // Tail reads finished so far, on any thread.
   int tail_reads() const { return tail_reads_; }
 
-  char separator() const override { return inner_.separator(); }
   FolderListing ListFolder(const std::string& folder) override;
-  bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
-  bool IsSymbolicLink(const std::string& path) override { return inner_.IsSymbolicLink(path); }
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override {
     std::this_thread::sleep_for(tail_delay);
     const TailRead read = inner_.ReadOrdinaryFileTail(path, tail);
     ++tail_reads_;
     return read;
   }
-  std::optional<ResolvedPath> FollowLinks(const std::string& path) override {
-    return inner_.FollowLinks(path);
-  }
-  bool IsMountPoint(const std::string& folder) override { return inner_.IsMountPoint(folder); }
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
   void RemoveEmptyFolder(const std::string& folder) override;
   std::string ReadTextFile(const std::string& path) override;
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
-  void RemoveLeftoverReplacements(const std::string& path) override {
-    inner_.RemoveLeftoverReplacements(path);
-  }
-  std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override {
-    return inner_.HoldForRun(folder);
-  }
-  void ForgetHeldFolders() override { inner_.ForgetHeldFolders(); }
 
  private:
   std::string WithoutTrailingSeparator(std::string path) const;
 
-  FileSystem& inner_;
   Calls calls_;
   int failing_rename_ = 0;
   std::string failing_replace_;

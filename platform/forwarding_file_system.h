@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace quillfold {
+
+// Passes every call on to another file system: the base of wrappers that
+// change a few calls (reading ahead, injecting faults) and forward the rest.
+class ForwardingFileSystem : public FileSystem {
+ public:
+  explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
+
+  char separator() const override { return inner_.separator(); }
+  FolderListing ListFolder(const std::string& folder) override { return inner_.ListFolder(folder); }
+  bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
+  bool IsSymbolicLink(const std::string& path) override { return inner_.IsSymbolicLink(path); }
+  std::optional<ResolvedPath> FollowLinks(const std::string& path) override {
+    return inner_.FollowLinks(path);
+  }
+  TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override {
+    return inner_.ReadOrdinaryFileTail(path, tail);
+  }
+  bool IsMountPoint(const std::string& folder) override { return inner_.IsMountPoint(folder); }
+  int CreateFolderChain(const std::string& folder_path) override {
+    return inner_.CreateFolderChain(folder_path);
+  }
+  RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override {
+    return inner_.RenameNoReplace(from, to);
+  }
+  void RemoveEmptyFolder(const std::string& folder) override { inner_.RemoveEmptyFolder(folder); }
+  std::string ReadTextFile(const std::string& path) override { return inner_.ReadTextFile(path); }
+  void ReplaceTextFile(const std::string& path, const std::string& content) override {
+    inner_.ReplaceTextFile(path, content);
+  }
+  void RemoveLeftoverReplacements(const std::string& path) override {
+    inner_.RemoveLeftoverReplacements(path);
+  }
+  void ForgetHeldFolders() override { inner_.ForgetHeldFolders(); }
+  std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override {
+    return inner_.HoldForRun(folder);
+  }
+
+ protected:
+  FileSystem& inner_;
+};
+
+}  // namespace quillfold
