@@ -110,8 +110,11 @@ TEST_F(CliSignalTest, AKilledRunIsMendedByTheNextOrUndone) {
     const std::chrono::microseconds kill_after = SomeMomentOfARun();
     SCOPED_TRACE("kill " + std::to_string(kill) + " after " + std::to_string(kill_after.count()) +
                  " us");
-    killed += Cli(RealRunArgs(base_), kill_after) == -1;
+    const std::string report = temp_.path() + "report.txt";
+    killed += Cli(RealRunArgs(base_), kill_after, SIGKILL, report) == -1;
     EXPECT_EQ(ContentsOf(TakeSnapshot(base_), ".mp3"), ContentsOf(before_, ".mp3"));
+    const std::string printed = testing::ReadFile(report);
+    EXPECT_TRUE(printed.empty() || printed.ends_with('\n')) << "a report cut mid-line";
     if (kill % 2 == 1) {
       ASSERT_EQ(RealRun(base_), 0);
       const testing::TreeSnapshot mended = TakeSnapshot(base_);

@@ -278,6 +278,18 @@ TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPla
   EXPECT_EQ(testing::ReadFile(list), "short");
 }
 
+// A folder the file system held open, removed and made again by someone
+// else, is the new one on the next call.
+TEST(PosixFileSystemTest, AFolderRemovedAndMadeAgainIsSeenAnew) {
+  testing::TempFolder temp;
+  testing::MakeFolders(temp / "a/b");
+  PosixFileSystem file_system;
+  EXPECT_FALSE(file_system.PathExists(temp / "a/b/song.mp3"));
+  file_system.RemoveEmptyFolder(temp / "a/b");
+  testing::WriteFile(temp / "a/b/song.mp3", "x");
+  EXPECT_TRUE(file_system.PathExists(temp / "a/b/song.mp3"));
+}
+
 TEST(PosixFileSystemTest, MountPointsAreTheRootsOfMountedFileSystems) {
   testing::TempFolder temp;
   testing::MakeFolders(temp / "folder");
