@@ -12,6 +12,7 @@
 #include <vector>
 
 namespace quillfold::bench {
+#ifdef QUILLFOLD_PASSTHROUGH_FS
 namespace {
 
 // Requests a client may have in flight at once, well above any --jobs.
@@ -25,6 +26,7 @@ bool Mounted(const std::string& mount_point) {
 }
 
 }  // namespace
+#endif
 
 std::string DelayedMount::Unavailable() {
 #ifndef QUILLFOLD_PASSTHROUGH_FS
