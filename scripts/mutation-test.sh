@@ -14,7 +14,10 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/quillfold-mutants.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 git ls-files -z | xargs -0 cp --parents -t "$work"
 cd "$work"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLFOLD_BUILD_GUI=OFF >/dev/null
+# The desktop program and its tests are built only when a mutation is in it.
+gui=OFF
+if cut -f2 "$list" | grep -q '^app/'; then gui=ON; fi
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLFOLD_BUILD_GUI=$gui >/dev/null
 cmake --build build >/dev/null
 
 while IFS=$'\t' read -r name file substitution; do
