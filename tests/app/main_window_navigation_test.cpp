@@ -144,18 +144,5 @@ TEST_F(MainWindowNavigationTest, QuitSavesTheSettingsInOrder) {
   }
 }
 
-// Closing the window saves as Quit does: the next window starts there.
-TEST_F(MainWindowNavigationTest, SettingsSurviveARestart) {
-  {
-    auto window = OpenWindow();
-    Click(*window, work() + "/beta", /*twice=*/true);
-    Find<QCheckBox>(*window, "chkTrackName")->setChecked(false);
-    window->close();
-  }
-  auto window = OpenWindow();
-  EXPECT_EQ(Shown(*window), work() + "/beta");
-  EXPECT_FALSE(Find<QCheckBox>(*window, "chkTrackName")->isChecked());
-}
-
 }  // namespace
 }  // namespace quillfold::testing

@@ -161,7 +161,6 @@ TEST_F(MainWindowRunTest, QuitClosesTheReportWindow) {
   ASSERT_NE(window->report_window(), nullptr);
   Find<QAction>(*window, "mnuQuit")->trigger();
   EXPECT_EQ(window->report_window(), nullptr);
-  EXPECT_EQ(StoredSetting("chkDontDo"), "checked");
 }
 
 TEST_F(MainWindowRunTest, NoFilesGivesTheMessageAndNoReport) {

@@ -1,25 +1,30 @@
-// The command-line logic run in-process on a fake terminal and an in-memory
-// disk: flags, answers and the shape of standard output.
+// The command-line logic run in-process on a fake terminal and a temporary
+// folder: flags, answers and the shape of standard output.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <deque>
+#include <filesystem>
 #include <limits>
 
 #include "cli/cli_app.h"
 #include "cli/cli_arguments.h"
 #include "cli/console.h"
 #include "organize/journal.h"
-#include "tests/support/memory_file_system.h"
+#include "platform/posix_file_system.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_journal_storage.h"
 #include "tests/support/mp3_files.h"
+#include "tests/support/temp_folder.h"
 
 namespace quillfold {
 namespace {
 
-using testing::MemoryFileSystem;
+using testing::Exists;
+using testing::FaultyFileSystem;
+using testing::ReadFile;
 
 class FakeConsole final : public Console {
  public:
@@ -39,7 +44,8 @@ class FakeConsole final : public Console {
     input.pop_front();
     return line;
   }
-  std::string CurrentFolder() override { return "/home/user"; }
+  std::string home;
+  std::string CurrentFolder() override { return home; }
   // No signal for the first `calm_asks` questions, SIGINT from then on.
   int calm_asks = std::numeric_limits<int>::max();
   int StopSignal() override { return asks_++ < calm_asks ? 0 : SIGINT; }
@@ -119,11 +125,19 @@ TEST(CliArgumentsTest, BaseIsMadeAbsoluteOnTheTextAlone) {
 class CliInProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    disk_.AddFile("/home/user/music/song.mp3", testing::TaggedMp3({"Song", "Band", "Album", 1}));
+    console_.home = home_;
+    testing::WriteFile(music_ + "song.mp3", testing::TaggedMp3({"Song", "Band", "Album", 1}));
   }
   int Run(std::vector<std::string_view> args) { return RunCli(args, console_, disk_, journals_); }
+  void FreshConsole() {
+    console_ = FakeConsole();
+    console_.home = home_;
+  }
 
-  MemoryFileSystem disk_{'/', "/"};
+  testing::TempFolder temp_;
+  const std::string home_ = temp_ / "home";
+  const std::string music_ = home_ + "/music/";
+  FaultyFileSystem disk_{RealFileSystem()};
   testing::MemoryJournalStorage journals_;
   FakeConsole console_;
 };
@@ -134,11 +148,11 @@ TEST_F(CliInProcessTest, OnlyYOrYesGoesOnAtTheQuestion) {
     int status;
   } cases[] = {{"n", 3}, {"", 3}, {"c", 3}, {"yess", 3}, {std::nullopt, 3}, {" YES ", 0}};
   for (const auto& c : cases) {
-    console_ = FakeConsole();
+    FreshConsole();
     if (c.answer) console_.input.push_back(*c.answer);
     EXPECT_EQ(Run({"--apply", "music"}), c.status) << c.answer.value_or("(end of input)");
-    EXPECT_EQ(console_.err, "Convert Every mp3 File Under /home/user/music/? [y/N/c] ");
-    EXPECT_EQ(disk_.PathExists("/home/user/music/song.mp3"), c.status != 0);
+    EXPECT_EQ(console_.err, "Convert Every mp3 File Under " + music_ + "? [y/N/c] ");
+    EXPECT_EQ(Exists(music_ + "song.mp3"), c.status != 0);
     EXPECT_EQ(console_.out.empty(), c.status != 0) << "no report without a run";
   }
 }
@@ -157,39 +171,36 @@ TEST_F(CliInProcessTest, AStopBetweenTwoFilesEndsTheRunWhole) {
   const std::vector<std::string> songs = {"a.mp3", "b.mp3", "c.mp3", "d.mp3"};
   int stopped_between_files = 0;
   for (int calm = 0;; ++calm) {
-    MemoryFileSystem disk('/', "/");
+    std::filesystem::remove_all(music_);
     testing::MemoryJournalStorage journals;
     std::string playlist;
     for (std::size_t i = 0; i < songs.size(); ++i) {
       const testing::TagSpec tag{"Song " + std::to_string(i), "Band", "Album",
                                  static_cast<int>(i + 1)};
-      disk.AddFile("/home/user/music/" + songs[i], testing::TaggedMp3(tag));
-      playlist += "/home/user/music/" + songs[i] + "\r\n";
+      testing::WriteFile(music_ + songs[i], testing::TaggedMp3(tag));
+      playlist += music_ + songs[i] + "\r\n";
     }
-    disk.AddFile("/home/user/music/all.m3u", playlist);
-    console_ = FakeConsole();
+    testing::WriteFile(music_ + "all.m3u", playlist);
+    FreshConsole();
     console_.calm_asks = calm;
     const std::vector<std::string_view> args = {"--apply", "--yes", "music"};
-    const int status = RunCli(args, console_, disk, journals);
+    const int status = RunCli(args, console_, disk_, journals);
     SCOPED_TRACE("calm for " + std::to_string(calm) + " asks");
-    const std::string lines = disk.ReadTextFile("/home/user/music/all.m3u");
+    const std::string lines = ReadFile(music_ + "all.m3u");
     for (std::size_t start = 0; start < lines.size();) {
       const std::size_t end = lines.find("\r\n", start);
-      EXPECT_TRUE(disk.PathExists(lines.substr(start, end - start))) << lines;
+      EXPECT_TRUE(Exists(lines.substr(start, end - start))) << lines;
       start = end + 2;
     }
-    for (const RunRecord& run : RunsOnBase(journals, "/home/user/music/")) {
-      EXPECT_TRUE(run.complete);
-    }
+    for (const RunRecord& run : RunsOnBase(journals, music_)) EXPECT_TRUE(run.complete);
     EXPECT_EQ(status, 128 + SIGINT);
     EXPECT_TRUE(console_.out.empty() || console_.out.ends_with('\n'));
     // Asked only after the run's last step: it did all its work.
     if (console_.err.find("as the run was ending; it finished its work") != std::string::npos) {
       break;
     }
-    const auto left = std::count_if(songs.begin(), songs.end(), [&](const std::string& song) {
-      return disk.PathExists("/home/user/music/" + song);
-    });
+    const auto left = std::count_if(songs.begin(), songs.end(),
+                                    [&](const std::string& song) { return Exists(music_ + song); });
     stopped_between_files += left > 0 && left < static_cast<long>(songs.size());
     ASSERT_LT(calm, 100);
     EXPECT_NE(console_.err.find("quillfold-cli: interrupted by SIGINT: the run stopped"),
@@ -200,7 +211,7 @@ TEST_F(CliInProcessTest, AStopBetweenTwoFilesEndsTheRunWhole) {
 }
 
 TEST_F(CliInProcessTest, ALineBreakInANameIsShownEscapedOnItsOneLine) {
-  disk_.AddFile("/home/user/music/two\nlines\r.mp3", "untagged");
+  testing::WriteFile(music_ + "two\nlines\r.mp3", "untagged");
   EXPECT_EQ(Run({"music"}), 0);
   EXPECT_NE(console_.out.find("\n   \"two\\x0Alines\\x0D.mp3\": Move to"), std::string::npos)
       << console_.out;
@@ -208,14 +219,14 @@ TEST_F(CliInProcessTest, ALineBreakInANameIsShownEscapedOnItsOneLine) {
 }
 
 TEST_F(CliInProcessTest, AFileThatCannotBeReadIsNamedOnStandardErrorAndFiledAsUntagged) {
-  disk_.AddUnreadableFile("/home/user/music/locked.mp3", testing::TaggedMp3({"T", "A", "B", 1}),
-                          EACCES);
+  testing::WriteFile(music_ + "locked.mp3", testing::TaggedMp3({"T", "A", "B", 1}));
+  disk_.FailTailReadOf(music_ + "locked.mp3", EACCES);
   for (const std::string_view jobs : {"--jobs=1", "--jobs=8"}) {
-    console_ = FakeConsole();
+    FreshConsole();
     EXPECT_EQ(Run({jobs, "music"}), 0);
-    EXPECT_EQ(console_.err,
-              "quillfold-cli: the tag of \"/home/user/music/locked.mp3\" could not be read "
-              "(Permission denied); it is filed as a file without a tag\n");
+    EXPECT_EQ(console_.err, "quillfold-cli: the tag of \"" + music_ +
+                                "locked.mp3\" could not be read (Permission denied); it is "
+                                "filed as a file without a tag\n");
     EXPECT_NE(console_.out.find("\"locked.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/locked.mp3\""),
               std::string::npos)
         << console_.out;
@@ -225,36 +236,23 @@ TEST_F(CliInProcessTest, AFileThatCannotBeReadIsNamedOnStandardErrorAndFiledAsUn
 // Links to one playlist inside the base rewrite it once; a link out of the
 // base or to nothing is named on standard error and left alone.
 TEST_F(CliInProcessTest, PlaylistLinksAreFollowedOnlyInsideTheBase) {
-  const std::string line = "/home/user/music/song.mp3\r\n";
-  disk_.AddFile("/home/user/music/lists/real.list", line);
-  disk_.AddLink("/home/user/music/a.m3u", "lists/real.list");
-  disk_.AddLink("/home/user/music/b.m3u", "/home/user/music/lists/real.list");
-  disk_.AddFile("/home/user/outside.m3u", line);
-  disk_.AddLink("/home/user/music/out.m3u", "/home/user/outside.m3u");
-  disk_.AddLink("/home/user/music/gone.m3u", "nowhere.m3u");
+  const std::string line = music_ + "song.mp3\r\n";
+  testing::WriteFile(music_ + "lists/real.list", line);
+  testing::MakeLink(music_ + "a.m3u", "lists/real.list");
+  testing::MakeLink(music_ + "b.m3u", music_ + "lists/real.list");
+  testing::WriteFile(home_ + "/outside.m3u", line);
+  testing::MakeLink(music_ + "out.m3u", home_ + "/outside.m3u");
+  testing::MakeLink(music_ + "gone.m3u", "nowhere.m3u");
   EXPECT_EQ(Run({"--apply", "--yes", "music"}), 0);
-  EXPECT_EQ(disk_.ReadTextFile("/home/user/music/lists/real.list"),
-            "/home/user/music/Band/Album/01. Song.mp3\r\n");
-  EXPECT_EQ(disk_.ReadTextFile("/home/user/outside.m3u"), line);
-  EXPECT_TRUE(disk_.IsSymbolicLink("/home/user/music/a.m3u"));
+  EXPECT_EQ(ReadFile(music_ + "lists/real.list"), music_ + "Band/Album/01. Song.mp3\r\n");
+  EXPECT_EQ(ReadFile(home_ + "/outside.m3u"), line);
+  EXPECT_TRUE(disk_.IsSymbolicLink(music_ + "a.m3u"));
   EXPECT_TRUE(console_.out.ends_with("updated:\n   lists/real.list\n")) << console_.out;
-  EXPECT_EQ(console_.err,
-            "quillfold-cli: the playlist link \"/home/user/music/gone.m3u\" is not updated: it "
-            "leads to no file\n"
-            "quillfold-cli: the playlist link \"/home/user/music/out.m3u\" is not updated: it "
-            "leads outside the base folder\n");
-}
-
-TEST_F(CliInProcessTest, AHeldBaseRefusesARealRunButNotAReport) {
-  const auto held = disk_.HoldForRun("/home/user");
-  const std::string refusal =
-      "quillfold-cli: error 70: Permission denied (another run is changing /home/user/music/ or "
-      "a folder inside or above it; nothing was changed)\n";
-  EXPECT_EQ(Run({"--apply", "--yes", "music"}), kExitRunFailed);
-  EXPECT_EQ(console_.err, refusal);
-  EXPECT_TRUE(disk_.PathExists("/home/user/music/song.mp3"));
-  EXPECT_EQ(Run({"music"}), kExitDone);
-  EXPECT_TRUE(journals_.ListJournals().empty());
+  EXPECT_EQ(console_.err, "quillfold-cli: the playlist link \"" + music_ +
+                              "gone.m3u\" is not updated: it leads to no file\n"
+                              "quillfold-cli: the playlist link \"" +
+                              music_ +
+                              "out.m3u\" is not updated: it leads outside the base folder\n");
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Whole runs on an in-memory D:\ drive, so the reports can be compared with
-// the classic drive-letter examples word for word.
+// Whole runs on a temporary folder, through a call-counting wrapper.
 #include "organize/organizer.h"
 
 #include <gmock/gmock.h>
@@ -9,10 +8,12 @@
 
 #include "errors/run_error.h"
 #include "organize/found_list.h"
+#include "platform/posix_file_system.h"
+#include "tags/ascii.h"
 #include "tests/support/faulty_file_system.h"
-#include "tests/support/memory_file_system.h"
 #include "tests/support/mp3_files.h"
 #include "tests/support/recording_host.h"
+#include "tests/support/temp_folder.h"
 
 namespace quillfold {
 namespace {
@@ -23,26 +24,25 @@ using testing::TagSpec;
 
 const TagSpec kOpeningSong{"Opening Song", "Some Band", "First Album", 5};
 const TagSpec kSecondSong{"Second Song", "Some Band", "First Album", 6};
-constexpr const char* kTarget = "Some Band\\First Album\\05. Opening Song.mp3";
-constexpr const char* kProcessing = "Processing Directory D:\\Music\\:";
-constexpr const char* kScanning = "Scanning Directory D:\\Music\\:";
-constexpr const char* kQuestion = "ask:Convert Every mp3 File Under D:\\Music\\?|Are You Sure?";
+constexpr const char* kTarget = "Some Band/First Album/05. Opening Song.mp3";
 
-// D:\Music\ chosen on an in-memory drive, behind a call-counting wrapper.
+// TEMP/Music/ chosen, behind a call-counting wrapper.
 struct Drive {
   Drive() {
-    disk.AddFolder("D:\\Music");
-    host.chosen_path = "D:\\Music\\";
+    testing::MakeFolders(base);
+    host.chosen_path = base;
   }
-  static std::string Music(const std::string& relative) { return "D:\\Music\\" + relative; }
+  std::string Music(const std::string& relative) const { return base + relative; }
   void Add(const std::string& relative, const std::string& content) {
-    disk.AddFile(Music(relative), content);
+    testing::WriteFile(Music(relative), content);
   }
   void AddSong(const std::string& relative, const TagSpec& tag) {
     Add(relative, TaggedMp3(tag, relative));
   }
-  bool Exists(const std::string& relative) { return disk.PathExists(Music(relative)); }
-  std::string Content(const std::string& relative) { return disk.ReadTextFile(Music(relative)); }
+  bool Exists(const std::string& relative) const { return testing::Exists(Music(relative)); }
+  std::string Content(const std::string& relative) const {
+    return testing::ReadFile(Music(relative));
+  }
   void Organize(int dont_do, int del_dirs = 0) {
     host.options.chkDontDo = dont_do;
     host.options.chkDelDirs = del_dirs;
@@ -50,8 +50,12 @@ struct Drive {
   }
   int Changes() { return fs.calls().renames + fs.calls().replacements + fs.calls().removals; }
 
-  testing::MemoryFileSystem disk{'\\', "D:\\"};
-  testing::FaultyFileSystem fs{disk};
+  testing::TempFolder temp;
+  const std::string base = temp / "Music/";
+  const std::string processing = "Processing Directory " + base + ":";
+  const std::string scanning = "Scanning Directory " + base + ":";
+  const std::string question = "ask:Convert Every mp3 File Under " + base + "?|Are You Sure?";
+  testing::FaultyFileSystem fs{RealFileSystem()};
   testing::RecordingHost host;
   Organizer organizer{fs, host};
 };
@@ -59,86 +63,75 @@ struct Drive {
 class OrganizerTest : public ::testing::Test, protected Drive {};
 
 TEST_F(OrganizerTest, RealRunReportListsMovesPlaylistsAndRemovedFolders) {
-  // D:\Music\ loose.mp3  Old\track3.mp3  Old\notes.txt  Lists\party.m3u  Side\ (empty)
-  //           Outer\Middle\Inner\ (empty)  Hidden\.keep  Linked\link -> ..\loose.mp3
+  // Music/ loose.mp3  Old/track3.mp3  Old/notes.txt  Lists/party.m3u  Side/ (empty)
+  //        Outer/Middle/Inner/ (empty)  Hidden/.keep  Linked/link -> ../loose.mp3
   AddSong("loose.mp3", {"Song", "Other Band", "Second", 1});
-  AddSong("Old\\track3.mp3", kOpeningSong);
-  Add("Old\\notes.txt", "keep");
-  Add("Lists\\party.m3u", "#EXTM3U\r\nd:\\music\\OLD\\track3.mp3\r\nrelative.mp3");
-  disk.AddFolder(Music("Side"));
-  disk.AddFolder(Music("Outer\\Middle\\Inner"));
-  Add("Hidden\\.keep", "");
-  disk.AddLink(Music("Linked\\link"), "..\\loose.mp3");
+  AddSong("Old/track3.mp3", kOpeningSong);
+  Add("Old/notes.txt", "keep");
+  Add("Lists/party.m3u", "#EXTM3U\r\n" + AsciiUpper(Music("Old/track3.mp3")) + "\r\nrelative.mp3");
+  testing::MakeFolders(Music("Side"));
+  testing::MakeFolders(Music("Outer/Middle/Inner"));
+  Add("Hidden/.keep", "");
+  testing::MakeLink(Music("Linked/link"), "../loose.mp3");
   Organize(0, 1);
   EXPECT_THAT(
       host.ReportLines(),
-      ElementsAre(kProcessing, "", "The following MP3 files were moved:",
-                  "   \"loose.mp3\": Move to \".\\Other Band\\Second\\01. Song.mp3\"",
-                  std::string("   \"track3.mp3\": Move to \".\\") + kTarget + "\"", "",
-                  "Also, the following music lists were updated:", "   Lists\\party.m3u", "",
-                  "The Following Directories Were Removed:", "   D:\\Music\\Outer\\Middle\\Inner",
-                  "   D:\\Music\\Side", "   D:\\Music\\Outer\\Middle", "   D:\\Music\\Outer"));
-  EXPECT_THAT(host.events, ElementsAre("clear", kQuestion, "show"));
-  EXPECT_EQ(Content(kTarget), TaggedMp3(kOpeningSong, "Old\\track3.mp3"));
-  EXPECT_EQ(Content("Lists\\party.m3u"),
-            std::string("#EXTM3U\r\nD:\\Music\\") + kTarget + "\r\nrelative.mp3\r\n");
-  for (const char* kept : {"Old\\notes.txt", "Hidden\\.keep", "Linked\\link"}) {
+      ElementsAre(processing, "", "The following MP3 files were moved:",
+                  "   \"loose.mp3\": Move to \"./Other Band/Second/01. Song.mp3\"",
+                  std::string("   \"track3.mp3\": Move to \"./") + kTarget + "\"", "",
+                  "Also, the following music lists were updated:", "   Lists/party.m3u", "",
+                  "The Following Directories Were Removed:", "   " + Music("Outer/Middle/Inner"),
+                  "   " + Music("Side"), "   " + Music("Outer/Middle"), "   " + Music("Outer")));
+  EXPECT_THAT(host.events, ElementsAre("clear", question, "show"));
+  EXPECT_EQ(Content(kTarget), TaggedMp3(kOpeningSong, "Old/track3.mp3"));
+  EXPECT_EQ(Content("Lists/party.m3u"), "#EXTM3U\r\n" + Music(kTarget) + "\r\nrelative.mp3\r\n");
+  for (const char* kept : {"Old/notes.txt", "Hidden/.keep", "Linked/link"}) {
     EXPECT_TRUE(Exists(kept)) << kept;
   }
-  EXPECT_EQ(organizer.BaseFolder(), "D:\\Music\\");
+  EXPECT_EQ(organizer.BaseFolder(), base);
 }
 
 // Whether a file is listed follows from its move, not from the words of its
 // line: a title reading "No Action Needed" is a move like any other.
 TEST_F(OrganizerTest, AFileNamedLikeTheNoActionTextIsListedAndItsPlaylistRewritten) {
-  AddSong("in\\a.mp3", {"No Action Needed", "Band", "Album", 1});
-  Add("list.m3u", "D:\\Music\\in\\a.mp3\r\n");
+  AddSong("in/a.mp3", {"No Action Needed", "Band", "Album", 1});
+  Add("list.m3u", Music("in/a.mp3") + "\r\n");
   Organize(0);
   EXPECT_THAT(host.ReportLines(),
-              ElementsAre(kProcessing, "", "The following MP3 files were moved:",
-                          "   \"a.mp3\": Move to \".\\Band\\Album\\01. No Action Needed.mp3\"", "",
+              ElementsAre(processing, "", "The following MP3 files were moved:",
+                          "   \"a.mp3\": Move to \"./Band/Album/01. No Action Needed.mp3\"", "",
                           "Also, the following music lists were updated:", "   list.m3u"));
-  EXPECT_EQ(Content("list.m3u"), "D:\\Music\\Band\\Album\\01. No Action Needed.mp3\r\n");
+  EXPECT_EQ(Content("list.m3u"), Music("Band/Album/01. No Action Needed.mp3") + "\r\n");
 }
 
 TEST_F(OrganizerTest, ReportOnlyRunAsksNothingReadsNoPlaylistAndChangesNothing) {
   // A file already in place, whatever its letter case, needs nothing.
-  AddSong("SOME BAND\\first album\\05. OPENING SONG.MP3", kOpeningSong);
+  AddSong("SOME BAND/first album/05. OPENING SONG.MP3", kOpeningSong);
   Add("a.m3u", "x");
-  Add("Sub\\b.M3U", "y");
+  Add("Sub/b.M3U", "y");
   Organize(1, 1);
-  EXPECT_THAT(host.ReportLines(), ElementsAre(kScanning, "", "Nothing needs to be done."));
+  EXPECT_THAT(host.ReportLines(), ElementsAre(scanning, "", "Nothing needs to be done."));
   EXPECT_THAT(host.events, ElementsAre("clear", "show"));
 
   AddSong("new.mp3", kSecondSong);
   Organize(1, 1);
   EXPECT_THAT(host.ReportLines(),
-              ElementsAre(kScanning, "", "The following MP3 files will be moved:",
-                          "   \"new.mp3\": Move to \".\\Some Band\\First Album\\06. Second "
+              ElementsAre(scanning, "", "The following MP3 files will be moved:",
+                          "   \"new.mp3\": Move to \"./Some Band/First Album/06. Second "
                           "Song.mp3\"",
                           "", "Also, the following music lists may be updated:", "   a.m3u",
-                          "   Sub\\b.M3U"));
+                          "   Sub/b.M3U"));
   EXPECT_EQ(fs.calls().reads, 0);
   EXPECT_EQ(Changes() + fs.calls().folder_chains, 0);
   EXPECT_EQ(fs.calls().listings, 2 * 4) << "each of the 4 folders listed once per run";
 }
 
-TEST_F(OrganizerTest, BaseAtADriveRootKeepsItsOwnBackslash) {
-  disk.AddFile("D:\\x.mp3", "untagged");
-  host.chosen_path = "D:";
-  organizer.OrganizeRun();
-  EXPECT_THAT(host.ReportLines(),
-              ElementsAre("Scanning Directory D:\\:", "", "The following MP3 files will be moved:",
-                          "   \"x.mp3\": Move to \".\\UNSORTED - No ID3v1 Tag\\x.mp3\""));
-  EXPECT_EQ(organizer.BaseFolder(), "D:\\");
-}
-
 TEST_F(OrganizerTest, NoMusicFilesGivesOnlyTheMessageAndLeavesEmptyFolders) {
   Add("list.m3u", "x");
-  disk.AddFolder(Music("Empty"));
+  testing::MakeFolders(Music("Empty"));
   Organize(0, 1);
-  EXPECT_THAT(host.events, ElementsAre("clear", kQuestion,
-                                       "message:No MP3 files found under D:\\Music\\|Quillfold"));
+  EXPECT_THAT(host.events, ElementsAre("clear", question,
+                                       "message:No MP3 files found under " + base + "|Quillfold"));
   EXPECT_EQ(host.report, "");
   EXPECT_TRUE(Exists("Empty"));
 }
@@ -150,7 +143,7 @@ TEST_F(OrganizerTest, DecliningTheQuestionChangesNothingAndShowsNoReport) {
     host.answer = answer;
     host.report = "left from an earlier run";
     Organize(0);
-    EXPECT_THAT(host.events, ElementsAre("clear", kQuestion)) << static_cast<int>(answer);
+    EXPECT_THAT(host.events, ElementsAre("clear", question)) << static_cast<int>(answer);
     EXPECT_EQ(host.report, "") << "an open report is emptied even when the user declines";
     EXPECT_TRUE(Exists("track.mp3"));
     EXPECT_EQ(fs.calls().listings, 0) << "no playlist or file search";
@@ -165,18 +158,18 @@ TEST_F(OrganizerTest, FoldersAreRemovedOnlyInARealRunWithTheOptionSetToOne) {
   } cases[] = {{0, 1, true}, {1, 1, false}, {0, 0, false}, {0, 2, false}};
   AddSong(kTarget, kOpeningSong);
   // Another file system mounted here is neither removed nor entered.
-  disk.AddMountPoint(Music("Stick"));
-  disk.AddFolder(Music("Stick\\Empty Inside"));
+  fs.AddMountPoint(Music("Stick"));
+  testing::MakeFolders(Music("Stick/Empty Inside"));
   for (const auto& c : cases) {
-    disk.AddFolder(Music("Empty"));
+    testing::MakeFolders(Music("Empty"));
     Organize(c.dont_do, c.del_dirs);
     const std::string what = std::to_string(c.dont_do) + std::to_string(c.del_dirs);
     EXPECT_EQ(Exists("Empty"), !c.removed) << what;
-    EXPECT_TRUE(Exists("Stick\\Empty Inside")) << what;
+    EXPECT_TRUE(Exists("Stick/Empty Inside")) << what;
     if (c.removed) {
       EXPECT_THAT(host.ReportLines(),
-                  ElementsAre(kProcessing, "",
-                              "The Following Directories Were Removed:", "   D:\\Music\\Empty"));
+                  ElementsAre(processing, "",
+                              "The Following Directories Were Removed:", "   " + Music("Empty")));
     } else {
       EXPECT_EQ(host.ReportLines().back(), "Nothing needs to be done.") << what;
     }
@@ -184,7 +177,7 @@ TEST_F(OrganizerTest, FoldersAreRemovedOnlyInARealRunWithTheOptionSetToOne) {
 }
 
 TEST_F(OrganizerTest, ChangedPlaylistsDoNotCarryOverToTheNextRun) {
-  Add("a.m3u", "D:\\Music\\first.mp3\r\n");
+  Add("a.m3u", Music("first.mp3") + "\r\n");
   AddSong("first.mp3", kOpeningSong);
   Organize(0);
   ASSERT_EQ(fs.calls().replacements, 1);
@@ -195,12 +188,12 @@ TEST_F(OrganizerTest, ChangedPlaylistsDoNotCarryOverToTheNextRun) {
 }
 
 TEST_F(OrganizerTest, PlaylistUpdatingOffSkipsThePlaylistPhase) {
-  Add("a.m3u", "D:\\Music\\first.mp3\r\n");
+  Add("a.m3u", Music("first.mp3") + "\r\n");
   AddSong("first.mp3", kOpeningSong);
   host.options.chkUpdateM3U = 0;
   Organize(0);
   EXPECT_EQ(fs.calls().reads + fs.calls().replacements, 0);
-  EXPECT_EQ(Content("a.m3u"), "D:\\Music\\first.mp3\r\n");
+  EXPECT_EQ(Content("a.m3u"), Music("first.mp3") + "\r\n");
   EXPECT_EQ(host.ReportLines().size(), 4u) << "no playlist section";
 }
 
@@ -210,7 +203,7 @@ TEST_F(OrganizerTest, OptionsAreReadAtTheMomentTheRunNeedsThem) {
   host.on_pending_events = [this] { host.options.chkDontDo = 0; };
   organizer.OrganizeRun();
   EXPECT_THAT(host.events, ElementsAre("clear", "show"));
-  EXPECT_EQ(host.ReportLines().front(), kProcessing);
+  EXPECT_EQ(host.ReportLines().front(), processing);
   EXPECT_TRUE(Exists(kTarget));
 }
 
@@ -236,36 +229,36 @@ TEST_F(OrganizerTest, ProgressCountsFilesFoundAndPlaced) {
 }
 
 TEST_F(OrganizerTest, DuplicatesGetSuffixesThatTheReportNeverShowsAndMoveOnLater) {
-  const std::string move = std::string("\": Move to \".\\") + kTarget + "\"";
+  const std::string move = std::string("\": Move to \"./") + kTarget + "\"";
   const std::string suffixed = std::string(kTarget) + ".mp3";
   AddSong("a.mp3", kOpeningSong);
   AddSong("b.mp3", kOpeningSong);
   Organize(0);
   EXPECT_THAT(host.ReportLines(),
-              ElementsAre(kProcessing, "", ::testing::_, "   \"a.mp3" + move, "   \"b.mp3" + move));
+              ElementsAre(processing, "", ::testing::_, "   \"a.mp3" + move, "   \"b.mp3" + move));
   EXPECT_EQ(Content(kTarget), TaggedMp3(kOpeningSong, "a.mp3"));
   EXPECT_EQ(Content(suffixed), TaggedMp3(kOpeningSong, "b.mp3"));
 
   // Each later run moves the suffixed file once more, and only that one.
   Organize(0);
   EXPECT_THAT(host.ReportLines(),
-              ElementsAre(kProcessing, "", ::testing::_, "   \"05. Opening Song.mp3.mp3" + move));
+              ElementsAre(processing, "", ::testing::_, "   \"05. Opening Song.mp3.mp3" + move));
   EXPECT_EQ(Content(suffixed + ".mp3"), TaggedMp3(kOpeningSong, "b.mp3"));
   EXPECT_FALSE(Exists(suffixed));
 }
 
 TEST_F(OrganizerTest, AFolderCarryingTheNameCountsAsTaken) {
   AddSong("a.mp3", kOpeningSong);
-  disk.AddFolder(Music(kTarget));
+  testing::MakeFolders(Music(kTarget));
   Organize(0);
   EXPECT_TRUE(Exists(std::string(kTarget) + ".mp3"));
-  EXPECT_TRUE(disk.ListFolder(Music(kTarget)).empty()) << "the folder is left as it was";
+  EXPECT_TRUE(fs.ListFolder(Music(kTarget)).empty()) << "the folder is left as it was";
 }
 
 TEST_F(OrganizerTest, ANameTakenBetweenTheTestAndTheMoveIsNeverReplaced) {
   AddSong("a.mp3", kOpeningSong);
   fs.before_rename = [&](const std::string&, const std::string& to) {
-    if (!disk.PathExists(to) && to.ends_with("Song.mp3")) disk.AddFile(to, "someone else's");
+    if (!testing::Exists(to) && to.ends_with("Song.mp3")) testing::WriteFile(to, "someone else's");
   };
   Organize(0);
   EXPECT_EQ(Content(kTarget), "someone else's");

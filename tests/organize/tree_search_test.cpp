@@ -3,15 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/posix_file_system.h"
 #include "tests/support/faulty_file_system.h"
-#include "tests/support/memory_file_system.h"
 #include "tests/support/recording_host.h"
+#include "tests/support/temp_folder.h"
 
 namespace quillfold {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::MemoryFileSystem;
 
 TEST(MatchesPatternTest, StarMatchesAnyRunAndLetterCaseIsIgnored) {
   const struct {
@@ -40,33 +40,29 @@ TEST(MatchesPatternTest, StarMatchesAnyRunAndLetterCaseIsIgnored) {
 
 class TreeSearchTest : public ::testing::Test {
  protected:
-  void SetUp() override { disk_.AddFolder(base_); }
   SearchScope Scope() { return {fs_, host_, base_, found_}; }
-  std::string Music(const std::string& relative) { return base_ + relative; }
+  void Add(const std::string& relative) { testing::WriteFile(base_ + relative, relative); }
 
-  MemoryFileSystem disk_{'\\', "D:\\"};
-  testing::FaultyFileSystem fs_{disk_};
+  testing::TempFolder temp_;
+  testing::FaultyFileSystem fs_{RealFileSystem()};
   testing::RecordingHost host_;
-  std::string base_ = "D:\\Music\\";
+  std::string base_ = temp_.path();
   FoundList found_;
 };
 
 TEST_F(TreeSearchTest, FindsFilesDepthFirstOwnFilesBeforeSubfolders) {
-  // D:\Music\ one.mp3 Rock\two.MP3 Rock\Live\three.mp3 Rock\Live\notes.txt
-  //           b.mp3 .hidden.mp3 extra.mp3\inside.mp3 link.mp3 -> one.mp3  Linked -> Rock
-  disk_.AddFile(Music("one.mp3"), "1");
-  disk_.AddFile(Music("Rock\\two.MP3"), "2");
-  disk_.AddFile(Music("Rock\\Live\\three.mp3"), "3");
-  disk_.AddFile(Music("Rock\\Live\\notes.txt"), "n");
-  disk_.AddFile(Music("b.mp3"), "b");
-  disk_.AddFile(Music(".hidden.mp3"), "h");
-  disk_.AddFile(Music("extra.mp3\\inside.mp3"), "i");
-  disk_.AddLink(Music("link.mp3"), "one.mp3");
-  disk_.AddLink(Music("Linked"), "Rock");
+  // one.mp3 Rock/two.MP3 Rock/Live/three.mp3 Rock/Live/notes.txt
+  // b.mp3 .hidden.mp3 extra.mp3/inside.mp3 link.mp3 -> one.mp3  Linked -> Rock
+  for (const char* file : {"one.mp3", "Rock/two.MP3", "Rock/Live/three.mp3", "Rock/Live/notes.txt",
+                           "b.mp3", ".hidden.mp3", "extra.mp3/inside.mp3"}) {
+    Add(file);
+  }
+  testing::MakeLink(base_ + "link.mp3", "one.mp3");
+  testing::MakeLink(base_ + "Linked", "Rock");
   FindFiles(Scope(), base_, "*.mp3");
   EXPECT_THAT(found_.entries(),
-              ElementsAre(".hidden.mp3", "b.mp3", "one.mp3", "extra.mp3\\inside.mp3",
-                          "Rock\\two.MP3", "Rock\\Live\\three.mp3"));
+              ElementsAre(".hidden.mp3", "b.mp3", "one.mp3", "extra.mp3/inside.mp3", "Rock/two.MP3",
+                          "Rock/Live/three.mp3"));
 }
 
 }  // namespace

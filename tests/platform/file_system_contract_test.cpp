@@ -1,4 +1,4 @@
-// The contract every FileSystem keeps: the real one and every fake run these.
+// The contract every FileSystem keeps: the real one and its wrappers run these.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
@@ -12,37 +12,47 @@
 
 #include "errors/run_error.h"
 #include "platform/posix_file_system.h"
-#include "tests/support/file_system_sandbox.h"
+#include "platform/read_ahead_file_system.h"
 #include "tests/support/temp_folder.h"
 
 namespace quillfold {
 namespace {
 
-using testing::FileSystemSandbox;
-using testing::SandboxFactory;
 using Names = std::vector<std::string>;
+// The file system under test, given the real one it works on; null for the
+// real one itself.
+using Wrap = std::unique_ptr<FileSystem> (*)(FileSystem& real);
 
-class FileSystemContractTest : public ::testing::TestWithParam<SandboxFactory> {
+// A private temporary tree, reached through the file system under test.
+class FileSystemContractTest : public ::testing::TestWithParam<Wrap> {
  protected:
-  void SetUp() override { box_ = GetParam()(); }
-  FileSystem& fs() { return box_->fs(); }
-  std::string Path(std::string_view relative) { return box_->Path(relative); }
+  FileSystem& fs() { return wrapped_ ? *wrapped_ : real_; }
+  std::string Path(std::string_view relative) const { return temp_ / relative; }
+  void AddFile(std::string_view relative, std::string_view content) {
+    testing::WriteFile(Path(relative), content);
+  }
+  void AddFolder(std::string_view relative) { testing::MakeFolders(Path(relative)); }
+  void AddLink(std::string_view relative, const std::string& target) {
+    testing::MakeLink(Path(relative), target);
+  }
 
-  std::unique_ptr<FileSystemSandbox> box_;
+  testing::TempFolder temp_;
+  PosixFileSystem real_;
+  std::unique_ptr<FileSystem> wrapped_ = GetParam()(real_);
 };
 
 TEST_P(FileSystemContractTest, ListsFilesAndFoldersSortedWithHiddenOnesAndLinksOnlyCounted) {
   // root/ b.mp3 A.mp3 .hidden.mp3 a.MP3 Sub/ sub2/ .dot/ extra.mp3/ link.mp3 -> b.mp3
-  box_->AddFile("b.mp3", "b");
-  box_->AddFile("A.mp3", "a");
-  box_->AddFile(".hidden.mp3", "h");
-  box_->AddFile("a.MP3", "x");
-  box_->AddFolder("Sub");
-  box_->AddFolder("sub2");
-  box_->AddFolder(".dot");
-  box_->AddFolder("extra.mp3");
-  box_->AddLink("link.mp3", "b.mp3");
-  const FolderListing listing = fs().ListFolder(box_->root());
+  AddFile("b.mp3", "b");
+  AddFile("A.mp3", "a");
+  AddFile(".hidden.mp3", "h");
+  AddFile("a.MP3", "x");
+  AddFolder("Sub");
+  AddFolder("sub2");
+  AddFolder(".dot");
+  AddFolder("extra.mp3");
+  AddLink("link.mp3", "b.mp3");
+  const FolderListing listing = fs().ListFolder(temp_.path());
   EXPECT_EQ(listing.files, (Names{".hidden.mp3", "A.mp3", "a.MP3", "b.mp3"}));
   EXPECT_EQ(listing.folders, (Names{".dot", "extra.mp3", "Sub", "sub2"}));
   EXPECT_EQ(listing.links, (Names{"link.mp3"}));
@@ -50,14 +60,14 @@ TEST_P(FileSystemContractTest, ListsFilesAndFoldersSortedWithHiddenOnesAndLinksO
 }
 
 TEST_P(FileSystemContractTest, ListingAMissingFolderOrAFileThrows) {
-  box_->AddFile("file", "x");
+  AddFile("file", "x");
   EXPECT_THROW(fs().ListFolder(Path("missing")), RunError);
   EXPECT_THROW(fs().ListFolder(Path("file")), RunError);
 }
 
 TEST_P(FileSystemContractTest, AFolderHoldingOnlyALinkIsNotEmpty) {
-  box_->AddFolder("empty");
-  box_->AddLink("linked/loop", "..");
+  AddFolder("empty");
+  AddLink("linked/loop", "..");
   EXPECT_TRUE(fs().ListFolder(Path("empty")).empty());
   const FolderListing linked = fs().ListFolder(Path("linked"));
   EXPECT_FALSE(linked.empty());
@@ -65,22 +75,25 @@ TEST_P(FileSystemContractTest, AFolderHoldingOnlyALinkIsNotEmpty) {
 }
 
 TEST_P(FileSystemContractTest, PathExistsSeesAnythingIncludingDanglingLinks) {
-  box_->AddFile(".hidden", "x");
-  box_->AddFolder("folder");
-  box_->AddLink("dangling", "nowhere");
-  EXPECT_TRUE(fs().PathExists(Path(".hidden")));
-  EXPECT_TRUE(fs().PathExists(Path("folder")));
-  EXPECT_TRUE(fs().PathExists(Path("dangling")));
-  EXPECT_FALSE(fs().PathExists(Path("nowhere")));
-  EXPECT_FALSE(fs().PathExists(Path(".hidden/below")));
+  AddFile(".hidden", "x");
+  AddFolder("folder");
+  AddLink("dangling", "nowhere");
+  ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
+  for (const char* name : {".hidden", "folder", "dangling", "pipe"}) {
+    EXPECT_TRUE(fs().PathExists(Path(name))) << name;
+  }
+  for (const std::string& path :
+       {Path("nowhere"), Path(".hidden/below"), Path(std::string(5000, 'x'))}) {
+    EXPECT_FALSE(fs().PathExists(path)) << path.substr(0, 80);
+  }
 }
 
 TEST_P(FileSystemContractTest, IsSymbolicLinkSeesOnlyTheLinkItself) {
-  box_->AddFolder("folder");
-  box_->AddFile("file", "x");
-  box_->AddLink("to-folder", "folder");
-  box_->AddLink("dangling", "nowhere");
-  box_->AddLink("through/inner", "../folder");
+  AddFolder("folder");
+  AddFile("file", "x");
+  AddLink("to-folder", "folder");
+  AddLink("dangling", "nowhere");
+  AddLink("through/inner", "../folder");
   EXPECT_TRUE(fs().IsSymbolicLink(Path("to-folder")));
   EXPECT_TRUE(fs().IsSymbolicLink(Path("dangling")));
   EXPECT_TRUE(fs().IsSymbolicLink(Path("through/inner")));
@@ -91,8 +104,8 @@ TEST_P(FileSystemContractTest, IsSymbolicLinkSeesOnlyTheLinkItself) {
 
 TEST_P(FileSystemContractTest, PathsThroughALinkReachItsTarget) {
   // root/ real/song.mp3  alias -> real
-  box_->AddFile("real/song.mp3", "tune");
-  box_->AddLink("alias", "real");
+  AddFile("real/song.mp3", "tune");
+  AddLink("alias", "real");
   EXPECT_TRUE(fs().PathExists(Path("alias/song.mp3")));
   EXPECT_EQ(fs().ReadTextFile(Path("alias/song.mp3")), "tune");
   EXPECT_EQ(fs().CreateFolderChain(Path("alias/new/")), 0);
@@ -104,10 +117,10 @@ TEST_P(FileSystemContractTest, PathsThroughALinkReachItsTarget) {
 }
 
 TEST_P(FileSystemContractTest, FollowingLinksGivesThePathWithoutThem) {
-  box_->AddFile("real/list.m3u", "x");
-  box_->AddLink("alias", "real");
-  box_->AddLink("alias/again.m3u", "../alias/list.m3u");
-  box_->AddLink("dangling.m3u", "missing");
+  AddFile("real/list.m3u", "x");
+  AddLink("alias", "real");
+  AddLink("alias/again.m3u", "../alias/list.m3u");
+  AddLink("dangling.m3u", "missing");
   const struct {
     std::string_view path;
     std::string_view resolved;  // empty: leads nowhere
@@ -128,10 +141,10 @@ TEST_P(FileSystemContractTest, FollowingLinksGivesThePathWithoutThem) {
 }
 
 TEST_P(FileSystemContractTest, TailIsReadFromOrdinaryFilesOnly) {
-  box_->AddFile("song.mp3", "0123456789");
-  box_->AddFile(".hidden.mp3", "0123456789");
-  box_->AddFolder("folder.mp3");
-  box_->AddLink("link.mp3", "song.mp3");
+  AddFile("song.mp3", "0123456789");
+  AddFile(".hidden.mp3", "0123456789");
+  AddFolder("folder.mp3");
+  AddLink("link.mp3", "song.mp3");
   std::array<std::uint8_t, 4> tail{};
   ASSERT_TRUE(fs().ReadOrdinaryFileTail(Path("song.mp3"), tail).read);
   EXPECT_EQ(tail, (std::array<std::uint8_t, 4>{'6', '7', '8', '9'}));
@@ -154,15 +167,16 @@ TEST_P(FileSystemContractTest, CreateFolderChainStopsAtTheLastSeparator) {
   EXPECT_EQ(fs().CreateFolderChain(Path("a/b/") + "file"), 0);
   EXPECT_TRUE(fs().PathExists(Path("a/b")));
   EXPECT_FALSE(fs().PathExists(Path("a/b/file")));
-  box_->AddFile("blocker", "x");
+  EXPECT_EQ(fs().CreateFolderChain(Path("a/b/")), 0) << "an existing chain is fine";
+  AddFile("blocker", "x");
   EXPECT_EQ(fs().CreateFolderChain(Path("blocker/c") + sep), ENOTDIR) << "a file in the way";
 }
 
 TEST_P(FileSystemContractTest, RenameMovesAndNeverReplaces) {
-  box_->AddFile("from.mp3", "moving");
-  box_->AddFile("taken.mp3", "keep me");
-  box_->AddFolder("dest");
-  box_->AddFolder("folder.mp3");
+  AddFile("from.mp3", "moving");
+  AddFile("taken.mp3", "keep me");
+  AddFolder("dest");
+  AddFolder("folder.mp3");
   EXPECT_EQ(fs().RenameNoReplace(Path("from.mp3"), Path("taken.mp3")), RenameOutcome::kTargetTaken);
   EXPECT_EQ(fs().RenameNoReplace(Path("from.mp3"), Path("folder.mp3")),
             RenameOutcome::kTargetTaken);
@@ -173,16 +187,16 @@ TEST_P(FileSystemContractTest, RenameMovesAndNeverReplaces) {
 }
 
 TEST_P(FileSystemContractTest, RenameFailuresThrow) {
-  box_->AddFile("file.mp3", "x");
+  AddFile("file.mp3", "x");
   EXPECT_THROW(fs().RenameNoReplace(Path("missing.mp3"), Path("to.mp3")), RunError);
   EXPECT_THROW(fs().RenameNoReplace(Path("file.mp3"), Path("no/such/folder.mp3")), RunError);
   EXPECT_TRUE(fs().PathExists(Path("file.mp3")));
 }
 
 TEST_P(FileSystemContractTest, RemoveEmptyFolderRemovesOnlyEmptyFolders) {
-  box_->AddFolder("empty");
-  box_->AddFile("full/x", "x");
-  box_->AddFile("file", "x");
+  AddFolder("empty");
+  AddFile("full/x", "x");
+  AddFile("file", "x");
   fs().RemoveEmptyFolder(Path("empty"));
   EXPECT_FALSE(fs().PathExists(Path("empty")));
   EXPECT_THROW(fs().RemoveEmptyFolder(Path("full")), RunError);
@@ -193,19 +207,19 @@ TEST_P(FileSystemContractTest, RemoveEmptyFolderRemovesOnlyEmptyFolders) {
 
 TEST_P(FileSystemContractTest, TextFilesRoundTripByteForByte) {
   const std::string content("a\r\nb\rc\nd\0\xFF", 10);
-  box_->AddFile("list.m3u", "old");
+  AddFile("list.m3u", "old");
   fs().ReplaceTextFile(Path("list.m3u"), content);
   EXPECT_EQ(fs().ReadTextFile(Path("list.m3u")), content);
   fs().ReplaceTextFile(Path("list.m3u"), "");
   EXPECT_EQ(fs().ReadTextFile(Path("list.m3u")), "");
   EXPECT_THROW(fs().ReadTextFile(Path("missing.m3u")), RunError);
-  EXPECT_EQ(fs().ListFolder(box_->root()).files, (Names{"list.m3u"})) << "no temporary left";
+  EXPECT_EQ(fs().ListFolder(temp_.path()).files, (Names{"list.m3u"})) << "no temporary left";
 }
 
 TEST_P(FileSystemContractTest, AHeldFolderKeepsOutRunsOnItselfAndInsideAndAbove) {
-  box_->AddFolder("music/rock/old");
-  box_->AddFolder("music/jazz");
-  box_->AddFolder("books");
+  AddFolder("music/rock/old");
+  AddFolder("music/jazz");
+  AddFolder("books");
   const struct {
     std::string_view second;
     bool refused;
@@ -328,15 +342,15 @@ TEST(PosixFileSystemTest, RemovesOnlyTheLeftoversOfTheNamedPlaylist) {
   EXPECT_EQ(file_system.ListFolder(temp.path()).files, kept);
 }
 
-INSTANTIATE_TEST_SUITE_P(Posix, FileSystemContractTest,
-                         ::testing::Values(SandboxFactory(testing::MakePosixSandbox)),
-                         [](const auto&) { return "Real"; });
-
+// The read-ahead keeps the contract of the file system it reads ahead on.
 INSTANTIATE_TEST_SUITE_P(
-    Memory, FileSystemContractTest,
-    ::testing::Values(SandboxFactory([] { return testing::MakeMemorySandbox('/'); }),
-                      SandboxFactory([] { return testing::MakeMemorySandbox('\\'); })),
-    [](const auto& param) { return param.index == 0 ? "Slash" : "Backslash"; });
+    Each, FileSystemContractTest,
+    ::testing::Values(Wrap([](FileSystem&) { return std::unique_ptr<FileSystem>(); }),
+                      Wrap([](FileSystem& real) -> std::unique_ptr<FileSystem> {
+                        return std::make_unique<ReadAheadFileSystem>(real, 4,
+                                                                     std::chrono::nanoseconds(0));
+                      })),
+    [](const auto& param) { return param.index == 0 ? "Real" : "ReadAhead"; });
 
 }  // namespace
 }  // namespace quillfold

@@ -3,8 +3,10 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "platform/forwarding_file_system.h"
 
@@ -35,6 +37,10 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   void FailListingOf(std::string folder);
   // No room left: folder chains cannot be created and replacements fail.
   void SetDiskFull(bool full) { disk_full_ = full; }
+  // Reading the tail of the file at `path` meets `error` (an errno value).
+  void FailTailReadOf(std::string path, int error) { failing_tail_ = {std::move(path), error}; }
+  // `folder` (without a trailing separator) is the root of another file system.
+  void AddMountPoint(std::string folder) { mount_points_.insert(std::move(folder)); }
   // Each tail read first waits this long, as on a slow medium.
   std::chrono::microseconds tail_delay{0};
   // Runs just before each rename is passed on, e.g. to take its target.
@@ -47,9 +53,13 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   FolderListing ListFolder(const std::string& folder) override;
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override {
     std::this_thread::sleep_for(tail_delay);
-    const TailRead read = inner_.ReadOrdinaryFileTail(path, tail);
+    const TailRead read = path == failing_tail_.first ? TailRead{false, failing_tail_.second}
+                                                      : inner_.ReadOrdinaryFileTail(path, tail);
     ++tail_reads_;
     return read;
+  }
+  bool IsMountPoint(const std::string& folder) override {
+    return mount_points_.contains(folder) || inner_.IsMountPoint(folder);
   }
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
@@ -65,6 +75,8 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   std::string failing_replace_;
   std::string failing_listing_;
   bool disk_full_ = false;
+  std::pair<std::string, int> failing_tail_;
+  std::set<std::string> mount_points_;
   std::atomic<int> tail_reads_ = 0;
 };
 

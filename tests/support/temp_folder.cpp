@@ -50,4 +50,14 @@ std::string ReadFile(const std::string& path) {
 
 void MakeFolders(const std::string& path) { fs::create_directories(path); }
 
+void MakeLink(const std::string& path, const std::string& target) {
+  fs::create_directories(fs::path(path).parent_path());
+  fs::create_symlink(target, path);
+}
+
+bool Exists(const std::string& path) {
+  std::error_code ignored;
+  return fs::symlink_status(path, ignored).type() != fs::file_type::not_found;
+}
+
 }  // namespace quillfold::testing

@@ -29,5 +29,9 @@ void WriteFile(const std::string& path, std::string_view content);
 std::string ReadFile(const std::string& path);
 // Creates the folder chain `path`.
 void MakeFolders(const std::string& path);
+// A symbolic link at `path` (parent folders created) holding `target`.
+void MakeLink(const std::string& path, const std::string& target);
+// Whether anything, a dangling link included, is at `path`.
+bool Exists(const std::string& path);
 
 }  // namespace quillfold::testing
