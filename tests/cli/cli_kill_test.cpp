@@ -12,12 +12,12 @@
 #include <array>
 #include <chrono>
 #include <cstdlib>
-#include <map>
 #include <random>
 #include <thread>
 
 #include "bench/library_plan.h"
 #include "bench/library_writer.h"
+#include "tests/support/playlist_consistency.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tree_snapshot.h"
 
@@ -26,10 +26,12 @@ extern char** environ;
 namespace quillfold {
 namespace {
 
-using testing::LinesNamingFiles;
+using testing::PlaylistProblems;
+using testing::PlaylistRules;
 using testing::TakeSnapshot;
 
 constexpr int kSignals = 20;
+const std::vector<std::string> kNoProblems;
 
 // Runs quillfold-cli with `args`, standard output to `out_path`, and sends it
 // `signal_number` after `signal_after` unless it ended before. Returns the
@@ -83,7 +85,6 @@ class CliSignalTest : public ::testing::Test {
                                             .seed = 11}),
                         temp_.path() + "music");
     before_ = TakeSnapshot(base_);
-    lines_before_ = LinesNamingFiles(before_, base_);
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(RealRun(base_), 0);
     whole_run_ = std::chrono::duration_cast<std::chrono::microseconds>(
@@ -105,7 +106,6 @@ class CliSignalTest : public ::testing::Test {
   testing::TempFolder temp_;
   const std::string base_ = temp_.path() + "music/";
   testing::TreeSnapshot before_;
-  std::map<std::string, int> lines_before_;
   std::chrono::microseconds whole_run_{};
   std::mt19937_64 random_{2026};
 };
@@ -126,7 +126,7 @@ TEST_F(CliSignalTest, AKilledRunIsMendedByTheNextOrUndone) {
     if (kill % 2 == 1) {
       ASSERT_EQ(RealRun(base_), 0);
       const testing::TreeSnapshot mended = TakeSnapshot(base_);
-      EXPECT_EQ(LinesNamingFiles(mended, base_), lines_before_);
+      EXPECT_EQ(PlaylistProblems(PlaylistRules(base_), before_, mended), kNoProblems);
       EXPECT_EQ(ContentsOf(mended, ".mp3"), ContentsOf(before_, ".mp3"));
       ASSERT_EQ(Undo(base_), 0);
     }
@@ -157,7 +157,7 @@ TEST_F(CliSignalTest, AStoppedRunLeavesItsPlaylistsRightAndCanBeUndone) {
     }
     EXPECT_TRUE(status == 0 || status == 128 + signal_number || status == -1) << status;
     EXPECT_EQ(ContentsOf(after, ".mp3"), ContentsOf(before_, ".mp3"));
-    EXPECT_EQ(LinesNamingFiles(after, base_), lines_before_);
+    EXPECT_EQ(PlaylistProblems(PlaylistRules(base_), before_, after), kNoProblems);
     for (const auto& [path, content] : after.files) {
       EXPECT_EQ(path.find(".quillfold-"), std::string::npos) << path;
     }

@@ -15,6 +15,7 @@
 #include "platform/posix_file_system.h"
 #include "tests/support/memory_journal_storage.h"
 #include "tests/support/mp3_files.h"
+#include "tests/support/playlist_consistency.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tree_snapshot.h"
@@ -150,7 +151,6 @@ TEST(UndoTest, AFailedJournalWriteStopsTheRunBeforeAnythingUnrecorded) {
       SCOPED_TRACE((fail_flush ? "flush " : "append ") + std::to_string(n));
       Library library(7, 12);
       const TreeSnapshot before = TakeSnapshot(library.base);
-      const auto lines_before = testing::LinesNamingFiles(before, library.base);
       MemoryJournalStorage journals;
       (fail_flush ? journals.fail_flush_at : journals.fail_append_at) = n;
       try {
@@ -162,8 +162,9 @@ TEST(UndoTest, AFailedJournalWriteStopsTheRunBeforeAnythingUnrecorded) {
       journals.fail_append_at = journals.fail_flush_at = 0;
       if (n % 2 == 0) {
         RealRun(library.base, journals);
-        EXPECT_EQ(testing::LinesNamingFiles(TakeSnapshot(library.base), library.base),
-                  lines_before);
+        EXPECT_EQ(testing::PlaylistProblems(testing::PlaylistRules(library.base), before,
+                                            TakeSnapshot(library.base)),
+                  std::vector<std::string>{});
         Undo(library.base, journals);
       }
       Undo(library.base, journals);

@@ -1,4 +1,4 @@
-#include "tests/organize/playlist_consistency.h"
+#include "tests/support/playlist_consistency.h"
 
 #include "organize/playlist_lines.h"
 #include "tags/ascii.h"

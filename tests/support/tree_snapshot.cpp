@@ -36,21 +36,6 @@ std::vector<std::string> ContentsOf(const TreeSnapshot& tree, std::string_view e
   return contents;
 }
 
-std::map<std::string, int> LinesNamingFiles(const TreeSnapshot& tree, std::string_view root) {
-  std::map<std::string, int> counts;
-  for (const auto& [path, content] : tree.files) {
-    if (!AsciiUpper(path).ends_with(".M3U")) continue;
-    int& count = counts[path];
-    for (std::size_t start = 0, end; (end = content.find('\n', start)) != std::string::npos;
-         start = end + 1) {
-      std::string_view line(content.data() + start, end - start);
-      if (line.ends_with('\r')) line.remove_suffix(1);
-      count += line.starts_with(root) && tree.files.contains(std::string(line.substr(root.size())));
-    }
-  }
-  return counts;
-}
-
 void PrintTo(const TreeSnapshot& tree, std::ostream* os) {
   *os << tree.files.size() << " files, " << tree.links.size() << " links, " << tree.folders.size()
       << " folders:";

@@ -28,10 +28,6 @@ TreeSnapshot TakeSnapshot(const std::string& root);
 // duplicated or changed, wherever the files now lie.
 std::vector<std::string> ContentsOf(const TreeSnapshot& tree, std::string_view extension);
 
-// Per playlist (.m3u) of `tree`, taken below `root` (ending in "/"): how
-// many of its lines name a file of the tree by its absolute path.
-std::map<std::string, int> LinesNamingFiles(const TreeSnapshot& tree, std::string_view root);
-
 // Short form for failure messages: the paths, not the contents.
 void PrintTo(const TreeSnapshot& tree, std::ostream* os);
 
