@@ -2,7 +2,7 @@
 # Builds the read-ahead's tests and the command-line tests with
 # ThreadSanitizer into their own build folder (build-tsan/, or
 # $QUILLFOLD_TSAN_BUILD_DIR) and runs those that use the read-ahead in this
-# process (the command-line ones over the in-memory file system): any data
+# process (the command-line ones on a temporary folder): any data
 # race fails the run.
 #   scripts/test-threads.sh [extra cmake arguments]
 set -euo pipefail
