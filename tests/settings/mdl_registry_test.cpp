@@ -1,9 +1,9 @@
 #include "settings/mdl_registry.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,7 +13,6 @@
 namespace quillfold {
 namespace {
 
-using ::testing::_;
 using testing::HiveFolder;
 using testing::QueryData;
 using testing::SetData;
@@ -129,65 +128,62 @@ TEST_F(MdlRegistryTest, ReadKeyValueLeavesTheValueAloneForMissingValuesAndOtherT
   EXPECT_EQ(value, RegValue(5));
 }
 
-class MockRegistry : public Registry {
+// The settings' own registry, but another process saves between a size
+// query and the read that follows it: `between` runs there, on the key read.
+class SavedBetweenRegistry final : public Registry {
  public:
-  MOCK_METHOD(std::int32_t, CreateKey, (HKEY, std::string_view, HKEY&), (override));
-  MOCK_METHOD(std::int32_t, OpenKey, (HKEY, std::string_view, HKEY&), (override));
-  MOCK_METHOD(std::int32_t, QueryValue,
-              (HKEY, std::string_view, std::int32_t&, std::uint8_t*, std::uint32_t&), (override));
-  MOCK_METHOD(std::int32_t, SetValue,
-              (HKEY, std::string_view, std::int32_t, const std::uint8_t*, std::uint32_t),
-              (override));
-  MOCK_METHOD(std::int32_t, CloseKey, (HKEY), (override));
+  explicit SavedBetweenRegistry(std::function<void(Registry&, HKEY)> between)
+      : between_(std::move(between)) {}
+  std::int32_t CreateKey(HKEY root, std::string_view path, HKEY& key) override {
+    return inner().CreateKey(root, path, key);
+  }
+  std::int32_t OpenKey(HKEY root, std::string_view path, HKEY& key) override {
+    return inner().OpenKey(root, path, key);
+  }
+  std::int32_t QueryValue(HKEY key, std::string_view name, std::int32_t& type, std::uint8_t* data,
+                          std::uint32_t& size) override {
+    const std::int32_t result = inner().QueryValue(key, name, type, data, size);
+    if (data == nullptr) between_(inner(), key);
+    return result;
+  }
+  std::int32_t SetValue(HKEY key, std::string_view name, std::int32_t type,
+                        const std::uint8_t* data, std::uint32_t size) override {
+    return inner().SetValue(key, name, type, data, size);
+  }
+  std::int32_t CloseKey(HKEY key) override { return inner().CloseKey(key); }
+
+ private:
+  Registry& inner() { return hives_.registry(); }
+  HiveFolder hives_;
+  std::function<void(Registry&, HKEY)> between_;
 };
 
-// A query that reports `type` and `size` and, given a buffer, copies `data`.
-auto Answer(std::int32_t result, std::int32_t type, std::string data, std::uint32_t size) {
-  return [=](HKEY, std::string_view, std::int32_t& type_out, std::uint8_t* buffer,
-             std::uint32_t& size_out) {
-    type_out = type;
-    if (buffer != nullptr && result == 0) std::memcpy(buffer, data.data(), data.size());
-    size_out = size;
-    return result;
+TEST(ReadKeyValueTest, TheReadAfterTheSizeQueryDecidesWhatIsRead) {
+  const auto saving = [](std::string text) {
+    return
+        [text](Registry& registry, HKEY key) { ASSERT_EQ(SetData(registry, key, "v", text), 0); };
   };
-}
-
-TEST(ReadKeyValueTest, TheSecondQueryDecidesWhatIsRead) {
-  struct Case {
+  const struct {
     std::string name;
-    std::int32_t first_type;
-    std::int32_t second_result;
-    std::string second_data;
-    std::uint32_t second_size;
+    std::function<void(Registry&, HKEY)> between;
     std::int32_t expected_result;
     RegValue expected_value;
-  };
-  const Case cases[] = {
-      {"text shorter on the second call", REG_SZ, 0, "abc", 3, 0, RegValue(std::string("abc"))},
-      {"text grown between the calls", REG_SZ, ERROR_MORE_DATA, "", 9, ERROR_MORE_DATA, RegValue()},
-      {"dword", REG_DWORD, 0, "\xFE\xFF\xFF\xFF", 4, 0, RegValue(-2)},
-      {"dword failing", REG_DWORD, ERROR_MORE_DATA, "", 8, ERROR_MORE_DATA,
+  } cases[] = {
+      {"text shorter on the second call", saving("abc"), 0, RegValue(std::string("abc"))},
+      {"text grown between the calls", saving("much longer"), ERROR_MORE_DATA, RegValue()},
+      {"a failure inside is trapped",
+       [](Registry&, HKEY) { throw std::runtime_error("store failed"); }, ERROR_CANTREAD,
        RegValue(std::string("old"))},
   };
   for (const auto& c : cases) {
-    MockRegistry registry;
-    EXPECT_CALL(registry, QueryValue(7, "v", _, _, _))
-        .WillOnce(Answer(0, c.first_type, "", 5))
-        .WillOnce(Answer(c.second_result, c.first_type, c.second_data, c.second_size));
+    SavedBetweenRegistry registry(c.between);
+    HKEY key = 0;
+    ASSERT_EQ(registry.CreateKey(kSettingsRoot, kSettingsKeyPath, key), 0);
+    ASSERT_EQ(SetData(registry, key, "v", "hello"), 0);
     RegValue value = std::string("old");
-    EXPECT_EQ(ReadKeyValue(registry, 7, "v", value), c.expected_result) << c.name;
+    EXPECT_EQ(ReadKeyValue(registry, key, "v", value), c.expected_result) << c.name;
     EXPECT_EQ(value, c.expected_value) << c.name;
   }
-}
-
-TEST(ReadKeyValueTest, AFailureInsideIsTrappedAsANonZeroCode) {
-  MockRegistry registry;
-  EXPECT_CALL(registry, QueryValue(_, _, _, _, _))
-      .WillOnce(Answer(0, REG_SZ, "", 5))
-      .WillOnce([](auto&&...) -> std::int32_t { throw std::runtime_error("store failed"); });
-  RegValue value = 3;
-  EXPECT_NE(ReadKeyValue(registry, 7, "v", value), 0);
-  EXPECT_EQ(value, RegValue(3));
 }
 
 }  // namespace
