@@ -100,19 +100,30 @@ TEST(ReadAheadTest, WholeRunsGiveTheSameResultsWithAndWithoutReadAhead) {
   }
 }
 
-// A tail read ahead for a path that a later move fills must not be used.
-TEST(ReadAheadTest, ATailReadBeforeAMoveOntoItsPathIsReadAgain) {
-  const testing::TempFolder temp;
-  const std::string moved = temp.path() + "moved.mp3";
-  const std::string target = temp.path() + "free.mp3";
-  testing::WriteFile(moved, testing::TaggedMp3({"Song", "Band", "Album", 1}));
-  FaultyFileSystem counted(RealFileSystem());
-  ReadAheadFileSystem read_ahead(counted, 2, kAlwaysReadAhead);
-  read_ahead.ExpectTail(target);
-  while (counted.tail_reads() == 0) std::this_thread::yield();
-  ASSERT_EQ(read_ahead.RenameNoReplace(moved, target), RenameOutcome::kRenamed);
-  std::array<std::uint8_t, 128> tail{};
-  EXPECT_TRUE(read_ahead.ReadOrdinaryFileTail(target, tail).read);
+// A tail read ahead for a path that a move then fills must not be used,
+// whether it was read before the move or while the move was under way.
+TEST(ReadAheadTest, ATailReadBeforeOrDuringAMoveOntoItsPathIsReadAgain) {
+  for (const bool during : {false, true}) {
+    const testing::TempFolder temp;
+    const std::string moved = temp.path() + "moved.mp3";
+    const std::string target = temp.path() + "free.mp3";
+    testing::WriteFile(moved, testing::TaggedMp3({"Song", "Band", "Album", 1}));
+    FaultyFileSystem counted(RealFileSystem());
+    ReadAheadFileSystem read_ahead(counted, 2, kAlwaysReadAhead);
+    const auto read_target_ahead = [&] {
+      read_ahead.ExpectTail(target);
+      while (counted.tail_reads() == 0) std::this_thread::yield();
+    };
+    if (during) {
+      counted.before_rename = [&](const std::string&, const std::string&) { read_target_ahead(); };
+    } else {
+      read_target_ahead();
+    }
+    ASSERT_EQ(read_ahead.RenameNoReplace(moved, target), RenameOutcome::kRenamed);
+    std::array<std::uint8_t, 128> tail{};
+    EXPECT_TRUE(read_ahead.ReadOrdinaryFileTail(target, tail).read)
+        << (during ? "during" : "before");
+  }
 }
 
 // Tails go to the workers only while reads are slow; from the page cache
