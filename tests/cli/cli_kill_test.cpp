@@ -3,25 +3,19 @@
 // the tree back as it was, or the next run mends the playlists (and undoing
 // it and the killed run puts the tree back). Asked to stop: the run ends
 // whole. No music file is ever lost.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <array>
 #include <chrono>
-#include <cstdlib>
 #include <random>
-#include <thread>
 
 #include "bench/library_plan.h"
 #include "bench/library_writer.h"
 #include "tests/support/playlist_consistency.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tree_snapshot.h"
-
-extern char** environ;
 
 namespace quillfold {
 namespace {
@@ -33,41 +27,21 @@ using testing::TakeSnapshot;
 constexpr int kSignals = 20;
 const std::vector<std::string> kNoProblems;
 
-// Runs quillfold-cli with `args`, standard output to `out_path`, and sends it
-// `signal_number` after `signal_after` unless it ended before. Returns the
-// exit status, -1 if the signal ended it.
-int Cli(std::vector<std::string> args, std::chrono::microseconds signal_after,
-        int signal_number = SIGKILL, const std::string& out_path = "/dev/null") {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  args.insert(args.begin(), QUILLFOLD_CLI_PATH);
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -2;
-  if (signal_after.count() > 0) {
-    std::this_thread::sleep_for(signal_after);
-    kill(pid, signal_number);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Runs quillfold-cli with `args`, sent `signal` if it is still running then.
+// The exit status is -1 when a signal ended it.
+testing::ProgramResult Cli(const std::vector<std::string>& args,
+                           std::optional<testing::LateSignal> signal = std::nullopt) {
+  return testing::RunProgram(QUILLFOLD_CLI_PATH, args, "/", testing::StandardOutput::kCollected,
+                             signal);
 }
 
 std::vector<std::string> RealRunArgs(const std::string& base) {
   return {"--apply", "--yes", "--remove-empty-folders", base};
 }
 
-int RealRun(const std::string& base) { return Cli(RealRunArgs(base), {}); }
+int RealRun(const std::string& base) { return Cli(RealRunArgs(base)).status; }
 
-int Undo(const std::string& base) { return Cli({"--undo", "--apply", "--yes", base}, {}); }
+int Undo(const std::string& base) { return Cli({"--undo", "--apply", "--yes", base}).status; }
 
 // A library of a few thousand files, its state before any run, and how long
 // a whole real run on it takes here.
@@ -116,13 +90,11 @@ TEST_F(CliSignalTest, AKilledRunIsMendedByTheNextOrUndone) {
     const std::chrono::microseconds kill_after = SomeMomentOfARun();
     SCOPED_TRACE("kill " + std::to_string(kill) + " after " + std::to_string(kill_after.count()) +
                  " us");
-    const std::string report = temp_.path() + "report.txt";
-    const int status = Cli(RealRunArgs(base_), kill_after, SIGKILL, report);
-    killed += status == -1;
-    Landed(status == 0);
+    const testing::ProgramResult run = Cli(RealRunArgs(base_), {{kill_after, SIGKILL}});
+    killed += run.status == -1;
+    Landed(run.status == 0);
     EXPECT_EQ(ContentsOf(TakeSnapshot(base_), ".mp3"), ContentsOf(before_, ".mp3"));
-    const std::string printed = testing::ReadFile(report);
-    EXPECT_TRUE(printed.empty() || printed.ends_with('\n')) << "a report cut mid-line";
+    EXPECT_TRUE(run.out.empty() || run.out.ends_with('\n')) << "a report cut mid-line";
     if (kill % 2 == 1) {
       ASSERT_EQ(RealRun(base_), 0);
       const testing::TreeSnapshot mended = TakeSnapshot(base_);
@@ -140,14 +112,14 @@ TEST_F(CliSignalTest, AKilledRunIsMendedByTheNextOrUndone) {
 // playlists are right at once, no temporary is left, the report is whole
 // lines, and the journal is complete, so undo puts everything back.
 TEST_F(CliSignalTest, AStoppedRunLeavesItsPlaylistsRightAndCanBeUndone) {
-  const std::string report = temp_.path() + "report.txt";
   int stopped = 0;
   for (int stop = 0; stop < kSignals; ++stop) {
     const int signal_number = std::array{SIGINT, SIGTERM, SIGHUP}[stop % 3];
     const std::chrono::microseconds stop_after = SomeMomentOfARun();
     SCOPED_TRACE("signal " + std::to_string(signal_number) + " after " +
                  std::to_string(stop_after.count()) + " us");
-    const int status = Cli(RealRunArgs(base_), stop_after, signal_number, report);
+    const testing::ProgramResult run = Cli(RealRunArgs(base_), {{stop_after, signal_number}});
+    const int status = run.status;
     stopped += status == 128 + signal_number;
     Landed(status == 0);
     const testing::TreeSnapshot after = TakeSnapshot(base_);
@@ -161,8 +133,7 @@ TEST_F(CliSignalTest, AStoppedRunLeavesItsPlaylistsRightAndCanBeUndone) {
     for (const auto& [path, content] : after.files) {
       EXPECT_EQ(path.find(".quillfold-"), std::string::npos) << path;
     }
-    const std::string printed = testing::ReadFile(report);
-    EXPECT_TRUE(printed.empty() || printed.ends_with('\n'));
+    EXPECT_TRUE(run.out.empty() || run.out.ends_with('\n'));
     ASSERT_EQ(Undo(base_), 0);
     ASSERT_EQ(TakeSnapshot(base_), before_);
   }

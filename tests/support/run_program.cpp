@@ -1,10 +1,12 @@
 #include "tests/support/run_program.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <stdexcept>
+#include <thread>
 
 #include "tests/support/temp_folder.h"
 
@@ -21,7 +23,8 @@ void Redirect(int fd, const std::string& path, int flags) {
 }  // namespace
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& folder, StandardOutput output) {
+                         const std::string& folder, StandardOutput output,
+                         std::optional<LateSignal> signal) {
   TempFolder streams;
   const std::string out_path = streams / "out";
   const std::string err_path = streams / "err";
@@ -48,6 +51,10 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     _exit(127);
   }
   if (output == StandardOutput::kClosedPipe) close(closed_pipe[1]);
+  if (signal) {
+    std::this_thread::sleep_for(signal->after);
+    kill(child, signal->number);
+  }
   int wait_status = 0;
   if (waitpid(child, &wait_status, 0) != child) throw std::runtime_error("waitpid failed");
   ProgramResult result;
