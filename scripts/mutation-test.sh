@@ -31,7 +31,9 @@ while IFS=$'\t' read -r name file substitution; do
   elif ctest --test-dir build --timeout 300 "$@" >ctest.log 2>&1; then
     echo "SURVIVED  $name"
   else
-    echo "killed    $name by $(grep -E -o '[A-Za-z0-9_./]+ \((Failed|Timeout|SEGFAULT|Subprocess aborted)\)' ctest.log |
+    # Parameterised tests are named with their parameter after a "#".
+    echo "killed    $name by $(sed 's/ *# GetParam() = .* (/ (/' ctest.log |
+      grep -E -o '[A-Za-z0-9_./]+ \((Failed|Timeout|SEGFAULT|Subprocess aborted)\)' |
       cut -d' ' -f1 | head -3 | paste -sd' ')"
   fi
   mv "$file.original" "$file"
