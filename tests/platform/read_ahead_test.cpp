@@ -126,6 +126,30 @@ TEST(ReadAheadTest, ATailReadBeforeOrDuringAMoveOntoItsPathIsReadAgain) {
   }
 }
 
+// Tails announced and passed over (a later one was asked for) leave the
+// window, so reading ahead goes on after them.
+TEST(ReadAheadTest, TailsPassedOverMakeRoomForNewOnes) {
+  const testing::TempFolder temp;
+  FaultyFileSystem counted(RealFileSystem());
+  ReadAheadFileSystem read_ahead(counted, 2, kAlwaysReadAhead);
+  const int window = static_cast<int>(read_ahead.Window());
+  const auto path = [&](int i) { return temp.path() + std::to_string(i) + ".mp3"; };
+  const auto read_ahead_until = [&](int reads) {
+    for (int wait = 0; wait < 2000 && counted.tail_reads() < reads; ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return counted.tail_reads();
+  };
+  for (int i = 0; i < 2 * window; ++i)
+    testing::WriteFile(path(i), testing::TaggedMp3({"S", "B", "A", 1}));
+  for (int i = 0; i < window; ++i) read_ahead.ExpectTail(path(i));
+  ASSERT_EQ(read_ahead_until(window), window);
+  std::array<std::uint8_t, 128> tail{};
+  ASSERT_TRUE(read_ahead.ReadOrdinaryFileTail(path(window - 1), tail).read);
+  for (int i = window; i < 2 * window; ++i) read_ahead.ExpectTail(path(i));
+  EXPECT_EQ(read_ahead_until(2 * window), 2 * window);
+}
+
 // Tails go to the workers only while reads are slow; from the page cache
 // they are read on the caller's own thread, which costs less.
 TEST(ReadAheadTest, TailsAreReadAheadOnlyWhileReadsAreSlow) {
