@@ -1,13 +1,19 @@
 // Whole runs on a temporary folder, through a call-counting wrapper.
 #include "organize/organizer.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <limits.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "errors/run_error.h"
 #include "organize/found_list.h"
+#include "platform/journal_storage.h"
 #include "platform/posix_file_system.h"
 #include "tags/ascii.h"
 #include "tests/support/faulty_file_system.h"
@@ -65,7 +71,10 @@ class OrganizerTest : public ::testing::Test, protected Drive {};
 TEST_F(OrganizerTest, RealRunReportListsMovesPlaylistsAndRemovedFolders) {
   // Music/ loose.mp3  Old/track3.mp3  Old/notes.txt  Lists/party.m3u  Side/ (empty)
   //        Outer/Middle/Inner/ (empty)  Hidden/.keep  Linked/link -> ../loose.mp3
+  //        .hidden.mp3 (tagged, never read)  caf\xE9.mp3 (Latin-1 tag)
   AddSong("loose.mp3", {"Song", "Other Band", "Second", 1});
+  AddSong(".hidden.mp3", kSecondSong);
+  AddSong("caf\xE9.mp3", {"L\xE0 Song", "Caf\xE9", "\xC9t\xE9 Hits", 1});
   AddSong("Old/track3.mp3", kOpeningSong);
   Add("Old/notes.txt", "keep");
   Add("Lists/party.m3u", "#EXTM3U\r\n" + AsciiUpper(Music("Old/track3.mp3")) + "\r\nrelative.mp3");
@@ -77,6 +86,8 @@ TEST_F(OrganizerTest, RealRunReportListsMovesPlaylistsAndRemovedFolders) {
   EXPECT_THAT(
       host.ReportLines(),
       ElementsAre(processing, "", "The following MP3 files were moved:",
+                  "   \".hidden.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/.hidden.mp3\"",
+                  "   \"caf\xE9.mp3\": Move to \"./Caf/t Hits/01. L Song.mp3\"",
                   "   \"loose.mp3\": Move to \"./Other Band/Second/01. Song.mp3\"",
                   std::string("   \"track3.mp3\": Move to \"./") + kTarget + "\"", "",
                   "Also, the following music lists were updated:", "   Lists/party.m3u", "",
@@ -88,7 +99,12 @@ TEST_F(OrganizerTest, RealRunReportListsMovesPlaylistsAndRemovedFolders) {
   for (const char* kept : {"Old/notes.txt", "Hidden/.keep", "Linked/link"}) {
     EXPECT_TRUE(Exists(kept)) << kept;
   }
+  EXPECT_EQ(Content("Caf/t Hits/01. L Song.mp3"),
+            TaggedMp3({"L\xE0 Song", "Caf\xE9", "\xC9t\xE9 Hits", 1}, "caf\xE9.mp3"));
   EXPECT_EQ(organizer.BaseFolder(), base);
+
+  Organize(0, 1);
+  EXPECT_THAT(host.ReportLines(), ElementsAre(processing, "", "Nothing needs to be done."));
 }
 
 // Whether a file is listed follows from its move, not from the words of its
@@ -264,6 +280,81 @@ TEST_F(OrganizerTest, ANameTakenBetweenTheTestAndTheMoveIsNeverReplaced) {
   EXPECT_EQ(Content(kTarget), "someone else's");
   EXPECT_EQ(Content(std::string(kTarget) + ".mp3"), TaggedMp3(kOpeningSong, "a.mp3"));
   EXPECT_FALSE(Exists("a.mp3"));
+}
+
+TEST_F(OrganizerTest, AnArtistFolderLinkedOutOfTheBaseIsRefused) {
+  // TEMP/ outside/   Music/Some Band -> ../outside   Music/a.mp3
+  testing::MakeFolders(temp / "outside");
+  testing::MakeLink(Music("Some Band"), "../outside");
+  AddSong("a.mp3", kOpeningSong);
+  EXPECT_THROW(Organize(0), RunError);
+  EXPECT_TRUE(Exists("a.mp3"));
+  EXPECT_TRUE(std::filesystem::is_empty(temp / "outside"));
+}
+
+// Music/ in/Song.mp3 (Band, Album, 1)  in/song.MP3 (Band, Album, 2)  in/z.mp3
+//        list.m3u: both paths, each twice, each in its own spelling
+// Whether the run ends or is killed after both have moved, before it writes
+// the playlist (and the next run mends it), each line follows its own file.
+TEST_F(OrganizerTest, PlaylistLinesFollowTheirOwnFileWhenNamesDifferOnlyInCase) {
+  const TagSpec first{"First", "Band", "Album", 1};
+  const TagSpec second{"Second", "Band", "Album", 2};
+  const std::string twins = Music("in/Song.mp3") + "\r\n" + Music("in/song.MP3") + "\r\n";
+  const std::string moved =
+      Music("Band/Album/01. First.mp3") + "\r\n" + Music("Band/Album/02. Second.mp3") + "\r\n";
+  for (const bool killed : {false, true}) {
+    std::filesystem::remove_all(base);
+    AddSong("in/Song.mp3", first);
+    AddSong("in/song.MP3", second);
+    AddSong("in/z.mp3", {"Third", "Band", "Album", 3});
+    Add("list.m3u", twins + twins);
+    PosixJournalStorage journals(temp / (killed ? "killed" : "ended"));
+    host.options.chkDontDo = 0;
+    if (killed) {
+      const pid_t child = fork();
+      if (child == 0) {
+        int renames = 0;
+        fs.before_rename = [&](const std::string&, const std::string&) {
+          if (++renames == 3) _exit(0);
+        };
+        Organizer(fs, host, &journals).OrganizeRun();
+        _exit(1);
+      }
+      int status = 0;
+      ASSERT_EQ(waitpid(child, &status, 0), child);
+      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+      ASSERT_EQ(Content("list.m3u"), twins + twins) << "killed before writing its playlist";
+    }
+    Organizer(fs, host, &journals).OrganizeRun();
+    EXPECT_EQ(Content("Band/Album/01. First.mp3"), TaggedMp3(first, "in/Song.mp3")) << killed;
+    EXPECT_EQ(Content("Band/Album/02. Second.mp3"), TaggedMp3(second, "in/song.MP3")) << killed;
+    EXPECT_EQ(Content("list.m3u"), moved + moved) << killed;
+  }
+}
+
+// A tree deeper than PATH_MAX below the base: no call needs a whole path, so
+// its file is found, read, moved, and the empty chain removed, which also
+// leaves the temporary folder removable again.
+TEST_F(OrganizerTest, PathsLongerThanPathMaxBelowTheBaseWork) {
+  const std::string level(200, 'd');
+  int folder = open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  std::string relative;
+  for (int depth = 0; depth < 25; ++depth) {
+    ASSERT_EQ(mkdirat(folder, level.c_str(), 0755), 0);
+    const int inner = openat(folder, level.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(folder);
+    folder = inner;
+    relative += level + "/";
+  }
+  ASSERT_GT(Music(relative).size(), static_cast<std::size_t>(PATH_MAX));
+  const std::string song = TaggedMp3(kOpeningSong);
+  const int file = openat(folder, "deep.mp3", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_EQ(write(file, song.data(), song.size()), static_cast<ssize_t>(song.size()));
+  close(file);
+  close(folder);
+  Organize(0, 1);
+  EXPECT_EQ(Content(kTarget), song);
+  EXPECT_FALSE(Exists(level)) << "the emptied chain is removed";
 }
 
 // Each limit holds exactly: at the limit a real run goes through, and one
