@@ -11,9 +11,9 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/volume_table.h"
-#include "errors/error_reporter.h"
 #include "platform/file_registry.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/recording_error_host.h"
 #include "tests/support/temp_folder.h"
 
 class QTreeWidgetItem;
@@ -54,24 +54,6 @@ class FixedVolumes final : public VolumeSource {
 
  private:
   std::vector<Volume> volumes_;
-};
-
-// Records the error reporter's calls and answers Yes.
-class RecordingErrorHost final : public ErrorReporterHost {
- public:
-  RecordingErrorHost() { InstallErrorReporterHost(this); }
-  ~RecordingErrorHost() override { InstallErrorReporterHost(nullptr); }
-  void ClearClipboard() override { clipboard.clear(); }
-  void SetClipboardText(const std::string& text) override { clipboard = text; }
-  bool AskContinue(const std::string& text, const std::string&) override {
-    shown.push_back(text);
-    return true;
-  }
-  void EndProgramNow() override { ended = true; }
-
-  std::vector<std::string> shown;
-  std::string clipboard;
-  bool ended = false;
 };
 
 // The process's current folder, changed for the life of the object.

@@ -4,34 +4,12 @@
 
 #include <vector>
 
+#include "tests/support/recording_error_host.h"
+
 namespace quillfold {
 namespace {
 
-// Records what the reporter does instead of touching the desktop.
-class FakeHost final : public ErrorReporterHost {
- public:
-  void ClearClipboard() override {
-    calls.push_back("clear");
-    clipboard.clear();
-  }
-  void SetClipboardText(const std::string& text) override {
-    calls.push_back("set");
-    clipboard = text;
-  }
-  bool AskContinue(const std::string& text, const std::string& title) override {
-    calls.push_back("ask");
-    shown_text = text;
-    shown_title = title;
-    return answer_yes;
-  }
-  void EndProgramNow() override { calls.push_back("end"); }
-
-  bool answer_yes = true;
-  std::vector<std::string> calls;
-  std::string clipboard = "earlier content";
-  std::string shown_text;
-  std::string shown_title;
-};
+using testing::RecordingErrorHost;
 
 TEST(ErrorReporterTest, BuildsTheSevenLineMessage) {
   EXPECT_EQ(BuildErrorMessage("nformat", 6, "Overflow"),
@@ -50,15 +28,15 @@ TEST(ErrorReporterTest, BuildsTheSevenLineMessage) {
 // ends the program, and the pending error is cleared either way.
 TEST(ErrorReporterTest, ShowsCopiesAndEndsOnlyOnNo) {
   for (const bool answer_yes : {true, false}) {
-    FakeHost host;
+    RecordingErrorHost host;
     host.answer_yes = answer_yes;
     PendingError pending{6, "Overflow"};
     EXPECT_EQ(ReportError("nformat", pending, host), 6) << answer_yes;
     std::vector<std::string> expected_calls = {"clear", "set", "ask"};
     if (!answer_yes) expected_calls.push_back("end");
     EXPECT_EQ(host.calls, expected_calls) << answer_yes;
-    EXPECT_EQ(host.clipboard, host.shown_text) << answer_yes;
-    EXPECT_EQ(host.shown_text, BuildErrorMessage("nformat", 6, "Overflow")) << answer_yes;
+    EXPECT_EQ(host.shown, std::vector<std::string>{host.clipboard}) << answer_yes;
+    EXPECT_EQ(host.clipboard, BuildErrorMessage("nformat", 6, "Overflow")) << answer_yes;
     EXPECT_EQ(host.shown_title, "Program Error") << answer_yes;
     EXPECT_EQ(pending.number, 0) << answer_yes;
     EXPECT_EQ(pending.description, "") << answer_yes;
@@ -66,7 +44,7 @@ TEST(ErrorReporterTest, ShowsCopiesAndEndsOnlyOnNo) {
 }
 
 TEST(ErrorReporterTest, NothingPendingShowsNothingAndKeepsTheClipboard) {
-  FakeHost host;
+  RecordingErrorHost host;
   PendingError pending;
   EXPECT_EQ(ReportError("nformat", pending, host), 0);
   EXPECT_TRUE(host.calls.empty());
@@ -74,12 +52,11 @@ TEST(ErrorReporterTest, NothingPendingShowsNothingAndKeepsTheClipboard) {
 }
 
 TEST(ErrorReporterTest, OneArgumentFormUsesTheInstalledHost) {
-  FakeHost host;
-  InstallErrorReporterHost(&host);
+  RecordingErrorHost host;
   PendingError pending{9, "Subscript out of range"};
   ReportError("OrganizeRun", pending);
-  InstallErrorReporterHost(nullptr);
-  EXPECT_EQ(host.shown_text, BuildErrorMessage("OrganizeRun", 9, "Subscript out of range"));
+  EXPECT_EQ(host.shown, std::vector<std::string>{
+                            BuildErrorMessage("OrganizeRun", 9, "Subscript out of range")});
 }
 
 }  // namespace
