@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <optional>
 #include <string>
@@ -227,13 +226,16 @@ TEST(FileRegistryFolderTest, SomethingElseInThePlaceOfTheFileIsLeftAlone) {
   }
 }
 
-TEST(FileRegistryFolderTest, AReadOnlyFolderRefusesChangesButStillReads) {
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+TEST(FileRegistryFolderTest, AFolderThatRefusesChangesRefusesSavesButStillReads) {
   HiveFolder hives;
   HKEY key = 0;
   ASSERT_EQ(hives.registry().CreateKey(HKEY_LOCAL_MACHINE, kSettingsKeyPath, key), 0);
   ASSERT_EQ(SetData(hives.registry(), key, "v", "kept"), 0);
-  ASSERT_EQ(chmod(hives.folder().c_str(), 0555), 0);
+  if (!testing::RefuseChanges(hives.folder())) GTEST_SKIP() << "the folder cannot refuse changes";
+  struct Unlock {
+    std::string folder;
+    ~Unlock() { testing::AllowChanges(folder); }
+  } unlock{hives.folder()};
   EXPECT_EQ(SetData(hives.registry(), key, "v", "changed"), ERROR_ACCESS_DENIED);
   HKEY other = 0;
   EXPECT_EQ(hives.registry().CreateKey(HKEY_LOCAL_MACHINE, "Other", other), ERROR_ACCESS_DENIED);

@@ -1,8 +1,5 @@
 // The contract every FileSystem keeps: the real one and its wrappers run these.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -239,20 +236,7 @@ TEST_P(FileSystemContractTest, AHeldFolderKeepsOutRunsOnItselfAndInsideAndAbove)
   EXPECT_NE(books, nullptr) << "holds below one common folder stand side by side";
 }
 
-// Sets or clears the immutable flag; false where this process may not.
-bool SetImmutable(const std::string& path, bool immutable) {
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  int flags = 0;
-  bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-  flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-  done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-  close(fd);
-  return done;
-}
-
-// A folder that takes no new file (root passes every permission test, so for
-// root the folder is made immutable) while its playlist may still be written:
+// A folder that takes no new file while its playlist may still be written:
 // the playlist is rewritten in place. When the playlist refuses too, the
 // error names its folder, and the playlist keeps its old bytes.
 TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPlace) {
@@ -261,17 +245,14 @@ TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPla
   const std::string list = folder + "/list.m3u";
   testing::MakeFolders(folder);
   testing::WriteFile(list, "old old old");
-  const bool root = geteuid() == 0;
-  if (root ? !SetImmutable(folder, true) : chmod(folder.c_str(), 0555) != 0) {
+  if (!testing::RefuseChanges(folder)) {
     GTEST_SKIP() << "this file system cannot make a folder refuse new files";
   }
   struct Unlock {
     std::string folder, list;
     ~Unlock() {
-      SetImmutable(list, false);
-      SetImmutable(folder, false);
-      chmod(folder.c_str(), 0755);
-      chmod(list.c_str(), 0644);
+      testing::AllowChanges(list);
+      testing::AllowChanges(folder);
     }
   } unlock{folder, list};
   PosixFileSystem file_system;
@@ -280,7 +261,7 @@ TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPla
     EXPECT_EQ(testing::ReadFile(list), content);
   }
   EXPECT_EQ(file_system.ListFolder(folder).files, (Names{"list.m3u"}));
-  ASSERT_TRUE(root ? SetImmutable(list, true) : chmod(list.c_str(), 0444) == 0);
+  ASSERT_TRUE(testing::RefuseChanges(list));
   try {
     file_system.ReplaceTextFile(list, "lost");
     ADD_FAILURE() << "a playlist that refuses writing was written";

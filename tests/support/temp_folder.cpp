@@ -1,7 +1,11 @@
 #include "tests/support/temp_folder.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -53,6 +57,36 @@ void MakeFolders(const std::string& path) { fs::create_directories(path); }
 void MakeLink(const std::string& path, const std::string& target) {
   fs::create_directories(fs::path(path).parent_path());
   fs::create_symlink(target, path);
+}
+
+namespace {
+
+// Sets or clears the immutable flag; false where this process may not.
+bool SetImmutable(const std::string& path, bool immutable) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+  done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  close(fd);
+  return done;
+}
+
+}  // namespace
+
+bool RefuseChanges(const std::string& path) {
+  if (geteuid() == 0) return SetImmutable(path, true);
+  std::error_code error;
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove, error);
+  return !error;
+}
+
+void AllowChanges(const std::string& path) {
+  SetImmutable(path, false);
+  std::error_code ignored;
+  fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ignored);
 }
 
 bool Exists(const std::string& path) {

@@ -33,5 +33,11 @@ void MakeFolders(const std::string& path);
 void MakeLink(const std::string& path, const std::string& target);
 // Whether anything, a dangling link included, is at `path`.
 bool Exists(const std::string& path);
+// Makes the file or folder at `path` refuse changes, also to the superuser,
+// who passes every permission test: for root it gets the immutable flag,
+// for others it loses its write permission. False where that cannot be
+// done. AllowChanges gives the changes back.
+bool RefuseChanges(const std::string& path);
+void AllowChanges(const std::string& path);
 
 }  // namespace quillfold::testing
