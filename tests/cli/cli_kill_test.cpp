@@ -25,7 +25,6 @@ using testing::PlaylistRules;
 using testing::TakeSnapshot;
 
 constexpr int kSignals = 20;
-const std::vector<std::string> kNoProblems;
 
 // Runs quillfold-cli with `args`, sent `signal` if it is still running then.
 // The exit status is -1 when a signal ended it.
@@ -98,7 +97,8 @@ TEST_F(CliSignalTest, AKilledRunIsMendedByTheNextOrUndone) {
     if (kill % 2 == 1) {
       ASSERT_EQ(RealRun(base_), 0);
       const testing::TreeSnapshot mended = TakeSnapshot(base_);
-      EXPECT_EQ(PlaylistProblems(PlaylistRules(base_), before_, mended), kNoProblems);
+      EXPECT_EQ(PlaylistProblems(PlaylistRules(base_), before_, mended),
+                testing::kNoPlaylistProblems);
       EXPECT_EQ(ContentsOf(mended, ".mp3"), ContentsOf(before_, ".mp3"));
       ASSERT_EQ(Undo(base_), 0);
     }
@@ -129,7 +129,7 @@ TEST_F(CliSignalTest, AStoppedRunLeavesItsPlaylistsRightAndCanBeUndone) {
     }
     EXPECT_TRUE(status == 0 || status == 128 + signal_number || status == -1) << status;
     EXPECT_EQ(ContentsOf(after, ".mp3"), ContentsOf(before_, ".mp3"));
-    EXPECT_EQ(PlaylistProblems(PlaylistRules(base_), before_, after), kNoProblems);
+    EXPECT_EQ(PlaylistProblems(PlaylistRules(base_), before_, after), testing::kNoPlaylistProblems);
     for (const auto& [path, content] : after.files) {
       EXPECT_EQ(path.find(".quillfold-"), std::string::npos) << path;
     }

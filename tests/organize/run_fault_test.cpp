@@ -25,8 +25,6 @@ using testing::PlaylistRules;
 using testing::TakeSnapshot;
 using testing::TreeSnapshot;
 
-const std::vector<std::string> kNoProblems;
-
 // A generated library of 120 files and 5 playlists below TEMP/music/, run
 // for real (removing empty folders) through a fault-injecting file system.
 struct FaultyLibrary {
@@ -100,7 +98,8 @@ TEST(RunFaultTest, RenameRefusedAtFileKKeepsEarlierMovesAndTheirPlaylists) {
     const TreeSnapshot after = TakeSnapshot(library.base);
     EXPECT_EQ(library.MovedFiles(after), k - 1);
     library.ExpectNothingLost(after);
-    EXPECT_EQ(PlaylistProblems(PlaylistRules(library.base), library.before, after), kNoProblems);
+    EXPECT_EQ(PlaylistProblems(PlaylistRules(library.base), library.before, after),
+              testing::kNoPlaylistProblems);
   }
 }
 
@@ -117,7 +116,7 @@ TEST(RunFaultTest, PlaylistThatCannotBeWrittenStaysWholeAndTheOthersAreWritten) 
   library.ExpectNothingLost(after);
   EXPECT_GT(library.MovedFiles(after), 100);
   EXPECT_EQ(PlaylistProblems(PlaylistRules(library.base, {broken}), library.before, after),
-            kNoProblems);
+            testing::kNoPlaylistProblems);
   EXPECT_FALSE(library.Listed(broken));
   for (const auto& playlist : library.plan.playlists) {
     if (playlist.relative != broken) {
@@ -207,7 +206,7 @@ TEST(RunFaultTest, FullVolumeStopsTheRunWithPlaylistsWholeOrFollowingTheirFiles)
     EXPECT_GE(library.MovedFiles(after), full_after);
     PlaylistRules rules(library.base);
     rules.all_may_stay_whole = true;
-    EXPECT_EQ(PlaylistProblems(rules, library.before, after), kNoProblems);
+    EXPECT_EQ(PlaylistProblems(rules, library.before, after), testing::kNoPlaylistProblems);
   }
 }
 

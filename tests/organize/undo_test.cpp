@@ -164,7 +164,7 @@ TEST(UndoTest, AFailedJournalWriteStopsTheRunBeforeAnythingUnrecorded) {
         RealRun(library.base, journals);
         EXPECT_EQ(testing::PlaylistProblems(testing::PlaylistRules(library.base), before,
                                             TakeSnapshot(library.base)),
-                  std::vector<std::string>{});
+                  testing::kNoPlaylistProblems);
         Undo(library.base, journals);
       }
       Undo(library.base, journals);

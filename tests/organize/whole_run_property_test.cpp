@@ -120,7 +120,7 @@ TEST(WholeRunPropertyTest, RunsKeepEveryFileAndLineAndASecondRunMovesOnlySuffixe
         << "music files lost, duplicated or changed";
     EXPECT_EQ(after.links, before.links);
     EXPECT_EQ(PlaylistProblems(PlaylistRules(library.base), before, after),
-              std::vector<std::string>{});
+              testing::kNoPlaylistProblems);
     EXPECT_EQ(TakeSnapshot(library.outside), outside_before) << "changed outside the base";
 
     const RecordingHost second = OrganizeOnce(library.base, OptionsFor(seed, false));

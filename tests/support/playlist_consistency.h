@@ -30,4 +30,7 @@ struct PlaylistRules {
 std::vector<std::string> PlaylistProblems(const PlaylistRules& rules, const TreeSnapshot& before,
                                           const TreeSnapshot& after);
 
+// What PlaylistProblems gives when all is well.
+inline const std::vector<std::string> kNoPlaylistProblems;
+
 }  // namespace quillfold::testing
