@@ -28,6 +28,10 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   TempFolder streams;
   const std::string out_path = streams / "out";
   const std::string err_path = streams / "err";
+  // Made here, so they are there to read even when a signal ends the child
+  // before it has opened them.
+  WriteFile(out_path, "");
+  WriteFile(err_path, "");
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
