@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <functional>
 #include <set>
@@ -8,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "errors/run_error.h"
 #include "platform/forwarding_file_system.h"
 
 namespace quillfold::testing {
@@ -34,7 +36,9 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   // while it is written: kDiskFull, and the old file stays whole.
   void FailReplaceOf(std::string path) { failing_replace_ = std::move(path); }
   // Listing `folder` (with or without a trailing separator) is refused.
-  void FailListingOf(std::string folder);
+  void FailListingOf(std::string folder) {
+    failing_listing_ = WithoutTrailingSeparator(std::move(folder));
+  }
   // No room left: folder chains cannot be created and replacements fail.
   void SetDiskFull(bool full) { disk_full_ = full; }
   // Reading the tail of the file at `path` meets `error` (an errno value).
@@ -50,7 +54,13 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   // Tail reads finished so far, on any thread.
   int tail_reads() const { return tail_reads_; }
 
-  FolderListing ListFolder(const std::string& folder) override;
+  FolderListing ListFolder(const std::string& folder) override {
+    ++calls_.listings;
+    if (!failing_listing_.empty() && WithoutTrailingSeparator(folder) == failing_listing_) {
+      throw RunErrorFromOs(EACCES, "listing folder", folder);
+    }
+    return inner_.ListFolder(folder);
+  }
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override {
     std::this_thread::sleep_for(tail_delay);
     const TailRead read = path == failing_tail_.first ? TailRead{false, failing_tail_.second}
@@ -61,14 +71,36 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   bool IsMountPoint(const std::string& folder) override {
     return mount_points_.contains(folder) || inner_.IsMountPoint(folder);
   }
-  int CreateFolderChain(const std::string& folder_path) override;
-  RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
-  void RemoveEmptyFolder(const std::string& folder) override;
-  std::string ReadTextFile(const std::string& path) override;
-  void ReplaceTextFile(const std::string& path, const std::string& content) override;
+  int CreateFolderChain(const std::string& folder_path) override {
+    ++calls_.folder_chains;
+    return disk_full_ ? ENOSPC : inner_.CreateFolderChain(folder_path);
+  }
+  RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override {
+    if (++calls_.renames == failing_rename_) {
+      throw RunErrorFromOs(EACCES, "moving", from + "\" to \"" + to);
+    }
+    if (before_rename) before_rename(from, to);
+    return inner_.RenameNoReplace(from, to);
+  }
+  void RemoveEmptyFolder(const std::string& folder) override {
+    ++calls_.removals;
+    inner_.RemoveEmptyFolder(folder);
+  }
+  std::string ReadTextFile(const std::string& path) override {
+    ++calls_.reads;
+    return inner_.ReadTextFile(path);
+  }
+  void ReplaceTextFile(const std::string& path, const std::string& content) override {
+    ++calls_.replacements;
+    if (disk_full_ || path == failing_replace_) throw RunErrorFromOs(ENOSPC, "writing", path);
+    inner_.ReplaceTextFile(path, content);
+  }
 
  private:
-  std::string WithoutTrailingSeparator(std::string path) const;
+  std::string WithoutTrailingSeparator(std::string path) const {
+    if (path.size() > 1 && path.back() == separator()) path.pop_back();
+    return path;
+  }
 
   Calls calls_;
   int failing_rename_ = 0;

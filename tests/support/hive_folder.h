@@ -1,6 +1,10 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,13 +18,21 @@ namespace quillfold::testing {
 // hive folder itself does not exist until something is saved.
 class HiveFolder {
  public:
-  HiveFolder();
+  HiveFolder() : folder_(temp_ / "hives"), registry_(folder_) {}
 
   const std::string& folder() const { return folder_; }
   // The file of the HKEY_LOCAL_MACHINE root.
   std::string MachineFile() const { return folder_ + "/HKEY_LOCAL_MACHINE.reg"; }
   // The names in the hive folder, sorted; none when it does not exist.
-  std::vector<std::string> Names() const;
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_, missing)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
   FileRegistry& registry() { return registry_; }
 
  private:
@@ -30,11 +42,24 @@ class HiveFolder {
 };
 
 // Stores `data` as `name` of type `type` under `key`; returns the result.
-std::int32_t SetData(Registry& registry, HKEY key, std::string_view name, std::string_view data,
-                     std::int32_t type = 1);
+inline std::int32_t SetData(Registry& registry, HKEY key, std::string_view name,
+                            std::string_view data, std::int32_t type = 1) {
+  return registry.SetValue(key, name, type, reinterpret_cast<const std::uint8_t*>(data.data()),
+                           static_cast<std::uint32_t>(data.size()));
+}
 
 // The bytes stored as `name` under `key`, read in two calls; fails the test
 // when either call fails.
-std::string QueryData(Registry& registry, HKEY key, std::string_view name);
+inline std::string QueryData(Registry& registry, HKEY key, std::string_view name) {
+  std::int32_t type = 0;
+  std::uint32_t size = 0;
+  EXPECT_EQ(registry.QueryValue(key, name, type, nullptr, size), 0) << "value " << name;
+  std::string data(size, '\0');
+  EXPECT_EQ(
+      registry.QueryValue(key, name, type, reinterpret_cast<std::uint8_t*>(data.data()), size), 0)
+      << "value " << name;
+  data.resize(size);
+  return data;
+}
 
 }  // namespace quillfold::testing

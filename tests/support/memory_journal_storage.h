@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "errors/run_error.h"
 #include "platform/journal_storage.h"
 
 namespace quillfold::testing {
@@ -15,16 +17,48 @@ namespace quillfold::testing {
 // anything, as a full disk would.
 class MemoryJournalStorage final : public JournalStorage {
  public:
-  std::vector<std::string> ListJournals() override;
-  std::string ReadJournal(const std::string& name) override;
-  std::unique_ptr<JournalFile> OpenJournal(const std::string& name) override;
-  void RemoveJournal(const std::string& name) override;
+  std::vector<std::string> ListJournals() override {
+    std::vector<std::string> names;
+    for (const auto& entry : journals) names.push_back(entry.first);
+    return names;
+  }
+  std::string ReadJournal(const std::string& name) override {
+    const auto found = journals.find(name);
+    if (found == journals.end()) throw RunErrorFromOs(ENOENT, "reading", name);
+    return found->second;
+  }
+  std::unique_ptr<JournalFile> OpenJournal(const std::string& name) override {
+    journals[name];
+    return std::make_unique<File>(*this, name);
+  }
+  void RemoveJournal(const std::string& name) override { journals.erase(name); }
 
   int fail_append_at = 0;
   int fail_flush_at = 0;
   int appends = 0;
   int flushes = 0;
   std::map<std::string, std::string> journals;
+
+ private:
+  class File final : public JournalFile {
+   public:
+    File(MemoryJournalStorage& storage, std::string name)
+        : storage_(storage), name_(std::move(name)) {}
+    void Append(std::string_view bytes) override {
+      if (++storage_.appends == storage_.fail_append_at) Fail("writing");
+      storage_.journals[name_] += bytes;
+    }
+    void Flush() override {
+      if (++storage_.flushes == storage_.fail_flush_at) Fail("flushing");
+    }
+
+   private:
+    void Fail(std::string_view operation) const {
+      throw RunErrorFromOs(ENOSPC, std::string(operation) + " the journal", name_);
+    }
+    MemoryJournalStorage& storage_;
+    std::string name_;
+  };
 };
 
 }  // namespace quillfold::testing

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "bench/mp3_bytes.h"
+
 namespace quillfold::testing {
 
 // The ID3v1 fields a test sets; texts longer than 30 bytes are cut.
@@ -15,6 +17,14 @@ struct TagSpec {
 };
 
 // `audio` followed by a 128-byte ID3v1 trailer holding `tag`.
-std::string TaggedMp3(const TagSpec& tag, const std::string& audio = "audio bytes");
+inline std::string TaggedMp3(const TagSpec& tag, const std::string& audio = "audio bytes") {
+  bench::TagFields fields;
+  fields.title = tag.title;
+  fields.artist = tag.artist;
+  fields.album = tag.album;
+  fields.track = tag.track;
+  fields.genre = tag.genre;
+  return audio + bench::EncodeId3v1(fields);
+}
 
 }  // namespace quillfold::testing

@@ -27,9 +27,17 @@ class RecordingHost final : public OrganizeHost {
 
   std::string ChosenPath() override { return chosen_path; }
   OrganizeOptions CurrentOptions() override { return options; }
-  Answer AskYesNoCancel(const std::string& prompt, const std::string& caption) override;
-  void ShowMessage(const std::string& prompt, const std::string& caption) override;
-  void ClearReport() override;
+  Answer AskYesNoCancel(const std::string& prompt, const std::string& caption) override {
+    events.push_back("ask:" + prompt + "|" + caption);
+    return answer;
+  }
+  void ShowMessage(const std::string& prompt, const std::string& caption) override {
+    events.push_back("message:" + prompt + "|" + caption);
+  }
+  void ClearReport() override {
+    events.push_back("clear");
+    report.clear();
+  }
   void ShowReport() override { events.push_back("show"); }
   void AppendReport(const std::string& text) override { report += text; }
   void HandlePendingEvents() override {
@@ -39,7 +47,16 @@ class RecordingHost final : public OrganizeHost {
   void PlacingProgress(int index, int count) override { placing.emplace_back(index, count); }
 
   // The report split at its CR LF separators.
-  std::vector<std::string> ReportLines() const;
+  std::vector<std::string> ReportLines() const {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; !report.empty();) {
+      const std::size_t end = report.find("\r\n", start);
+      lines.push_back(report.substr(start, end - start));
+      if (end == std::string::npos) break;
+      start = end + 2;
+    }
+    return lines;
+  }
 };
 
 }  // namespace quillfold::testing

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,16 +12,6 @@
 #include "tests/support/temp_folder.h"
 
 namespace quillfold::testing {
-namespace {
-
-// In the child only: point `fd` at `path`, or give up at once.
-void Redirect(int fd, const std::string& path, int flags) {
-  const int opened = open(path.c_str(), flags, 0600);
-  if (opened < 0 || dup2(opened, fd) < 0) _exit(127);
-  close(opened);
-}
-
-}  // namespace
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::string& folder, StandardOutput output,
@@ -35,26 +26,24 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   int closed_pipe[2] = {-1, -1};
   if (output == StandardOutput::kClosedPipe) {
-    if (pipe(closed_pipe) != 0) throw std::runtime_error("pipe failed");
+    if (pipe2(closed_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     close(closed_pipe[0]);
+    posix_spawn_file_actions_adddup2(&actions, closed_pipe[1], STDOUT_FILENO);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_path.c_str(), O_WRONLY, 0);
   }
-  const pid_t child = fork();
-  if (child < 0) throw std::runtime_error("fork failed");
-  if (child == 0) {
-    Redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
-    if (output == StandardOutput::kClosedPipe) {
-      if (dup2(closed_pipe[1], STDOUT_FILENO) < 0) _exit(127);
-    } else {
-      Redirect(STDOUT_FILENO, out_path, O_WRONLY | O_CREAT | O_TRUNC);
-    }
-    Redirect(STDERR_FILENO, err_path, O_WRONLY | O_CREAT | O_TRUNC);
-    if (chdir(folder.c_str()) != 0) _exit(127);
-    execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  if (output == StandardOutput::kClosedPipe) close(closed_pipe[1]);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_path.c_str(), O_WRONLY, 0);
+  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (closed_pipe[1] >= 0) close(closed_pipe[1]);
+  if (spawned != 0) throw std::runtime_error("cannot start " + program);
   if (signal) {
     std::this_thread::sleep_for(signal->after);
     kill(child, signal->number);
