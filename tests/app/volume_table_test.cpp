@@ -63,15 +63,6 @@ TEST(VolumeTableTest, RemembersTheCurrentFolderOfEachVolume) {
   EXPECT_EQ(table.CurrentFolder(0), "/home/u");
 }
 
-TEST(StorageVolumeSourceTest, PseudoFileSystemsAreLeftOut) {
-  for (const char* type : {"proc", "sysfs", "tmpfs", "cgroup2", "squashfs", "overlay"}) {
-    EXPECT_TRUE(IsPseudoFileSystem(type)) << type;
-  }
-  for (const char* type : {"ext4", "vfat", "exfat", "btrfs", "xfs", "ntfs3", "nfs", ""}) {
-    EXPECT_FALSE(IsPseudoFileSystem(type)) << type;
-  }
-}
-
 // Mount points come through byte for byte, blanks (written \\040 in the
 // table) and bytes that are not UTF-8 included.
 TEST(StorageVolumeSourceTest, MountPointsKeepTheirBytes) {

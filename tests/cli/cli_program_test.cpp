@@ -61,20 +61,6 @@ TEST_F(CliProgramTest, UsageErrorsExitTwoWithNothingOnStandardOutput) {
   }
 }
 
-TEST_F(CliProgramTest, DefaultRunOnlyReports) {
-  const auto result = Cli({"music"});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "Scanning Directory " + temp_ / "music/:\n\n" +
-                            "The following MP3 files will be moved:\n"
-                            "   \"a.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/a.mp3\"\n"
-                            "   \"b.mp3\": Move to \"./Band/Album/02. Bee.mp3\"\n\n"
-                            "Also, the following music lists may be updated:\n"
-                            "   list.m3u\n");
-  EXPECT_EQ(result.err, "") << "no progress when standard error is not a terminal";
-  EXPECT_TRUE(Exists("music/a.mp3"));
-  EXPECT_TRUE(Exists("music/Old/b.mp3"));
-}
-
 // Standing in a linked folder, a relative BASE reads as the shell spells the
 // current folder ($PWD), unless $PWD names some other folder.
 TEST_F(CliProgramTest, ARelativeBaseIsJoinedToTheShellsCurrentFolder) {
