@@ -154,15 +154,6 @@ TEST_F(MainWindowRunTest, CloseDuringARunWaitsForItsEnd) {
   EXPECT_EQ(StoredSetting("StartPath"), work() + "/music/");
 }
 
-// Quit unloads an open report window; the next run gets a new, empty one.
-TEST_F(MainWindowRunTest, QuitClosesTheReportWindow) {
-  auto window = OpenWindow();
-  PressGo(*window);
-  ASSERT_NE(window->report_window(), nullptr);
-  Find<QAction>(*window, "mnuQuit")->trigger();
-  EXPECT_EQ(window->report_window(), nullptr);
-}
-
 TEST_F(MainWindowRunTest, NoFilesGivesTheMessageAndNoReport) {
   StoreSetting("StartPath", work() + "/music/loose/");
   std::filesystem::remove(work() + "/music/loose/one.mp3");

@@ -263,14 +263,6 @@ TEST_F(OrganizerTest, DuplicatesGetSuffixesThatTheReportNeverShowsAndMoveOnLater
   EXPECT_FALSE(Exists(suffixed));
 }
 
-TEST_F(OrganizerTest, AFolderCarryingTheNameCountsAsTaken) {
-  AddSong("a.mp3", kOpeningSong);
-  testing::MakeFolders(Music(kTarget));
-  Organize(0);
-  EXPECT_TRUE(Exists(std::string(kTarget) + ".mp3"));
-  EXPECT_TRUE(fs.ListFolder(Music(kTarget)).empty()) << "the folder is left as it was";
-}
-
 TEST_F(OrganizerTest, ANameTakenBetweenTheTestAndTheMoveIsNeverReplaced) {
   AddSong("a.mp3", kOpeningSong);
   fs.before_rename = [&](const std::string&, const std::string& to) {
