@@ -7,15 +7,6 @@
 namespace quillfold {
 namespace {
 
-TEST(NormalFolderPathTest, DropsDoubledAndTrailingSeparators) {
-  const struct {
-    const char* path;
-    const char* normal;
-  } cases[] = {{"/", "/"},       {"//", "/"}, {"/a/", "/a"},         {"/a//b///", "/a/b"},
-               {"/a/b", "/a/b"}, {"", ""},    {"/a b/ c", "/a b/ c"}};
-  for (const auto& c : cases) EXPECT_EQ(NormalFolderPath(c.path), c.normal) << c.path;
-}
-
 std::vector<std::string> MountPoints(const VolumeTable& table) {
   std::vector<std::string> points;
   for (const Volume& volume : table.volumes()) points.push_back(volume.mount_point);
@@ -52,15 +43,6 @@ TEST(VolumeTableTest, VolumeOfAPathIsTheLongestMountPointPrefix) {
   for (const auto& c : cases) {
     EXPECT_EQ(table.volumes()[table.VolumeOf(c.path)].mount_point, c.mount_point) << c.path;
   }
-}
-
-TEST(VolumeTableTest, RemembersTheCurrentFolderOfEachVolume) {
-  VolumeTable table({{"/", ""}, {"/media/usb", ""}});
-  EXPECT_EQ(table.CurrentFolder(1), "/media/usb");
-  table.RememberFolder("/media/usb/music");
-  table.RememberFolder("/home/u");
-  EXPECT_EQ(table.CurrentFolder(1), "/media/usb/music");
-  EXPECT_EQ(table.CurrentFolder(0), "/home/u");
 }
 
 // Mount points come through byte for byte, blanks (written \\040 in the

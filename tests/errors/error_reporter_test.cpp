@@ -51,13 +51,5 @@ TEST(ErrorReporterTest, NothingPendingShowsNothingAndKeepsTheClipboard) {
   EXPECT_EQ(host.clipboard, "earlier content");
 }
 
-TEST(ErrorReporterTest, OneArgumentFormUsesTheInstalledHost) {
-  RecordingErrorHost host;
-  PendingError pending{9, "Subscript out of range"};
-  ReportError("OrganizeRun", pending);
-  EXPECT_EQ(host.shown, std::vector<std::string>{
-                            BuildErrorMessage("OrganizeRun", 9, "Subscript out of range")});
-}
-
 }  // namespace
 }  // namespace quillfold

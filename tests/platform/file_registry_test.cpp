@@ -87,38 +87,6 @@ TEST_F(FileRegistryTest, BadRootsHandlesAndPathsOpenNothingAndCreateNothing) {
   EXPECT_TRUE(hives_.Names().empty());
 }
 
-TEST_F(FileRegistryTest, QueryGivesTypeAndSizeFirstAndCopiesOnlyIntoABufferThatFits) {
-  const HKEY key = Create(kSettingsKeyPath);
-  ASSERT_EQ(SetData(registry(), key, "StartPath", "hello"), 0);
-  std::int32_t type = 0;
-  std::uint32_t size = 1000;
-  EXPECT_EQ(registry().QueryValue(key, "StartPath", type, nullptr, size), 0);
-  EXPECT_EQ(type, REG_SZ);
-  EXPECT_EQ(size, 5u);
-
-  std::string small = "xyz";
-  size = 3;
-  EXPECT_EQ(registry().QueryValue(key, "StartPath", type,
-                                  reinterpret_cast<std::uint8_t*>(small.data()), size),
-            ERROR_MORE_DATA);
-  EXPECT_EQ(size, 5u) << "the size needed";
-  EXPECT_EQ(small, "xyz") << "nothing copied";
-
-  std::string large(8, '.');
-  size = 8;
-  EXPECT_EQ(registry().QueryValue(key, "StartPath", type,
-                                  reinterpret_cast<std::uint8_t*>(large.data()), size),
-            0);
-  EXPECT_EQ(size, 5u);
-  EXPECT_EQ(large, "hello...");
-
-  type = -7;
-  size = 42;
-  EXPECT_EQ(registry().QueryValue(key, "Missing", type, nullptr, size), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(type, -7);
-  EXPECT_EQ(size, 42u);
-}
-
 TEST_F(FileRegistryTest, OnlyLiveHandlesWorkAndClosingAnythingIsHarmless) {
   const HKEY key = Create(kSettingsKeyPath);
   HKEY closed = Create("Other");
