@@ -26,21 +26,27 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
+  // Each set-up call gives 0 or an error number; after any error the child
+  // would start with the wrong streams or folder, so it is not started.
   posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  int failed = posix_spawn_file_actions_init(&actions);
+  failed |= posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   int closed_pipe[2] = {-1, -1};
   if (output == StandardOutput::kClosedPipe) {
     if (pipe2(closed_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     close(closed_pipe[0]);
-    posix_spawn_file_actions_adddup2(&actions, closed_pipe[1], STDOUT_FILENO);
+    failed |= posix_spawn_file_actions_adddup2(&actions, closed_pipe[1], STDOUT_FILENO);
   } else {
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_path.c_str(), O_WRONLY, 0);
+    failed |=
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_path.c_str(), O_WRONLY, 0);
   }
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_path.c_str(), O_WRONLY, 0);
-  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  failed |=
+      posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_path.c_str(), O_WRONLY, 0);
+  failed |= posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   pid_t child = 0;
-  const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int spawned =
+      failed != 0 ? failed
+                  : posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (closed_pipe[1] >= 0) close(closed_pipe[1]);
   if (spawned != 0) throw std::runtime_error("cannot start " + program);
