@@ -4,7 +4,7 @@
 #include "app/main_window.h"
 #include "app/qt_error_reporter_host.h"
 #include "app/storage_volume_source.h"
-#include "platform/file_registry.h"
+#include "settings/file_registry.h"
 #include "platform/journal_storage.h"
 #include "platform/posix_file_system.h"
 #include "platform/read_ahead_file_system.h"

@@ -21,9 +21,10 @@
 #include "app/shown_text.h"
 #include "app/window_font.h"
 #include "app/window_settings.h"
+#include "platform/path_helpers.h"
 #include "product/product.h"
 #include "tags/genre_table.h"
-#include "tags/path_helpers.h"
+#include "text/add_backslash.h"
 
 static void InitResources() { Q_INIT_RESOURCE(quillfold); }
 

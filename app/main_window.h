@@ -11,7 +11,7 @@
 #include "organize/organize_host.h"
 #include "organize/organizer.h"
 #include "platform/file_system.h"
-#include "platform/registry.h"
+#include "settings/registry.h"
 
 class QCheckBox;
 class QGroupBox;

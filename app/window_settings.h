@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "organize/organize_options.h"
-#include "platform/registry.h"
+#include "settings/registry.h"
 
 namespace quillfold {
 

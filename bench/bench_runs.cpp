@@ -10,12 +10,12 @@
 #include <stdexcept>
 
 #include "bench/bench_host.h"
-#include "bench/library_writer.h"
 #include "bench/lower_bound.h"
 #include "organize/organizer.h"
 #include "platform/journal_storage.h"
 #include "platform/posix_file_system.h"
 #include "platform/read_ahead_file_system.h"
+#include "sample_library/library_writer.h"
 
 namespace quillfold::bench {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "bench/child_measure.h"
-#include "bench/library_plan.h"
 #include "organize/organize_options.h"
+#include "sample_library/library_plan.h"
 
 namespace quillfold::bench {
 

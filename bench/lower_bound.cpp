@@ -14,9 +14,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "tags/ascii.h"
 #include "tags/clean_name.h"
 #include "tags/read_track_tag.h"
+#include "text/ascii.h"
 
 namespace quillfold::bench {
 namespace {

@@ -5,7 +5,7 @@
 #include <new>
 #include <utility>
 
-#include "tags/ascii.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {

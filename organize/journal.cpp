@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "errors/run_error.h"
-#include "tags/path_helpers.h"
+#include "platform/path_helpers.h"
 
 namespace quillfold {
 namespace {

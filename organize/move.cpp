@@ -1,8 +1,8 @@
 #include "organize/move.h"
 
 #include "organize/report.h"
-#include "tags/ascii.h"
-#include "tags/path_helpers.h"
+#include "platform/path_helpers.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {

@@ -16,7 +16,7 @@
 #include "platform/upcoming_reads.h"
 #include "product/product.h"
 #include "tags/genre_table.h"
-#include "tags/path_helpers.h"
+#include "text/add_backslash.h"
 
 namespace quillfold {
 namespace {

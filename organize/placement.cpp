@@ -2,9 +2,9 @@
 
 #include <ostream>
 
-#include "tags/ascii.h"
 #include "tags/clean_name.h"
 #include "tags/genre_table.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {

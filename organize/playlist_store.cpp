@@ -5,7 +5,7 @@
 
 #include "errors/run_error.h"
 #include "organize/playlist_lines.h"
-#include "tags/ascii.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {

@@ -3,7 +3,7 @@
 #include <unordered_map>
 
 #include "organize/report.h"
-#include "tags/path_helpers.h"
+#include "platform/path_helpers.h"
 
 namespace quillfold {
 

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "tags/ascii.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "errors/run_error.h"
-#include "tags/path_helpers.h"
+#include "platform/path_helpers.h"
 
 namespace quillfold {
 

@@ -1,7 +1,7 @@
 #include "organize/tree_search.h"
 
 #include "errors/run_error.h"
-#include "tags/ascii.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {

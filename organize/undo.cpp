@@ -5,8 +5,9 @@
 #include "errors/run_error.h"
 #include "organize/journal.h"
 #include "organize/report.h"
+#include "platform/path_helpers.h"
 #include "product/product.h"
-#include "tags/path_helpers.h"
+#include "text/add_backslash.h"
 
 namespace quillfold {
 namespace {

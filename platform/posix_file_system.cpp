@@ -17,7 +17,7 @@
 #include "platform/folder_entries.h"
 #include "platform/run_hold.h"
 #include "platform/unique_fd.h"
-#include "tags/ascii.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {

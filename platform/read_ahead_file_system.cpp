@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tags/ascii.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {

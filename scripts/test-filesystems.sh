@@ -28,7 +28,7 @@ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLFOL
 cmake --build "$build_dir" --target quillfold-cli quillfold-generate-library \
   quillfold-passthrough-fs >/dev/null
 cli=$(realpath "$build_dir/cli/quillfold-cli")
-generator=$(realpath "$build_dir/bench/quillfold-generate-library")
+generator=$(realpath "$build_dir/sample_library/quillfold-generate-library")
 passthrough=$(realpath "$build_dir/bench/quillfold-passthrough-fs")
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/quillfold-matrix.XXXXXX")

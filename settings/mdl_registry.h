@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/registry.h"
 #include "settings/reg_value.h"
+#include "settings/registry.h"
 
 namespace quillfold {
 

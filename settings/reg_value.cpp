@@ -3,7 +3,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "tags/ascii.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "platform/registry.h"
+#include "settings/registry.h"
 
 namespace quillfold {
 

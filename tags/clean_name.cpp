@@ -4,7 +4,7 @@
 
 #include "errors/error_reporter.h"
 #include "errors/run_error.h"
-#include "tags/ascii.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 

@@ -20,7 +20,7 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/storage_volume_source.h"
-#include "platform/file_registry.h"
+#include "settings/file_registry.h"
 #include "platform/posix_file_system.h"
 #include "settings/mdl_registry.h"
 #include "settings/settings_key.h"

@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "app/folder_list.h"
-#include "platform/hive_format.h"
 #include "platform/posix_file_system.h"
+#include "settings/hive_format.h"
 #include "settings/mdl_registry.h"
 #include "settings/settings_key.h"
 

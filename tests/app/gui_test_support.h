@@ -11,7 +11,7 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/volume_table.h"
-#include "platform/file_registry.h"
+#include "settings/file_registry.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/recording_error_host.h"
 #include "tests/support/temp_folder.h"

@@ -10,8 +10,8 @@
 #include <chrono>
 #include <random>
 
-#include "bench/library_plan.h"
-#include "bench/library_writer.h"
+#include "sample_library/library_plan.h"
+#include "sample_library/library_writer.h"
 #include "tests/support/playlist_consistency.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"

@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "tags/ascii.h"
 #include "tags/clean_name.h"
 #include "tests/fuzz/fuzz_targets.h"
+#include "text/ascii.h"
 
 namespace quillfold::fuzz {
 

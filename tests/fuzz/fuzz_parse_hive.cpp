@@ -1,8 +1,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/hive_format.h"
-#include "platform/registry.h"
+#include "settings/hive_format.h"
+#include "settings/registry.h"
 #include "tests/fuzz/fuzz_targets.h"
 
 namespace quillfold::fuzz {

@@ -15,11 +15,11 @@
 #include "organize/found_list.h"
 #include "platform/journal_storage.h"
 #include "platform/posix_file_system.h"
-#include "tags/ascii.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/mp3_files.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_folder.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {

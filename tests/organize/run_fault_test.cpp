@@ -7,10 +7,10 @@
 
 #include <algorithm>
 
-#include "bench/library_writer.h"
 #include "errors/run_error.h"
 #include "organize/organizer.h"
 #include "platform/posix_file_system.h"
+#include "sample_library/library_writer.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/playlist_consistency.h"
 #include "tests/support/recording_host.h"

@@ -6,11 +6,11 @@
 
 #include <filesystem>
 
-#include "bench/library_writer.h"
 #include "errors/run_error.h"
 #include "organize/organizer.h"
 #include "organize/undo.h"
 #include "platform/posix_file_system.h"
+#include "sample_library/library_writer.h"
 #include "tests/support/memory_journal_storage.h"
 #include "tests/support/mp3_files.h"
 #include "tests/support/playlist_consistency.h"

@@ -7,17 +7,17 @@
 
 #include <optional>
 
-#include "bench/library_writer.h"
-#include "bench/seeded_random.h"
 #include "organize/organizer.h"
 #include "platform/posix_file_system.h"
 #include "platform/read_ahead_file_system.h"
-#include "tags/ascii.h"
+#include "sample_library/library_writer.h"
+#include "sample_library/seeded_random.h"
 #include "tests/support/mp3_files.h"
 #include "tests/support/playlist_consistency.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tree_snapshot.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {

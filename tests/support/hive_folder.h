@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_registry.h"
+#include "settings/file_registry.h"
 #include "tests/support/temp_folder.h"
 
 namespace quillfold::testing {

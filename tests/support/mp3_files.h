@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "bench/mp3_bytes.h"
+#include "sample_library/mp3_bytes.h"
 
 namespace quillfold::testing {
 

@@ -1,7 +1,7 @@
 #include "tests/support/playlist_consistency.h"
 
 #include "organize/playlist_lines.h"
-#include "tags/ascii.h"
+#include "text/ascii.h"
 
 namespace quillfold::testing {
 namespace {

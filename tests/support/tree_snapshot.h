@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "tags/ascii.h"
 #include "tests/support/temp_folder.h"
+#include "text/ascii.h"
 
 namespace quillfold::testing {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/tag_catalogue.h"
+#include "sample_library/tag_catalogue.h"
 
 namespace quillfold::bench {
 

@@ -1,4 +1,4 @@
-#include "platform/file_registry.h"
+#include "settings/file_registry.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hive_format.h"
+#include "settings/hive_format.h"
 #include "settings/settings_key.h"
 #include "tests/support/hive_folder.h"
 

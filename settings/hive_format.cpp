@@ -1,11 +1,11 @@
-#include "platform/hive_format.h"
+#include "settings/hive_format.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <utility>
 
-#include "platform/registry.h"
+#include "settings/registry.h"
 
 namespace quillfold {
 namespace {

@@ -1,11 +1,11 @@
-#include "platform/hive_format.h"
+#include "settings/hive_format.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/registry.h"
+#include "settings/registry.h"
 
 namespace quillfold {
 namespace {

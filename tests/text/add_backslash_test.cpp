@@ -1,4 +1,4 @@
-#include "tags/path_helpers.h"
+#include "text/add_backslash.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "bench/library_plan.h"
+#include "sample_library/library_plan.h"
 
 #include <algorithm>
 #include <set>

@@ -1,4 +1,4 @@
-#include "bench/seeded_random.h"
+#include "sample_library/seeded_random.h"
 
 #include <cmath>
 

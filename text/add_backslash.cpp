@@ -1,4 +1,4 @@
-#include "tags/path_helpers.h"
+#include "text/add_backslash.h"
 
 namespace quillfold {
 
@@ -8,14 +8,6 @@ std::string AddBackslash(std::string_view path, char separator) {
   std::string result(separator == '\\' ? path.substr(0, path.find_last_not_of(' ') + 1) : path);
   if (result.empty() || result.back() != separator) result += separator;
   return result;
-}
-
-bool EnsureFolder(FileSystem& file_system, std::string_view folder) {
-  return file_system.CreateFolderChain(AddBackslash(folder, file_system.separator())) == 0;
-}
-
-bool PathExists(FileSystem& file_system, const std::string& path) {
-  return file_system.PathExists(path);
 }
 
 }  // namespace quillfold

@@ -1,4 +1,4 @@
-#include "tags/ascii.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 

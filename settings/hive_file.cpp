@@ -1,4 +1,4 @@
-#include "platform/hive_file.h"
+#include "settings/hive_file.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -12,10 +12,10 @@
 #include <utility>
 
 #include "platform/durable_write.h"
-#include "platform/hive_format.h"
 #include "platform/posix_file_system.h"
-#include "platform/registry.h"
 #include "platform/unique_fd.h"
+#include "settings/hive_format.h"
+#include "settings/registry.h"
 
 namespace quillfold {
 namespace {

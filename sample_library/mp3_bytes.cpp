@@ -1,4 +1,4 @@
-#include "bench/mp3_bytes.h"
+#include "sample_library/mp3_bytes.h"
 
 #include <algorithm>
 

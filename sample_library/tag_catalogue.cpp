@@ -1,4 +1,4 @@
-#include "bench/tag_catalogue.h"
+#include "sample_library/tag_catalogue.h"
 
 #include <algorithm>
 #include <array>

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_registry.h"
-#include "platform/hive_format.h"
+#include "settings/file_registry.h"
+#include "settings/hive_format.h"
 #include "settings/settings_key.h"
 #include "tests/support/hive_folder.h"
 

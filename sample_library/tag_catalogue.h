@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "bench/mp3_bytes.h"
-#include "bench/seeded_random.h"
+#include "sample_library/mp3_bytes.h"
+#include "sample_library/seeded_random.h"
 
 namespace quillfold::bench {
 

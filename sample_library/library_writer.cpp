@@ -1,4 +1,4 @@
-#include "bench/library_writer.h"
+#include "sample_library/library_writer.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "bench/mp3_bytes.h"
+#include "sample_library/mp3_bytes.h"
 
 namespace quillfold::bench {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "bench/library_writer.h"
+#include "sample_library/library_writer.h"
 
 namespace {
 

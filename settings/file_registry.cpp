@@ -1,4 +1,4 @@
-#include "platform/file_registry.h"
+#include "settings/file_registry.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/hive.h"
+#include "settings/hive.h"
 
 namespace quillfold {
 

@@ -3,8 +3,8 @@
 #include <map>
 #include <string>
 
-#include "platform/hive_file.h"
-#include "platform/registry.h"
+#include "settings/hive_file.h"
+#include "settings/registry.h"
 
 namespace quillfold {
 

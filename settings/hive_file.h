@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/hive.h"
+#include "settings/hive.h"
 
 namespace quillfold {
 

@@ -1,9 +1,9 @@
-#include "platform/hive.h"
+#include "settings/hive.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "tags/ascii.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "bench/library_plan.h"
+#include "sample_library/library_plan.h"
 
 namespace quillfold::bench {
 
