@@ -32,7 +32,7 @@ class Organizer::Impl {
       : file_system_(file_system),
         host_(host),
         journals_(journals),
-        upcoming_reads_(dynamic_cast<UpcomingReads*>(&file_system)) {}
+        upcoming_reads_(file_system.upcoming_reads()) {}
 
   void Run();
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/upcoming_reads.h"
+
 namespace quillfold {
 
 // What one folder holds, as a search sees it. Names are byte strings, in
@@ -139,6 +141,11 @@ class FileSystem {
   // way, in this process or any other; two holds on unrelated folders never
   // stand in each other's way. Never throws.
   virtual std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) = 0;
+
+  // The reader ahead behind this file system, to be told which tails a run
+  // will ask for next; null where tails are read only when asked for. A
+  // wrapper forwards it, so wrapping never switches reading ahead off.
+  virtual UpcomingReads* upcoming_reads() { return nullptr; }
 };
 
 }  // namespace quillfold

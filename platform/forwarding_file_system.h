@@ -39,6 +39,7 @@ class ForwardingFileSystem : public FileSystem {
   std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override {
     return inner_.HoldForRun(folder);
   }
+  UpcomingReads* upcoming_reads() override { return inner_.upcoming_reads(); }
 
  protected:
   FileSystem& inner_;

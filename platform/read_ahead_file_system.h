@@ -61,6 +61,7 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
   void RemoveLeftoverReplacements(const std::string& path) override;
   void ForgetHeldFolders() override;
+  UpcomingReads* upcoming_reads() override { return this; }
 
  private:
   struct Announced {
