@@ -16,12 +16,17 @@ namespace quillfold {
 namespace {
 
 using Names = std::vector<std::string>;
-// The file system under test, given the real one it works on; null for the
-// real one itself.
-using Wrap = std::unique_ptr<FileSystem> (*)(FileSystem& real);
+// The file system under test: `wrap` makes it, given the real one it works
+// on; null for the real one itself.
+struct Subject {
+  const char* name;
+  std::unique_ptr<FileSystem> (*wrap)(FileSystem& real);
+};
+
+void PrintTo(const Subject& subject, std::ostream* os) { *os << subject.name; }
 
 // A private temporary tree, reached through the file system under test.
-class FileSystemContractTest : public ::testing::TestWithParam<Wrap> {
+class FileSystemContractTest : public ::testing::TestWithParam<Subject> {
  protected:
   FileSystem& fs() { return wrapped_ ? *wrapped_ : real_; }
   std::string Path(std::string_view relative) const { return temp_ / relative; }
@@ -35,7 +40,7 @@ class FileSystemContractTest : public ::testing::TestWithParam<Wrap> {
 
   testing::TempFolder temp_;
   PosixFileSystem real_;
-  std::unique_ptr<FileSystem> wrapped_ = GetParam()(real_);
+  std::unique_ptr<FileSystem> wrapped_ = GetParam().wrap(real_);
 };
 
 TEST_P(FileSystemContractTest, ListsFilesAndFoldersSortedWithHiddenOnesAndLinksOnlyCounted) {
@@ -326,12 +331,13 @@ TEST(PosixFileSystemTest, RemovesOnlyTheLeftoversOfTheNamedPlaylist) {
 // The read-ahead keeps the contract of the file system it reads ahead on.
 INSTANTIATE_TEST_SUITE_P(
     Each, FileSystemContractTest,
-    ::testing::Values(Wrap([](FileSystem&) { return std::unique_ptr<FileSystem>(); }),
-                      Wrap([](FileSystem& real) -> std::unique_ptr<FileSystem> {
-                        return std::make_unique<ReadAheadFileSystem>(real, 4,
-                                                                     std::chrono::nanoseconds(0));
-                      })),
-    [](const auto& param) { return param.index == 0 ? "Real" : "ReadAhead"; });
+    ::testing::Values(Subject{"Real", [](FileSystem&) { return std::unique_ptr<FileSystem>(); }},
+                      Subject{"ReadAhead",
+                              [](FileSystem& real) -> std::unique_ptr<FileSystem> {
+                                return std::make_unique<ReadAheadFileSystem>(
+                                    real, 4, std::chrono::nanoseconds(0));
+                              }}),
+    [](const auto& subject) { return std::string(subject.param.name); });
 
 }  // namespace
 }  // namespace quillfold

@@ -80,6 +80,8 @@ struct Medium {
   std::vector<std::string> second_move;  // the way found, remembered
 };
 
+void PrintTo(const Medium& medium, std::ostream* os) { *os << medium.name; }
+
 class NoReplaceRenameTest : public ::testing::TestWithParam<Medium> {
  protected:
   void SetUp() override {
