@@ -251,12 +251,14 @@ fuse_operations Operations() {
   return operations;
 }
 
-int Usage(const char* program) {
-  std::fprintf(stderr,
+// Usage on standard error with status 2, or on standard output with status 0
+// when it was asked for.
+int Usage(const char* program, bool asked = false) {
+  std::fprintf(asked ? stdout : stderr,
                "usage: %s [--delay-us N] [--refuse-noreplace] [--refuse-links] SOURCE "
                "MOUNTPOINT [FUSE options]\n",
                program);
-  return 2;
+  return asked ? 0 : 2;
 }
 
 }  // namespace
@@ -274,6 +276,8 @@ int main(int argc, char** argv) {
       settings.refuse_noreplace = true;
     } else if (option == "--refuse-links") {
       settings.refuse_links = true;
+    } else if (option == "--help" || option == "-h") {
+      return Usage(argv[0], true);
     } else {
       break;
     }

@@ -5,10 +5,17 @@
 #include <exception>
 
 #include "bench/lower_bound.h"
+#include "product/program_usage.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+  constexpr const char* kUsage =
+      "usage: %s FOLDER\nMoves every tagged .mp3 below FOLDER the simplest way: use a copy.\n";
+  if (quillfold::AsksForHelp(argc, argv)) {
+    std::printf(kUsage, argv[0]);
+    return 0;
+  }
+  if (argc != 2 || argv[1][0] == '-') {
+    std::fprintf(stderr, kUsage, argv[0]);
     return 2;
   }
   try {

@@ -27,6 +27,7 @@
 #include "bench/bench_runs.h"
 #include "bench/delayed_mount.h"
 #include "platform/read_ahead_file_system.h"
+#include "product/program_usage.h"
 
 namespace quillfold::bench {
 namespace {
@@ -257,6 +258,15 @@ void NasSection(const Settings& settings, const std::string& scratch) {
 
 int main(int argc, char** argv) {
   using namespace quillfold::bench;
+  if (quillfold::AsksForHelp(argc, argv)) {
+    std::printf(
+        "usage: %s [--sections warm,cold,nas] [--files N] [--cold-files N] [--nas-files N]\n"
+        "       [--delay-us D] [--repeat R] [--nas-repeat R] [--seed S] [--scratch FOLDER]\n"
+        "       [--jobs J] [--threads T] [--playlists 0]\n"
+        "Measures the organizer against its yardstick on fresh copies of a generated library.\n",
+        argv[0]);
+    return 0;
+  }
   try {
     const Settings settings = ParseSettings(argc, argv);
     std::string scratch = settings.scratch;

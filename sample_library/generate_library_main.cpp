@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "product/program_usage.h"
 #include "sample_library/library_writer.h"
 
 namespace {
@@ -44,14 +45,21 @@ LibraryShape ParseShape(int argc, char** argv) {
   return shape;
 }
 
+constexpr const char* kUsage =
+    "usage: %s FOLDER [--files N] [--playlists P] [--lines MIN MAX] [--empty-chains C]\n"
+    "           [--hidden H] [--links L] [--seed S]\n"
+    "Writes a seeded, messy library of tagged MP3 files and playlists into FOLDER.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr,
-                 "usage: %s FOLDER [--files N] [--playlists P] [--lines MIN MAX] "
-                 "[--empty-chains C] [--hidden H] [--links L] [--seed S]\n",
-                 argv[0]);
+  if (quillfold::AsksForHelp(argc, argv)) {
+    std::printf(kUsage, argv[0]);
+    return 0;
+  }
+  // A folder name that looks like an option is a mistyped option.
+  if (argc < 2 || argv[1][0] == '-') {
+    std::fprintf(stderr, kUsage, argv[0]);
     return 2;
   }
   try {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/report_window.h"
+#include "product/program_usage.h"
 
 namespace {
 
@@ -52,6 +53,12 @@ void QuietNotices(QtMsgType type, const QMessageLogContext&, const QString& mess
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1) {
+    const bool asked = quillfold::AsksForHelp(argc, argv);
+    std::fprintf(asked ? stdout : stderr,
+                 "usage: %s\nTimes the report window taking reports of growing length.\n", argv[0]);
+    return asked ? 0 : 2;
+  }
   qInstallMessageHandler(QuietNotices);
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);

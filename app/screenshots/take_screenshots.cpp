@@ -20,8 +20,9 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/storage_volume_source.h"
-#include "settings/file_registry.h"
 #include "platform/posix_file_system.h"
+#include "product/program_usage.h"
+#include "settings/file_registry.h"
 #include "settings/mdl_registry.h"
 #include "settings/settings_key.h"
 
@@ -70,9 +71,11 @@ bool Save(QWidget& window, const fs::path& file) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
-    return 2;
+  if (argc != 2 || argv[1][0] == '-') {
+    const bool asked = quillfold::AsksForHelp(argc, argv);
+    std::fprintf(asked ? stdout : stderr,
+                 "usage: %s OUTPUT_FOLDER\nSaves pictures of the three windows.\n", argv[0]);
+    return asked ? 0 : 2;
   }
   QApplication application(argc, argv);
   const fs::path output = argv[1];
