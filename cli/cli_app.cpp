@@ -21,12 +21,16 @@ int UsageFailure(Console& console, std::string_view message) {
 
 // A stop signal ends the program with 128 + its number, as the shell
 // expects, even when it came as the run was finishing anyway.
-int Interrupted(Console& console, bool run_stopped) {
+// Where a stop signal found the run.
+enum class StopPoint { kBetweenTwoFiles, kAsTheRunEnded };
+
+int Interrupted(Console& console, StopPoint stop_point) {
   const int signal_number = console.StopSignal();
   const char* name = sigabbrev_np(signal_number);
   console.Err(std::string("quillfold-cli: interrupted by SIG") + (name ? name : "?") +
-              (run_stopped ? ": the run stopped between two files; the report shows what it did"
-                           : " as the run was ending; it finished its work") +
+              (stop_point == StopPoint::kBetweenTwoFiles
+                   ? ": the run stopped between two files; the report shows what it did"
+                   : " as the run was ending; it finished its work") +
               "\n");
   return 128 + signal_number;
 }
@@ -73,11 +77,12 @@ int Organize(const CliArguments& arguments, Console& console, FileSystem& file_s
     organizer.OrganizeRun();
   } catch (const RunError& error) {
     host.FinishReport();
-    if (error.error_number() == ErrorNumber::kUserInterrupt) return Interrupted(console, true);
+    if (error.error_number() == ErrorNumber::kUserInterrupt)
+      return Interrupted(console, StopPoint::kBetweenTwoFiles);
     return RunFailure(console, error);
   }
   host.FinishReport();
-  if (console.StopSignal() != 0) return Interrupted(console, false);
+  if (console.StopSignal() != 0) return Interrupted(console, StopPoint::kAsTheRunEnded);
   return host.declined() ? kExitNotConfirmed : kExitDone;
 }
 
