@@ -94,8 +94,8 @@ void MainWindow::BuildControls() {
   for (std::size_t i = 0; i < kOptionBoxes.size(); ++i) {
     const OptionBox& box = kOptionBoxes[i];
     option_boxes_[i] = new QCheckBox(ShownText(box.text), frm_options_);
-    option_boxes_[i]->setObjectName(ShownText(box.name));
-    option_boxes_[i]->setChecked(OrganizeOptions{}.*box.field != 0);
+    option_boxes_[i]->setObjectName(ShownText(box.option->name));
+    option_boxes_[i]->setChecked(OrganizeOptions{}.*box.option->field != 0);
     PixelRect place = scale.Pixels(box.position);
     place.width = std::max(place.width, option_boxes_[i]->sizeHint().width());
     Place(option_boxes_[i], place);
@@ -176,7 +176,7 @@ void MainWindow::Load() {
   FillGenreTable();
   const OrganizeOptions options = ReadStoredOptions(registry_, CurrentOptions());
   for (std::size_t i = 0; i < kOptionBoxes.size(); ++i) {
-    option_boxes_[i]->setChecked(options.*kOptionBoxes[i].field != 0);
+    option_boxes_[i]->setChecked(options.*kOptionBoxes[i].option->field != 0);
   }
   ApplyStartPath();
   FolderClickStep();

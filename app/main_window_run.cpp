@@ -60,7 +60,7 @@ std::string MainWindow::ChosenPath() { return chosen_path_; }
 OrganizeOptions MainWindow::CurrentOptions() {
   OrganizeOptions options;
   for (std::size_t i = 0; i < kOptionBoxes.size(); ++i) {
-    options.*kOptionBoxes[i].field = option_boxes_[i]->isChecked() ? 1 : 0;
+    options.*kOptionBoxes[i].option->field = option_boxes_[i]->isChecked() ? 1 : 0;
   }
   return options;
 }

@@ -8,42 +8,22 @@
 
 namespace quillfold {
 
-// One option check box of the main window: its name (also the name of its
-// stored setting), its text, the field of OrganizeOptions it holds, and its
-// place in the "Options" frame.
+// One option check box of the main window: the option it holds (its name is
+// the box's), its text, and its place in the "Options" frame.
 struct OptionBox {
-  std::string_view name;
+  const OrganizeOption* option;
   std::string_view text;
-  int OrganizeOptions::*field;
   TwipRect position;
 };
 
 // In tab order, which is also the order the settings are read and written in.
 inline constexpr std::array<OptionBox, 6> kOptionBoxes = {{
-    {"chkDontDo",
-     "Don't Actually Do Anything, Just Report",
-     &OrganizeOptions::chkDontDo,
-     {240, 240, 3375, 375}},
-    {"chkTrackName",
-     "Add Track Number to File Name",
-     &OrganizeOptions::chkTrackName,
-     {240, 600, 2655, 375}},
-    {"chkIgnoreNoTrack",
-     "Organize Even If No Track Number",
-     &OrganizeOptions::chkIgnoreNoTrack,
-     {240, 960, 3015, 375}},
-    {"chkNoAlbum",
-     "When Album Info Missing use \"Unknown\"",
-     &OrganizeOptions::chkNoAlbum,
-     {240, 1320, 3375, 375}},
-    {"chkDelDirs",
-     "Remove any empty Directories when done",
-     &OrganizeOptions::chkDelDirs,
-     {240, 1680, 3375, 375}},
-    {"chkUpdateM3U",
-     "Update any Playlists (*.m3u) in Path as well",
-     &OrganizeOptions::chkUpdateM3U,
-     {240, 2040, 3375, 375}},
+    {&kOrganizeOptions[0], "Don't Actually Do Anything, Just Report", {240, 240, 3375, 375}},
+    {&kOrganizeOptions[1], "Add Track Number to File Name", {240, 600, 2655, 375}},
+    {&kOrganizeOptions[2], "Organize Even If No Track Number", {240, 960, 3015, 375}},
+    {&kOrganizeOptions[3], "When Album Info Missing use \"Unknown\"", {240, 1320, 3375, 375}},
+    {&kOrganizeOptions[4], "Remove any empty Directories when done", {240, 1680, 3375, 375}},
+    {&kOrganizeOptions[5], "Update any Playlists (*.m3u) in Path as well", {240, 2040, 3375, 375}},
 }};
 
 }  // namespace quillfold

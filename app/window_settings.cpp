@@ -35,7 +35,8 @@ int StoredOptionState(std::string_view text, int state) {
 
 OrganizeOptions ReadStoredOptions(Registry& registry, OrganizeOptions options) {
   for (const OptionBox& box : kOptionBoxes) {
-    options.*box.field = StoredOptionState(ReadText(registry, box.name), options.*box.field);
+    options.*box.option->field =
+        StoredOptionState(ReadText(registry, box.option->name), options.*box.option->field);
   }
   return options;
 }
@@ -47,7 +48,8 @@ void SaveWindowSettings(Registry& registry, const std::string& start_path,
   EnsureRegKey(registry, kSettingsRoot, kSettingsKeyPath);
   WriteText(registry, kStartPath, start_path);
   for (const OptionBox& box : kOptionBoxes) {
-    WriteText(registry, box.name, options.*box.field == 0 ? "unchecked" : "checked");
+    WriteText(registry, box.option->name,
+              options.*box.option->field == 0 ? "unchecked" : "checked");
   }
 }
 

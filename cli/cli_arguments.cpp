@@ -9,25 +9,18 @@ namespace {
 
 // Applies the flag `arg` to `parsed`; false when it is not one of ours.
 bool ApplyFlag(std::string_view arg, CliArguments& parsed) {
-  OrganizeOptions& options = parsed.options;
-  if (arg == "--apply") {
-    options.chkDontDo = 0;
-  } else if (arg == "--undo") {
+  for (const OrganizeOption& option : kOrganizeOptions) {
+    if (arg == option.flag) {
+      parsed.options.*option.field = option.flag_value;
+      return true;
+    }
+  }
+  if (arg == "--undo") {
     parsed.action = CliArguments::Action::kUndo;
   } else if (arg == "--list") {
     parsed.list = true;
   } else if (arg == "--yes") {
     parsed.yes = true;
-  } else if (arg == "--no-track-number") {
-    options.chkTrackName = 0;
-  } else if (arg == "--require-track-number") {
-    options.chkIgnoreNoTrack = 0;
-  } else if (arg == "--no-unknown-album") {
-    options.chkNoAlbum = 0;
-  } else if (arg == "--remove-empty-folders") {
-    options.chkDelDirs = 1;
-  } else if (arg == "--no-playlists") {
-    options.chkUpdateM3U = 0;
   } else {
     return false;
   }

@@ -101,9 +101,8 @@ void Prune(JournalStorage& storage, const std::string& base_folder) {
 
 std::string OptionsDigits(const OrganizeOptions& options) {
   std::string digits;
-  for (const int box : {options.chkDontDo, options.chkTrackName, options.chkIgnoreNoTrack,
-                        options.chkNoAlbum, options.chkDelDirs, options.chkUpdateM3U}) {
-    digits += box == 1 ? '1' : '0';
+  for (const OrganizeOption& option : kOrganizeOptions) {
+    digits += options.*option.field == 1 ? '1' : '0';
   }
   return digits;
 }

@@ -3,9 +3,12 @@
 namespace quillfold {
 
 void PrintTo(const OrganizeOptions& options, std::ostream* os) {
-  *os << "{chkDontDo=" << options.chkDontDo << " chkTrackName=" << options.chkTrackName
-      << " chkIgnoreNoTrack=" << options.chkIgnoreNoTrack << " chkNoAlbum=" << options.chkNoAlbum
-      << " chkDelDirs=" << options.chkDelDirs << " chkUpdateM3U=" << options.chkUpdateM3U << "}";
+  char separator = '{';
+  for (const OrganizeOption& option : kOrganizeOptions) {
+    *os << separator << option.name << '=' << options.*option.field;
+    separator = ' ';
+  }
+  *os << '}';
 }
 
 }  // namespace quillfold

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <ostream>
+#include <string_view>
 
 namespace quillfold {
 
@@ -27,6 +29,27 @@ struct OrganizeOptions {
 
   bool operator==(const OrganizeOptions&) const = default;
 };
+
+// One option, as every part that names the options sees it: the check box's
+// name (also the name of its stored setting), its field, and the command
+// line's flag that sets the field to `flag_value`.
+struct OrganizeOption {
+  std::string_view name;
+  int OrganizeOptions::*field;
+  std::string_view flag;
+  int flag_value;
+};
+
+// Every option, in the order the check boxes are tabbed through, the
+// settings are read and written, and the journal records them.
+inline constexpr std::array<OrganizeOption, 6> kOrganizeOptions = {{
+    {"chkDontDo", &OrganizeOptions::chkDontDo, "--apply", 0},
+    {"chkTrackName", &OrganizeOptions::chkTrackName, "--no-track-number", 0},
+    {"chkIgnoreNoTrack", &OrganizeOptions::chkIgnoreNoTrack, "--require-track-number", 0},
+    {"chkNoAlbum", &OrganizeOptions::chkNoAlbum, "--no-unknown-album", 0},
+    {"chkDelDirs", &OrganizeOptions::chkDelDirs, "--remove-empty-folders", 1},
+    {"chkUpdateM3U", &OrganizeOptions::chkUpdateM3U, "--no-playlists", 0},
+}};
 
 void PrintTo(const OrganizeOptions& options, std::ostream* os);
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <string_view>
 
 #include "settings/registry.h"
@@ -13,9 +12,8 @@ inline constexpr HKEY kSettingsRoot = HKEY_LOCAL_MACHINE;
 inline constexpr std::string_view kSettingsKeyPath = "SOFTWARE\\Brackwater\\Quillfold";
 
 // The values under it, all REG_SZ: each option check box stores "checked" or
-// "unchecked" under its own name, and StartPath the last chosen base path.
-inline constexpr std::array<std::string_view, 6> kOptionValueNames = {
-    "chkDontDo", "chkTrackName", "chkIgnoreNoTrack", "chkNoAlbum", "chkDelDirs", "chkUpdateM3U"};
+// "unchecked" under its own name (see kOrganizeOptions), and StartPath the
+// last chosen base path.
 inline constexpr std::string_view kStartPathValueName = "StartPath";
 
 }  // namespace quillfold

@@ -15,7 +15,8 @@ using MainWindowLoadTest = WindowTest;
 std::vector<int> BoxStates(const MainWindow& window) {
   std::vector<int> states;
   for (const OptionBox& box : kOptionBoxes) {
-    states.push_back(Find<QCheckBox>(window, std::string(box.name).c_str())->isChecked() ? 1 : 0);
+    states.push_back(
+        Find<QCheckBox>(window, std::string(box.option->name).c_str())->isChecked() ? 1 : 0);
   }
   return states;
 }
@@ -44,7 +45,7 @@ TEST_F(MainWindowLoadTest, FirstStartShowsTheCurrentFolder) {
 TEST_F(MainWindowLoadTest, StoredOptionTextsSetTheBoxes) {
   const std::vector<std::string> texts = {"u", "Checked", "unchecked", "", "c", "U"};
   for (std::size_t i = 0; i < kOptionBoxes.size(); ++i)
-    StoreSetting(kOptionBoxes[i].name, texts[i]);
+    StoreSetting(kOptionBoxes[i].option->name, texts[i]);
   auto window = OpenWindow();
   EXPECT_EQ(BoxStates(*window), (std::vector<int>{0, 1, 0, 1, 1, 0}));
 }

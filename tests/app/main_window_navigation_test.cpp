@@ -140,7 +140,8 @@ TEST_F(MainWindowNavigationTest, QuitSavesTheSettingsInOrder) {
   const std::vector<std::string> expected = {"unchecked", "checked", "checked",
                                              "checked",   "checked", "checked"};
   for (std::size_t i = 0; i < kOptionBoxes.size(); ++i) {
-    EXPECT_EQ(StoredSetting(kOptionBoxes[i].name), expected[i]) << kOptionBoxes[i].name;
+    EXPECT_EQ(StoredSetting(kOptionBoxes[i].option->name), expected[i])
+        << kOptionBoxes[i].option->name;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "organize/organize_options.h"
 #include "settings/settings_key.h"
 #include "tests/support/hive_folder.h"
 
@@ -18,7 +19,8 @@ using testing::QueryData;
 using testing::SetData;
 
 std::vector<std::string_view> SevenNames() {
-  std::vector<std::string_view> names(kOptionValueNames.begin(), kOptionValueNames.end());
+  std::vector<std::string_view> names;
+  for (const OrganizeOption& option : kOrganizeOptions) names.push_back(option.name);
   names.push_back(kStartPathValueName);
   return names;
 }
