@@ -1,11 +1,14 @@
 #include "platform/durable_write.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 
+#include "platform/folder_entries.h"
 #include "platform/unique_fd.h"
 
 namespace quillfold {
@@ -32,6 +35,23 @@ bool SyncFolder(const std::string& folder) {
   // Some file systems cannot flush a folder; the rename is then as durable as
   // they make it.
   return fd && (fsync(fd.get()) == 0 || errno == EINVAL);
+}
+
+void RemoveLeftoverTemporaries(const std::string& folder, std::string_view prefix) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
+  if (!dir) {
+    close(fd);
+    return;
+  }
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (name.size() == prefix.size() + kTemporaryRandomChars && name.starts_with(prefix) &&
+        EntryType(SystemListingCalls(), fd, *entry) == DT_REG) {
+      unlinkat(fd, entry->d_name, 0);
+    }
+  }
 }
 
 }  // namespace quillfold

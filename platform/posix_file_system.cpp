@@ -36,7 +36,6 @@ std::string ParentFolder(const std::string& path) {
 // ReplaceTextFile writes beside the file, under ".NAME" + this + six
 // random characters.
 constexpr std::string_view kReplacementTag = ".quillfold-";
-constexpr std::size_t kReplacementRandomChars = 6;
 
 // A folder path with its trailing "/" taken off (but for the root), and
 // whether there was one: a trailing "/" makes the last name followed when it
@@ -205,7 +204,7 @@ void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string
   struct stat old_info {};
   const bool had_file = stat(path.c_str(), &old_info) == 0;
   std::string temp_path = ParentFolder(path) + "/." + std::string(BaseName(path)) +
-                          std::string(kReplacementTag) + std::string(kReplacementRandomChars, 'X');
+                          std::string(kReplacementTag) + std::string(kTemporaryRandomChars, 'X');
   UniqueFd fd(mkostemp(temp_path.data(), O_CLOEXEC));
   if (!fd) {
     const int error = errno;
@@ -269,20 +268,7 @@ void PosixFileSystem::RemoveLeftoverReplacements(const std::string& path) {
   std::string prefix = ".";
   prefix += BaseName(path);
   prefix += kReplacementTag;
-  const int fd = open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
-  if (!dir) {
-    close(fd);
-    return;
-  }
-  while (const dirent* entry = readdir(dir.get())) {
-    const std::string_view name = entry->d_name;
-    if (name.size() == prefix.size() + kReplacementRandomChars && name.starts_with(prefix) &&
-        EntryType(SystemListingCalls(), fd, *entry) == DT_REG) {
-      unlinkat(fd, entry->d_name, 0);
-    }
-  }
+  RemoveLeftoverTemporaries(ParentFolder(path), prefix);
 }
 
 std::unique_ptr<FolderHold> PosixFileSystem::HoldForRun(const std::string& folder) {

@@ -1,6 +1,5 @@
 #include "settings/hive_file.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -149,15 +148,7 @@ std::int32_t HiveFile::SetAside(const std::string& content) const {
 // Temporary files are only made under the lock, so any found while holding
 // it were left by a save that never finished.
 void HiveFile::RemoveStaleTemporaries() const {
-  const std::string prefix = TemporaryPrefix();
-  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder_.c_str()), closedir);
-  if (!dir) return;
-  while (const dirent* entry = readdir(dir.get())) {
-    const std::string_view name = entry->d_name;
-    if (name.starts_with(prefix) && name.size() == prefix.size() + 6) {
-      unlinkat(dirfd(dir.get()), entry->d_name, 0);
-    }
-  }
+  RemoveLeftoverTemporaries(folder_, TemporaryPrefix());
 }
 
 }  // namespace quillfold
