@@ -16,6 +16,7 @@
 #include <QShortcut>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/shown_text.h"
@@ -24,6 +25,9 @@
 
 namespace quillfold {
 namespace {
+
+// At most this many appended pieces wait for the box: a few ms of layout.
+constexpr int kPiecesPerBatch = 200;
 
 QPushButton* AddButton(QHBoxLayout* row, const QString& text, const char* name) {
   auto* button = new QPushButton(text);
@@ -43,7 +47,7 @@ ReportWindow::ReportWindow(QWidget* owner)
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Quillfold - Report Window"));
   setFont(WindowFont());
-  const TwipScale scale(logicalDpiY());
+  const TwipScale scale = WindowScale(*this);
   resize(scale.Pixels(8160), scale.Pixels(5175));
   txt_results_->setObjectName(QStringLiteral("txtResults"));
   txt_results_->setAccessibleName(QStringLiteral("Report"));
@@ -90,12 +94,26 @@ void ReportWindow::BuildFindRow() {
   new QShortcut(QKeySequence::Save, this, this, &ReportWindow::SaveAs);
 }
 
-void ReportWindow::Clear() { txt_results_->clear(); }
+void ReportWindow::Clear() {
+  pending_.clear();
+  pending_pieces_ = 0;
+  txt_results_->clear();
+}
 
 void ReportWindow::Append(std::string_view text) {
+  if (pending_.isEmpty()) QTimer::singleShot(0, this, &ReportWindow::Flush);
+  pending_ += ShownLines(text);
+  // A batch too large would itself keep the window from its events.
+  if (++pending_pieces_ >= kPiecesPerBatch) Flush();
+}
+
+void ReportWindow::Flush() {
+  if (pending_.isEmpty()) return;
   QTextCursor end(txt_results_->document());
   end.movePosition(QTextCursor::End);
-  end.insertText(ShownLines(text));
+  end.insertText(pending_);
+  pending_.clear();
+  pending_pieces_ = 0;
 }
 
 void ReportWindow::ShowNonModal() {
@@ -109,6 +127,7 @@ void ReportWindow::ShowNonModal() {
 }
 
 bool ReportWindow::FindNext(const QString& text) {
+  Flush();
   if (text.isEmpty()) return false;
   if (txt_results_->find(text)) return true;
   const QTextCursor kept = txt_results_->textCursor();
@@ -119,6 +138,7 @@ bool ReportWindow::FindNext(const QString& text) {
 }
 
 void ReportWindow::CopyToClipboard() {
+  Flush();
   QString selected = txt_results_->textCursor().selectedText();
   QGuiApplication::clipboard()->setText(
       selected.isEmpty() ? txt_results_->toPlainText()
@@ -127,6 +147,7 @@ void ReportWindow::CopyToClipboard() {
 
 QString ReportWindow::SaveTo(const QString& path) {
   if (QFile::exists(path)) return QStringLiteral("%1 already exists.").arg(path);
+  Flush();
   QSaveFile file(path);
   file.setDirectWriteFallback(false);
   const QByteArray bytes = txt_results_->toPlainText().toUtf8() + '\n';

@@ -23,7 +23,10 @@ class ReportWindow final : public QWidget {
   void Clear();
   // Adds `text` (line breaks CR LF) at the end. Only the new text is added;
   // what the box holds already is not read or reset, so a long report grows
-  // in time proportional to each piece.
+  // in time proportional to each piece. The pieces that arrive between two
+  // rounds of event handling go into the box together (a few hundred at
+  // most), at the next round or when the box is asked for, so a run
+  // appending a line per file does not lay the text out for every line.
   void Append(std::string_view text);
   // Shows the window without blocking the caller; brings it forward if shown.
   void ShowNonModal();
@@ -43,7 +46,11 @@ class ReportWindow final : public QWidget {
   // success, else why it failed.
   QString SaveTo(const QString& path);
 
-  QPlainTextEdit* txtResults() const { return txt_results_; }
+  // The text box, holding every piece appended so far.
+  QPlainTextEdit* txtResults() {
+    Flush();
+    return txt_results_;
+  }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -53,9 +60,12 @@ class ReportWindow final : public QWidget {
  private:
   void BuildFindRow();
   void SaveAs();
+  void Flush();
 
   QPlainTextEdit* txt_results_;
   QLineEdit* txt_find_ = nullptr;
+  QString pending_;  // appended, not yet in the box
+  int pending_pieces_ = 0;
   bool placed_ = false;
   bool keep_open_ = false;
   std::function<void(QSize)> resized_;
