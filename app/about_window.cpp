@@ -40,6 +40,11 @@ AboutWindow::AboutWindow(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Frame
   setAttribute(Qt::WA_DeleteOnClose);
   setFont(WindowFont());
   SetBackColour(this, Qt::black);
+  // The labels lie on the fixed white rectangle, so their default text
+  // colour is fixed too: a dark desktop theme's light text would vanish.
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::WindowText, Qt::black);
+  setPalette(palette);
   shape_ = new QFrame(this);
   shape_->setObjectName(QStringLiteral("Shape1"));
   SetBackColour(shape_, Qt::white);
@@ -97,7 +102,7 @@ QLabel* AboutWindow::AddLabel(const char* name, const QString& text, const TwipR
 // Linux desktops: where one needs more lines than drawn, it gets them and
 // everything below it moves down, so nothing is cut off.
 void AboutWindow::ArrangeToFit() {
-  const TwipScale scale(logicalDpiY());
+  const TwipScale scale = WindowScale(*this);
   std::vector<PixelRect> design;
   std::vector<int> needed;
   for (const auto& [widget, position] : column_) {

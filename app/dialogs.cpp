@@ -28,4 +28,13 @@ Answer MessageBoxDialogs::AskYesNoCancel(QWidget* owner, const std::string& prom
   }
 }
 
+bool MessageBoxDialogs::AskYesNo(QWidget* owner, const std::string& prompt,
+                                 const std::string& caption) {
+  QMessageBox box(QMessageBox::NoIcon, ShownText(caption), ShownLines(prompt),
+                  QMessageBox::Yes | QMessageBox::No, owner);
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace quillfold

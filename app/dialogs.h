@@ -19,6 +19,9 @@ class Dialogs {
   // box without a button counts as Cancel.
   virtual Answer AskYesNoCancel(QWidget* owner, const std::string& prompt,
                                 const std::string& caption) = 0;
+  // A question with Yes and No, No the default, no icon; true for Yes.
+  // Closing the box counts as No.
+  virtual bool AskYesNo(QWidget* owner, const std::string& prompt, const std::string& caption) = 0;
 };
 
 // The real boxes: QMessageBox, modal to the owner's window.
@@ -27,6 +30,7 @@ class MessageBoxDialogs final : public Dialogs {
   void ShowMessage(QWidget* owner, const std::string& text, const std::string& caption) override;
   Answer AskYesNoCancel(QWidget* owner, const std::string& prompt,
                         const std::string& caption) override;
+  bool AskYesNo(QWidget* owner, const std::string& prompt, const std::string& caption) override;
 };
 
 }  // namespace quillfold

@@ -2,12 +2,22 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCompleter>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -48,6 +58,20 @@ void Place(QWidget* widget, const PixelRect& rect) {
   widget->setGeometry(rect.x, rect.y, rect.width, rect.height);
 }
 
+// The design's dark red where it stays readable on the desktop's text
+// background; the desktop's own text colour on a dark one.
+QColor PathColour(const QPalette& palette) {
+  return palette.color(QPalette::Base).lightness() >= 128 ? QColor(192, 0, 0)
+                                                          : palette.color(QPalette::Text);
+}
+
+// The one local folder a drag carries, or "".
+std::string DroppedFolder(const QMimeData* mime) {
+  if (mime == nullptr || mime->urls().size() != 1 || !mime->urls()[0].isLocalFile()) return {};
+  const QString path = mime->urls()[0].toLocalFile();
+  return QFileInfo(path).isDir() ? path.toStdString() : std::string();
+}
+
 std::string ProcessCurrentFolder() {
   std::error_code error;
   const std::string folder = std::filesystem::current_path(error).string();
@@ -61,6 +85,7 @@ MainWindow::MainWindow(FileSystem& file_system, Registry& registry, VolumeSource
     : file_system_(file_system),
       registry_(registry),
       dialogs_(dialogs),
+      journals_(journals),
       volumes_(volume_source.MountedVolumes()),
       organizer_(file_system, *this, journals) {
   InitResources();
@@ -76,15 +101,19 @@ MainWindow::MainWindow(FileSystem& file_system, Registry& registry, VolumeSource
   connect(dir1_, &FolderList::entryClicked, this, &MainWindow::FolderClickStep);
   connect(drive1_, &DriveList::driveChanged, this, &MainWindow::DriveChangeStep);
   connect(cmd_go_, &QPushButton::clicked, this, &MainWindow::GoClicked);
+  connect(lbl_path_, &QLineEdit::returnPressed, this,
+          [this] { ChooseTypedPath(lbl_path_->text().toStdString()); });
+  setAcceptDrops(true);
   Load();
   adjustSize();
   move(screen()->availableGeometry().center() - rect().center());
+  RestoreWindowPlace();
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildControls() {
-  const TwipScale scale(logicalDpiY());
+  const TwipScale scale = WindowScale(*this);
   auto* client = new ClientArea([this](int width, int height) { ApplyLayout(width, height); });
   setCentralWidget(client);
   drive1_ = new DriveList(volumes_, client);
@@ -103,6 +132,9 @@ void MainWindow::BuildControls() {
   }
   cmd_go_ = new QPushButton(QStringLiteral("Go!"), client);
   cmd_go_->setObjectName(QStringLiteral("cmdGo"));
+  cmd_go_->setAccessibleName(QStringLiteral("Go"));
+  // A focused button answers Enter as well as Space.
+  cmd_go_->setAutoDefault(true);
   cmd_go_->setFont(WindowFont(24));
   label1_ = new QLabel(QStringLiteral("Chosen Path:"), client);
   label1_->setObjectName(QStringLiteral("Label1"));
@@ -110,29 +142,57 @@ void MainWindow::BuildControls() {
   text_widths_.label1 = label1_->sizeHint().width();
   const PixelSize minimum = MinimumClientSize(scale, text_widths_);
   client->setMinimumSize(minimum.width, minimum.height);
-  lbl_path_ = new QLabel(client);
-  lbl_path_->setObjectName(QStringLiteral("lblPath"));
-  lbl_path_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-  lbl_path_->setAutoFillBackground(true);
-  QPalette palette = lbl_path_->palette();
-  palette.setColor(QPalette::Window, palette.color(QPalette::Base));
-  palette.setColor(QPalette::WindowText, QColor(192, 0, 0));
-  lbl_path_->setPalette(palette);
+  BuildPathBox(client);
   progress_ = new QLabel(this);
   progress_->setObjectName(QStringLiteral("progress"));
   statusBar()->addWidget(progress_, 1);
+  elapsed_ = new QLabel(this);
+  elapsed_->setObjectName(QStringLiteral("elapsed"));
+  statusBar()->addPermanentWidget(elapsed_);
+  elapsed_timer_ = new QTimer(this);
+  elapsed_timer_->setInterval(1000);
+  connect(elapsed_timer_, &QTimer::timeout, this, &MainWindow::ShowElapsed);
+  drive1_->setAccessibleName(QStringLiteral("Drive"));
+  dir1_->setAccessibleName(QStringLiteral("Folders"));
+  frm_options_->setAccessibleName(QStringLiteral("Options"));
+  for (QCheckBox* box : option_boxes_) box->setAccessibleName(box->text());
+}
+
+// lblPath shows the chosen path; the user may also type one (Enter takes
+// it, with folder names completed), which is checked like a click.
+void MainWindow::BuildPathBox(QWidget* client) {
+  lbl_path_ = new QLineEdit(client);
+  lbl_path_->setObjectName(QStringLiteral("lblPath"));
+  lbl_path_->setAccessibleName(QStringLiteral("Chosen path"));
+  lbl_path_->setTextMargins(0, 0, 0, 0);
+  QPalette palette = lbl_path_->palette();
+  palette.setColor(QPalette::Text, PathColour(palette));
+  lbl_path_->setPalette(palette);
+  auto* folders = new QFileSystemModel(lbl_path_);
+  folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+  folders->setRootPath(QString());
+  lbl_path_->setCompleter(new QCompleter(folders, lbl_path_));
+  label1_->setBuddy(lbl_path_);
 }
 
 void MainWindow::BuildMenus() {
-  mnu_file_ = menuBar()->addMenu(QStringLiteral("File"));
+  mnu_file_ = menuBar()->addMenu(QStringLiteral("&File"));
   mnu_file_->setObjectName(QStringLiteral("mnuFile"));
-  QAction* quit = mnu_file_->addAction(QStringLiteral("Quit"), this, &MainWindow::QuitStep);
+  QAction* undo =
+      mnu_file_->addAction(QStringLiteral("&Undo Last Run..."), this, &MainWindow::UndoStep);
+  undo->setObjectName(QStringLiteral("mnuUndo"));
+  undo->setEnabled(journals_ != nullptr);
+  mnu_file_->addSeparator();
+  QAction* quit = mnu_file_->addAction(QStringLiteral("E&xit"), this, &MainWindow::QuitStep);
   quit->setObjectName(QStringLiteral("mnuQuit"));
-  mnu_help_ = menuBar()->addMenu(QStringLiteral("Help"));
+  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  mnu_help_ = menuBar()->addMenu(QStringLiteral("&Help"));
   mnu_help_->setObjectName(QStringLiteral("mnuHelp"));
-  QAction* about =
-      mnu_help_->addAction(QStringLiteral("About"), this, [this] { AboutWindow::ShowModal(this); });
+  QAction* about = mnu_help_->addAction(QStringLiteral("&About"), this, [this] {
+    if (!run_active_) AboutWindow::ShowModal(this);
+  });
   about->setObjectName(QStringLiteral("mnuAbout"));
+  about->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
 void MainWindow::SetTabOrder() {
@@ -143,12 +203,15 @@ void MainWindow::SetTabOrder() {
     setTabOrder(previous, box);
     previous = box;
   }
+  setTabOrder(previous, lbl_path_);
   drive1_->setFocus();
+  // The styles draw a focus mark only after the keyboard moved the focus;
+  // the drive list starts with the focus and shows it, as designed.
+  setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void MainWindow::ApplyLayout(int width, int height) {
-  const MainWindowLayout layout =
-      LayOutMainWindow(TwipScale(logicalDpiY()), text_widths_, width, height);
+  const MainWindowLayout layout = LayOutMainWindow(WindowScale(*this), text_widths_, width, height);
   Place(drive1_, layout.Drive1);
   Place(dir1_, layout.Dir1);
   Place(frm_options_, layout.frmOptions);
@@ -212,29 +275,63 @@ void MainWindow::SetChosenPath(const std::string& path) {
   lbl_path_->setToolTip(lbl_path_->text());
 }
 
-void MainWindow::QuitStep() {
-  UnloadReportWindow();
-  close();
-}
-
-// A close asked for while a run is active (the close box works during the
-// searches) waits for the run's end; then the unload runs as usual.
-void MainWindow::closeEvent(QCloseEvent* event) {
-  if (organizer_.running()) {
-    close_after_run_ = true;
-    event->ignore();
+// A typed or dropped folder passes the checks of a stored start path: it
+// must be absolute and a folder the list can open. The lists then move to
+// it as if it had been opened there, and it becomes the chosen path.
+void MainWindow::ChooseTypedPath(const std::string& path) {
+  const std::string folder = NormalFolderPath(path);
+  if (run_active_) return;
+  if (folder.empty() || folder.front() != '/' || !PathExists(file_system_, AddBackslash(folder)) ||
+      !dir1_->CanOpen(folder)) {
+    dialogs_.ShowMessage(this, "\"" + path + "\" is not a folder that can be opened.",
+                         std::string(kProductTitle));
+    SetChosenPath(chosen_path_);
     return;
   }
-  if (!unloaded_) {
-    unloaded_ = true;
-    UnloadReportWindow();
-    SaveSettings();
-  }
-  event->accept();
+  const std::size_t volume = volumes_.VolumeOf(folder);
+  if (volume != drive1_->drive()) drive1_->ShowDriveQuietly(volume);
+  dir1_->SetPath(folder);
+  SetChosenPath(AddBackslash(folder));
+}
+
+// Esc stops a run; the controls that could use it are disabled meanwhile.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && run_active_) return RequestStop();
+  QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!run_active_ && !DroppedFolder(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const std::string folder = DroppedFolder(event->mimeData());
+  if (run_active_ || folder.empty()) return;
+  event->acceptProposedAction();
+  ChooseTypedPath(folder);
+}
+
+// During a run, Quit (Ctrl+Q) is the close box: it asks whether to stop.
+void MainWindow::QuitStep() {
+  if (!run_active_) UnloadReportWindow();
+  close();
 }
 
 void MainWindow::UnloadReportWindow() { delete report_window_.data(); }
 
-void MainWindow::SaveSettings() { SaveWindowSettings(registry_, chosen_path_, CurrentOptions()); }
+void MainWindow::SaveSettings() {
+  SaveWindowSettings(registry_, chosen_path_, CurrentOptions());
+  SaveWindowPlaces(registry_, {normalGeometry(), isMaximized(), report_size_});
+}
+
+// The stored place is used only when it still lies on a screen, so a
+// window is never restored out of sight.
+void MainWindow::RestoreWindowPlace() {
+  const WindowPlaces places = ReadWindowPlaces(registry_);
+  report_size_ = places.report_size;
+  if (!places.main.isValid() || QGuiApplication::screenAt(places.main.center()) == nullptr) return;
+  setGeometry(QRect(places.main.topLeft(), places.main.size().expandedTo(minimumSizeHint())));
+  if (places.maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
 
 }  // namespace quillfold

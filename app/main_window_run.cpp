@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <algorithm>
+#include <QTimer>
 
 #include "app/dialogs.h"
 #include "app/drive_list.h"
@@ -13,46 +15,128 @@
 #include "app/option_boxes.h"
 #include "app/report_window.h"
 #include "errors/error_reporter.h"
-#include "errors/run_error.h"
+#include "organize/report.h"
+#include "product/product.h"
 
 namespace quillfold {
 namespace {
 
-// The per-file phase takes no user input, so its progress is painted
-// directly; a few hundred paints per run are enough to see it move.
-constexpr int kProgressPaints = 200;
+constexpr std::string_view kStopQuestion =
+    "A run is in progress. Stop it between two files and close Quillfold?";
 
 }  // namespace
 
 void MainWindow::GoClicked() {
-  if (organizer_.running()) return;
-  SetRunning(true);
-  try {
-    organizer_.OrganizeRun();
-  } catch (const RunError& error) {
-    ShowRunFailure(error.number(), error.description());
-  }
-  SetRunning(false);
-  if (close_after_run_) close();
+  if (run_active_) return RequestStop();
+  RunAsActive("OrganizeRun", /*stoppable=*/true, [this] { organizer_.OrganizeRun(); });
 }
 
-// The engine has written back the playlists changed so far and the report
-// window keeps the report up to the failure.
-void MainWindow::ShowRunFailure(std::int32_t number, const std::string& description) {
-  PendingError pending{number, description};
-  ReportError("OrganizeRun", pending);
+bool MainWindow::RunAsActive(std::string_view routine, bool stoppable,
+                             const std::function<void()>& work) {
+  BeginRun(stoppable);
+  std::optional<RunError> failure;
+  try {
+    work();
+  } catch (const std::exception& error) {
+    failure = RunErrorFromException(error);
+  }
+  EndRun(failure);
+  if (failure && failure->error_number() != ErrorNumber::kUserInterrupt) {
+    ShowRunFailure(routine, *failure);
+  }
+  if (close_after_run_) close();
+  return !failure;
+}
+
+void MainWindow::BeginRun(bool stoppable) {
+  run_active_ = true;
+  stoppable_ = stoppable;
+  stop_requested_ = false;
+  notes_.Clear();
+  run_clock_.start();
+  since_events_.start();
+  elapsed_timer_->start();
+  ShowElapsed();
+  SetRunning(true);
+}
+
+// What the user must know about the run goes after its report: the files
+// whose tag could not be read, and where a stopped run stopped.
+void MainWindow::EndRun(const std::optional<RunError>& failure) {
+  const bool stopped = failure && failure->error_number() == ErrorNumber::kUserInterrupt;
+  const bool reported = report_window_ != nullptr && report_window_->isVisible();
+  std::string notes = reported ? notes_.Sections() : std::string();
+  if (stopped && reported) notes += std::string(kLineBreak) + std::string(kLineBreak);
+  if (stopped) notes += notes_.StoppedText();
+  if (!notes.empty()) {
+    ShowReport();
+    AppendReport(notes);
+  }
+  run_active_ = false;
+  elapsed_timer_->stop();
+  SetRunning(false);
+}
+
+// Failures that the user's disks and folders cause get a plain message and
+// leave the clipboard alone; the error reporter, with its question whether
+// to go on, is for faults of the program itself.
+void MainWindow::ShowRunFailure(std::string_view routine, const RunError& error) {
+  if (IsExpectedFailure(error)) {
+    return dialogs_.ShowMessage(this, ExpectedFailureMessage(error), std::string(kProductTitle));
+  }
+  PendingError pending{error.number(), error.description()};
+  ReportError(routine, pending);
+}
+
+void MainWindow::RequestStop() {
+  if (!run_active_ || !stoppable_ || stop_requested_) return;
+  stop_requested_ = true;
+  cmd_go_->setEnabled(false);
+  progress_->setText(QStringLiteral("Stopping after the present file..."));
 }
 
 // While a run is active nothing that could start another run or change
-// what the run reads is usable; the window still repaints and moves.
+// what the run reads is usable; the window still repaints and moves, and
+// "Go!" is the Stop button.
 void MainWindow::SetRunning(bool running) {
   for (QWidget* control : {static_cast<QWidget*>(drive1_), static_cast<QWidget*>(dir1_),
-                           static_cast<QWidget*>(frm_options_), static_cast<QWidget*>(cmd_go_)}) {
+                           static_cast<QWidget*>(frm_options_), static_cast<QWidget*>(lbl_path_)}) {
     control->setEnabled(!running);
   }
   mnu_file_->menuAction()->setEnabled(!running);
   mnu_help_->menuAction()->setEnabled(!running);
+  cmd_go_->setText(running ? QStringLiteral("Stop") : QStringLiteral("Go!"));
+  cmd_go_->setAccessibleName(running ? QStringLiteral("Stop the run") : QStringLiteral("Go"));
+  cmd_go_->setEnabled(!running || stoppable_);
+  if (report_window_ != nullptr) report_window_->KeepOpen(running);
   if (!running) progress_->clear();
+}
+
+void MainWindow::ShowElapsed() {
+  const qint64 seconds = run_clock_.elapsed() / 1000;
+  elapsed_->setText(QStringLiteral("Time elapsed: %1:%2")
+                        .arg(seconds / 60)
+                        .arg(seconds % 60, 2, 10, QLatin1Char('0')));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (run_active_) {
+    event->ignore();
+    if (close_after_run_) return;
+    // A real undo cannot stop part-way; the window closes when it is done.
+    if (!stoppable_ ||
+        dialogs_.AskYesNo(this, std::string(kStopQuestion), std::string(kProductTitle))) {
+      close_after_run_ = true;
+      RequestStop();
+    }
+    return;
+  }
+  if (!unloaded_) {
+    unloaded_ = true;
+    UnloadReportWindow();
+    SaveSettings();
+  }
+  event->accept();
 }
 
 std::string MainWindow::ChosenPath() { return chosen_path_; }
@@ -62,6 +146,7 @@ OrganizeOptions MainWindow::CurrentOptions() {
   for (std::size_t i = 0; i < kOptionBoxes.size(); ++i) {
     options.*kOptionBoxes[i].option->field = option_boxes_[i]->isChecked() ? 1 : 0;
   }
+  if (dont_do_override_) options.chkDontDo = *dont_do_override_;
   return options;
 }
 
@@ -74,7 +159,12 @@ void MainWindow::ShowMessage(const std::string& prompt, const std::string& capti
 }
 
 ReportWindow& MainWindow::EnsureReportWindow() {
-  if (report_window_.isNull()) report_window_ = new ReportWindow(this);
+  if (report_window_.isNull()) {
+    report_window_ = new ReportWindow(this);
+    if (report_size_.isValid()) report_window_->resize(report_size_);
+    report_window_->OnResized([this](QSize size) { report_size_ = size; });
+    report_window_->KeepOpen(run_active_);
+  }
   return *report_window_;
 }
 
@@ -84,17 +174,27 @@ void MainWindow::ShowReport() { EnsureReportWindow().ShowNonModal(); }
 
 void MainWindow::AppendReport(const std::string& text) { EnsureReportWindow().Append(text); }
 
-void MainWindow::HandlePendingEvents() { QCoreApplication::processEvents(); }
+void MainWindow::HandlePendingEvents() {
+  if (since_events_.isValid() && since_events_.elapsed() < kEventIntervalMs) return;
+  QCoreApplication::processEvents();
+  since_events_.start();
+}
 
 void MainWindow::SearchProgress(int found) {
-  progress_->setText(QStringLiteral("Files found: %1").arg(found));
+  if (!stop_requested_) progress_->setText(QStringLiteral("Files found: %1").arg(found));
 }
 
 void MainWindow::PlacingProgress(int index, int count) {
-  const int every = std::max(1, count / kProgressPaints);
-  if (index != 1 && index != count && index % every != 0) return;
-  progress_->setText(QStringLiteral("File %1 of %2").arg(index).arg(count));
-  progress_->repaint();
+  notes_.Placing(index, count);
+  if (!stop_requested_) progress_->setText(QStringLiteral("File %1 of %2").arg(index).arg(count));
+}
+
+void MainWindow::TagUnreadable(const std::string& path, const std::string& reason) {
+  notes_.TagUnreadable(path, reason);
+}
+
+void MainWindow::PlaylistLinkSkipped(const std::string& link, const std::string& reason) {
+  notes_.LinkSkipped(link, reason);
 }
 
 }  // namespace quillfold

@@ -1,44 +1,119 @@
 #include "app/report_window.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShortcut>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
+#include <QVBoxLayout>
 
 #include "app/shown_text.h"
 #include "app/twips.h"
 #include "app/window_font.h"
 
 namespace quillfold {
+namespace {
+
+// At most this many appended pieces wait for the box: a few ms of layout.
+constexpr int kPiecesPerBatch = 200;
+
+QPushButton* AddButton(QHBoxLayout* row, const QString& text, const char* name) {
+  auto* button = new QPushButton(text);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAutoDefault(true);
+  row->addWidget(button);
+  return button;
+}
+
+}  // namespace
 
 ReportWindow::ReportWindow(QWidget* owner)
-    : QWidget(owner,
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       txt_results_(new QPlainTextEdit(this)) {
   setObjectName(QStringLiteral("frmResults"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Quillfold - Report Window"));
   setFont(WindowFont());
-  const TwipScale scale(logicalDpiY());
-  setFixedSize(scale.Pixels(8160), scale.Pixels(5175));
+  const TwipScale scale = WindowScale(*this);
+  resize(scale.Pixels(8160), scale.Pixels(5175));
   txt_results_->setObjectName(QStringLiteral("txtResults"));
+  txt_results_->setAccessibleName(QStringLiteral("Report"));
+  txt_results_->setReadOnly(true);
+  txt_results_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   txt_results_->setLineWrapMode(QPlainTextEdit::NoWrap);
   txt_results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txt_results_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  const PixelRect box = scale.Pixels(TwipRect{120, 120, 7935, 4935});
-  txt_results_->setGeometry(box.x, box.y, box.width, box.height);
+  txt_results_->document()->setUndoRedoEnabled(false);
+  auto* column = new QVBoxLayout(this);
+  const int margin = scale.Pixels(120);
+  column->setContentsMargins(margin, margin, margin, margin);
+  column->addWidget(txt_results_, 1);
+  BuildFindRow();
   txt_results_->setFocus();
 }
 
-void ReportWindow::Clear() { txt_results_->clear(); }
+void ReportWindow::BuildFindRow() {
+  auto* row = new QHBoxLayout;
+  auto* label = new QLabel(QStringLiteral("&Find:"));
+  txt_find_ = new QLineEdit;
+  txt_find_->setObjectName(QStringLiteral("txtFind"));
+  txt_find_->setAccessibleName(QStringLiteral("Find in report"));
+  label->setBuddy(txt_find_);
+  row->addWidget(label);
+  row->addWidget(txt_find_, 1);
+  QPushButton* next = AddButton(row, QStringLiteral("Find &Next"), "cmdFindNext");
+  row->addStretch(1);
+  QPushButton* copy = AddButton(row, QStringLiteral("&Copy"), "cmdCopy");
+  QPushButton* save = AddButton(row, QStringLiteral("&Save As..."), "cmdSaveAs");
+  static_cast<QVBoxLayout*>(layout())->addLayout(row);
+  const auto find = [this] {
+    if (!FindNext(txt_find_->text())) QApplication::beep();
+  };
+  connect(txt_find_, &QLineEdit::returnPressed, this, find);
+  connect(next, &QPushButton::clicked, this, find);
+  connect(copy, &QPushButton::clicked, this, &ReportWindow::CopyToClipboard);
+  connect(save, &QPushButton::clicked, this, &ReportWindow::SaveAs);
+  new QShortcut(QKeySequence::Find, this, this, [this] {
+    txt_find_->setFocus();
+    txt_find_->selectAll();
+  });
+  new QShortcut(QKeySequence::FindNext, this, this, find);
+  new QShortcut(QKeySequence::Save, this, this, &ReportWindow::SaveAs);
+}
+
+void ReportWindow::Clear() {
+  pending_.clear();
+  pending_pieces_ = 0;
+  txt_results_->clear();
+}
 
 void ReportWindow::Append(std::string_view text) {
-  // The program's own additions are not steps the user can undo.
-  QTextDocument* document = txt_results_->document();
-  document->setUndoRedoEnabled(false);
-  QTextCursor end(document);
+  if (pending_.isEmpty()) QTimer::singleShot(0, this, &ReportWindow::Flush);
+  pending_ += ShownLines(text);
+  // A batch too large would itself keep the window from its events.
+  if (++pending_pieces_ >= kPiecesPerBatch) Flush();
+}
+
+void ReportWindow::Flush() {
+  if (pending_.isEmpty()) return;
+  QTextCursor end(txt_results_->document());
   end.movePosition(QTextCursor::End);
-  end.insertText(ShownLines(text));
-  document->setUndoRedoEnabled(true);
+  end.insertText(pending_);
+  pending_.clear();
+  pending_pieces_ = 0;
 }
 
 void ReportWindow::ShowNonModal() {
@@ -49,6 +124,68 @@ void ReportWindow::ShowNonModal() {
   show();
   raise();
   activateWindow();
+}
+
+bool ReportWindow::FindNext(const QString& text) {
+  Flush();
+  if (text.isEmpty()) return false;
+  if (txt_results_->find(text)) return true;
+  const QTextCursor kept = txt_results_->textCursor();
+  txt_results_->moveCursor(QTextCursor::Start);
+  if (txt_results_->find(text)) return true;
+  txt_results_->setTextCursor(kept);
+  return false;
+}
+
+void ReportWindow::CopyToClipboard() {
+  Flush();
+  QString selected = txt_results_->textCursor().selectedText();
+  QGuiApplication::clipboard()->setText(
+      selected.isEmpty() ? txt_results_->toPlainText()
+                         : selected.replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
+}
+
+QString ReportWindow::SaveTo(const QString& path) {
+  if (QFile::exists(path)) return QStringLiteral("%1 already exists.").arg(path);
+  Flush();
+  QSaveFile file(path);
+  file.setDirectWriteFallback(false);
+  const QByteArray bytes = txt_results_->toPlainText().toUtf8() + '\n';
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    return file.errorString();
+  }
+  return {};
+}
+
+void ReportWindow::SaveAs() {
+  const QString path = QFileDialog::getSaveFileName(
+      this, QStringLiteral("Save Report As"), QStringLiteral("quillfold-report.txt"),
+      QStringLiteral("Text files (*.txt);;All files (*)"), nullptr,
+      QFileDialog::DontConfirmOverwrite);
+  if (path.isEmpty()) return;
+  const QString failure = SaveTo(path);
+  if (failure.isEmpty()) return;
+  QMessageBox::warning(this, QStringLiteral("Quillfold"),
+                       QStringLiteral("The report was not saved: %1").arg(failure));
+}
+
+void ReportWindow::closeEvent(QCloseEvent* event) {
+  if (keep_open_) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
+// Esc reaches the window when the widget with the focus does not use it.
+void ReportWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) return static_cast<void>(close());
+  QWidget::keyPressEvent(event);
+}
+
+void ReportWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (resized_ && isVisible()) resized_(size());
 }
 
 }  // namespace quillfold

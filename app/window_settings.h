@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+#include <QSize>
 #include <string>
 #include <string_view>
 
@@ -26,5 +28,18 @@ std::string ReadStartPath(Registry& registry);
 // "checked" or "unchecked"), in that order.
 void SaveWindowSettings(Registry& registry, const std::string& start_path,
                         const OrganizeOptions& options);
+
+// Where the windows were, in values of their own beside the seven above:
+// frmMainPlace ("left,top,width,height,maximized" of the main window's
+// normal geometry) and frmResultsSize ("width,height" of the report
+// window). Missing or unreadable values read as invalid (null) ones.
+struct WindowPlaces {
+  QRect main;
+  bool maximized = false;
+  QSize report_size;
+};
+WindowPlaces ReadWindowPlaces(Registry& registry);
+// Writes both values; an invalid one is not written.
+void SaveWindowPlaces(Registry& registry, const WindowPlaces& places);
 
 }  // namespace quillfold

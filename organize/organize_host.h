@@ -36,8 +36,12 @@ class OrganizeHost {
   virtual void ShowReport() = 0;
   virtual void AppendReport(const std::string& text) = 0;
 
-  // Lets the front end handle pending events. Called only inside the tree
-  // searches: after each file found and before each subfolder is entered.
+  // Lets the front end handle pending events. Called between two steps of
+  // every phase, never inside one: in the tree searches after each file
+  // found and before each subfolder is entered; before each playlist is
+  // read, each file placed, each playlist written and each folder removed;
+  // and before each step of an undo. A front end that wants fewer calls
+  // skips some itself (the desktop program handles events every few ms).
   virtual void HandlePendingEvents() = 0;
 
   // Progress for large trees. `found` files so far during a search for
@@ -57,9 +61,11 @@ class OrganizeHost {
                                    [[maybe_unused]] const std::string& reason) {}
 
   // True once the user has asked the run to stop (a signal on the command
-  // line). The run asks between files and between searched folders, never
-  // while a move or a playlist write is under way, and then ends through
-  // the same wrap-up as a failure part-way: see RunStopped().
+  // line, Stop in the desktop program). The run asks between files, between
+  // searched folders and between removed folders, never while a move or a
+  // playlist write is under way, and then ends through the same wrap-up as
+  // a failure part-way: see RunStopped(). An undo's report-only pass asks
+  // too; a real undo runs to its end.
   virtual bool StopRequested() { return false; }
 };
 

@@ -46,6 +46,11 @@ class Organizer::Impl {
     bool folders_removed = false;
   };
 
+  // Between two steps: the front end's events, then its request to stop.
+  void LetHostIn() {
+    host_.HandlePendingEvents();
+    if (host_.StopRequested()) throw RunStopped();
+  }
   // Each call is one reading of chkDontDo, at the moment the run needs it.
   bool RealRun() { return host_.CurrentOptions().chkDontDo == 0; }
   SearchScope Scope(bool report_progress, KeptListings* kept = nullptr,
@@ -205,7 +210,9 @@ void Organizer::Impl::PlaylistPhase() {
   playlists_.SetPlaylistCount(static_cast<int>(names.size()));
   for (int slot = 1; slot <= playlists_.PlaylistCount(); ++slot) {
     playlists_.SetPlaylistName(slot, names[slot - 1]);
-    if (RealRun()) LoadPlaylist(file_system_, base_folder, playlists_, slot);
+    if (!RealRun()) continue;
+    LetHostIn();
+    LoadPlaylist(file_system_, base_folder, playlists_, slot);
   }
 }
 
@@ -247,7 +254,7 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
   const int window = upcoming_reads_ ? static_cast<int>(upcoming_reads_->Window()) : 0;
   for (int index = 0; index < std::min(window, count); ++index) AnnounceTail(index);
   for (int index = 0; index < count; ++index) {
-    if (host_.StopRequested()) throw RunStopped();
+    LetHostIn();
     if (index + window < count) AnnounceTail(index + window);
     host_.PlacingProgress(index + 1, count);
     const std::optional<std::string> line = PlaceFile(context, found_[index], RealRun());
@@ -276,6 +283,8 @@ std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state) 
   for (int slot = 1; slot <= count; ++slot) {
     if (RealRun()) {
       if (!playlists_.PlaylistChanged(slot)) continue;
+      // Every changed playlist is written, even after a stop was asked for.
+      host_.HandlePendingEvents();
       try {
         if (journal_ != nullptr) {
           journal_->WillReplacePlaylist(base_folder + playlists_.PlaylistName(slot),
@@ -309,7 +318,7 @@ void Organizer::Impl::FolderRemoval(RunState& state) {
       state.folders_removed = true;
     }
     for (const std::string& folder : found_.entries()) {
-      if (host_.StopRequested()) throw RunStopped();
+      LetHostIn();
       if (journal_ != nullptr) journal_->WillRemoveFolder(folder);
       file_system_.RemoveEmptyFolder(folder);
       host_.AppendReport(ListedLine(folder));

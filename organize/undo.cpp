@@ -21,7 +21,9 @@ class RunReversal {
   RunReversal(FileSystem& file_system, const std::string& base_folder, bool apply)
       : file_system_(file_system), base_folder_(base_folder), apply_(apply) {}
 
-  void Reverse(const std::vector<JournalRecord>& records);
+  // Lets `host` in before each record; a report-only pass also stops there
+  // when asked to (a real one runs to its end, so the journal stays true).
+  void Reverse(const std::vector<JournalRecord>& records, OrganizeHost& host);
   void Report(OrganizeHost& host) const;
   bool all_restored() const { return not_restored_.empty(); }
 
@@ -42,8 +44,10 @@ class RunReversal {
   std::vector<std::string> files_, playlists_, recreated_, removed_, not_restored_;
 };
 
-void RunReversal::Reverse(const std::vector<JournalRecord>& records) {
+void RunReversal::Reverse(const std::vector<JournalRecord>& records, OrganizeHost& host) {
   for (std::size_t i = records.size(); i-- > 0;) {
+    host.HandlePendingEvents();
+    if (!apply_ && host.StopRequested()) throw RunStopped();
     const std::vector<std::string>& fields = records[i].fields;
     switch (records[i].kind) {
       case Kind::kMove:
@@ -173,7 +177,7 @@ UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, Organ
   host.ShowReport();
   host.AppendReport(UndoHeader(apply, when, base_folder));
   RunReversal reversal(file_system, base_folder, apply);
-  reversal.Reverse(run.records);
+  reversal.Reverse(run.records, host);
   if (apply) RunJournal(journals, run.name).Undone();
   reversal.Report(host);
   return reversal.all_restored() ? UndoOutcome::kRestored : UndoOutcome::kPartlyRestored;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QLabel>
+#include <QLineEdit>
 #include <QTreeWidgetItemIterator>
 #include <filesystem>
 
@@ -32,9 +32,10 @@ WindowTest::WindowTest() : registry_(root_ / "hive"), file_system_(RealFileSyste
 
 std::string WindowTest::work() const { return root_ / "work"; }
 
-std::unique_ptr<MainWindow> WindowTest::OpenWindow() {
+std::unique_ptr<MainWindow> WindowTest::OpenWindow(bool journaled) {
   FixedVolumes volumes(volumes_);
-  auto window = std::make_unique<MainWindow>(file_system_, registry_, volumes, dialogs_);
+  auto window = std::make_unique<MainWindow>(file_system_, registry_, volumes, dialogs_,
+                                             journaled ? &journals_ : nullptr);
   window->show();
   return window;
 }
@@ -70,7 +71,7 @@ QTreeWidgetItem* EntryFor(const MainWindow& window, const std::string& path) {
 }
 
 std::string LabelText(const MainWindow& window) {
-  return window.findChild<QLabel*>(QStringLiteral("lblPath"))->text().toStdString();
+  return window.findChild<QLineEdit*>(QStringLiteral("lblPath"))->text().toStdString();
 }
 
 }  // namespace quillfold::testing

@@ -13,6 +13,7 @@
 #include "app/volume_table.h"
 #include "settings/file_registry.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/memory_journal_storage.h"
 #include "tests/support/recording_error_host.h"
 #include "tests/support/temp_folder.h"
 
@@ -41,8 +42,13 @@ class FakeDialogs final : public Dialogs {
     questions.push_back({prompt, caption});
     return answer;
   }
+  bool AskYesNo(QWidget*, const std::string& prompt, const std::string& caption) override {
+    questions.push_back({prompt, caption});
+    return yes_no_answer;
+  }
 
   Answer answer = Answer::kYes;
+  bool yes_no_answer = true;
   std::vector<Shown> messages;
   std::vector<Shown> questions;
 };
@@ -78,7 +84,8 @@ class WindowTest : public ::testing::Test {
 
   // The work folder without its trailing "/", as the folder list names it.
   std::string work() const;
-  std::unique_ptr<MainWindow> OpenWindow();
+  // With `journaled`, its real runs keep journals in `journals_`.
+  std::unique_ptr<MainWindow> OpenWindow(bool journaled = false);
   void StoreSetting(std::string_view name, const std::string& text);
   std::string StoredSetting(std::string_view name);
   // The names of the stored settings in the order they were first written;
@@ -90,6 +97,7 @@ class WindowTest : public ::testing::Test {
   FileRegistry registry_;
   FaultyFileSystem file_system_;
   FakeDialogs dialogs_;
+  MemoryJournalStorage journals_;
   std::vector<Volume> volumes_ = {{"/", ""}};
 };
 

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <filesystem>
 
 #include "app/folder_list.h"
@@ -40,7 +41,8 @@ class MainWindowRunTest : public WindowTest {
 };
 
 // The report window holds exactly what the engine reported, CR LF shown as
-// line breaks; a report-only run asks nothing and changes nothing.
+// line breaks; a report-only run asks nothing and changes nothing. Enter on
+// a focused "Go!" starts it.
 TEST_F(MainWindowRunTest, ReportOnlyRunFillsTheReportWindow) {
   RecordingHost collector;
   collector.chosen_path = work() + "/music/";
@@ -49,7 +51,7 @@ TEST_F(MainWindowRunTest, ReportOnlyRunFillsTheReportWindow) {
       << collector.report;
 
   auto window = OpenWindow();
-  PressGo(*window);
+  QTest::keyClick(Find<QPushButton>(*window, "cmdGo"), Qt::Key_Return);
   EXPECT_EQ(QString::fromStdString(ReportText(*window)),
             QString::fromStdString(collector.report)
                 .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -83,8 +85,8 @@ std::vector<std::string> EnabledControls(const MainWindow& window) {
   return enabled;
 }
 
-// While a run is active the controls and menus are locked and the status bar
-// shows which file is being placed.
+// While a run is active the controls and menus are locked but for "Go!",
+// which is the Stop button, and the status bar shows which file is placed.
 TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
   auto window = OpenWindow();
   Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
@@ -94,64 +96,78 @@ TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
   file_system_.before_rename = [&](const std::string&, const std::string&) {
     progress_during_run.push_back(progress->text());
     for (const auto& name : EnabledControls(*window)) enabled_during_run.push_back(name);
+    enabled_during_run.push_back(Find<QPushButton>(*window, "cmdGo")->text().toStdString());
   };
   PressGo(*window);
   ASSERT_EQ(file_system_.calls().renames, 2);
-  EXPECT_EQ(enabled_during_run, std::vector<std::string>{});
+  EXPECT_EQ(enabled_during_run, (std::vector<std::string>{"cmdGo", "Stop", "cmdGo", "Stop"}));
   EXPECT_EQ(progress_during_run,
             (std::vector<QString>{QStringLiteral("File 1 of 2"), QStringLiteral("File 2 of 2")}));
   EXPECT_TRUE(progress->text().isEmpty());
   EXPECT_EQ(EnabledControls(*window).size(), 6u);
+  EXPECT_EQ(Find<QPushButton>(*window, "cmdGo")->text(), QStringLiteral("Go!"));
 }
 
-// A run that fails is reported through ReportError under "OrganizeRun"; the
+// Failures that the disk or another run causes (a refused move, a held
+// base) are a plain message with the number and text, the clipboard left
+// alone; a fault of the program itself goes to the error reporter. The
 // report so far stays and the window is usable again.
-TEST_F(MainWindowRunTest, FailureIsReportedAndTheWindowRecovers) {
-  RecordingErrorHost error_host;
-  auto window = OpenWindow();
-  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
-  file_system_.FailRenameNumber(1);
-  PressGo(*window);
-  ASSERT_EQ(error_host.shown.size(), 1u);
-  EXPECT_EQ(error_host.shown[0].rfind("An error has occurred in OrganizeRun:\r\n\r\n70: ", 0), 0u)
-      << error_host.shown[0];
-  EXPECT_EQ(error_host.clipboard, error_host.shown[0]);
-  EXPECT_NE(ReportText(*window).find("Processing Directory "), std::string::npos);
-  EXPECT_TRUE(Find<QPushButton>(*window, "cmdGo")->isEnabled());
-}
-
-// Another run holding the base (here, one above it) is named in the error
-// box before the question, and nothing moves.
-TEST_F(MainWindowRunTest, AHeldBaseIsReportedBeforeTheQuestion) {
-  RecordingErrorHost error_host;
-  const auto held = file_system_.HoldForRun(work());
-  auto window = OpenWindow();
-  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
-  PressGo(*window);
-  ASSERT_EQ(error_host.shown.size(), 1u);
-  EXPECT_NE(error_host.shown[0].find("70: Permission denied (another run is changing " + work() +
-                                     "/music/ or a folder inside or above it"),
-            std::string::npos)
-      << error_host.shown[0];
-  EXPECT_TRUE(dialogs_.questions.empty());
-  EXPECT_TRUE(std::filesystem::exists(work() + "/music/loose/one.mp3"));
-}
-
-// Closing the window during a run waits for the run, then unloads as usual.
-TEST_F(MainWindowRunTest, CloseDuringARunWaitsForItsEnd) {
-  auto window = OpenWindow();
-  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
-  bool closed_during_run = false;
-  file_system_.before_rename = [&](const std::string&, const std::string&) {
-    window->close();
-    closed_during_run |= !window->isVisible();
+TEST_F(MainWindowRunTest, ExpectedFailuresAreMessagesAndFaultsGoToTheReporter) {
+  const auto held = [&] { return file_system_.HoldForRun(work()); };
+  const struct {
+    const char* name;
+    std::function<std::unique_ptr<FolderHold>()> set_up;
+    std::string message_start;  // "" when the reporter shows it
+  } cases[] = {
+      {"refused move",
+       [&] {
+         file_system_.FailRenameNumber(1);
+         return nullptr;
+       },
+       "Error 70: Permission denied (moving "},
+      {"held base", held, "Error 70: Permission denied (another run is changing " + work()},
+      {"program fault",
+       [&] {
+         file_system_.before_rename = [](const std::string&, const std::string&) {
+           throw std::out_of_range("index");
+         };
+         return nullptr;
+       },
+       ""},
   };
+  for (const auto& c : cases) {
+    RecordingErrorHost error_host;
+    dialogs_.messages.clear();
+    const auto hold = c.set_up();
+    auto window = OpenWindow();
+    Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
+    PressGo(*window);
+    file_system_.before_rename = nullptr;
+    if (c.message_start.empty()) {
+      ASSERT_EQ(error_host.shown.size(), 1u) << c.name;
+      EXPECT_EQ(error_host.shown[0].rfind("An error has occurred in OrganizeRun:\r\n\r\n9: ", 0),
+                0u)
+          << error_host.shown[0];
+    } else {
+      EXPECT_EQ(error_host.calls, std::vector<std::string>{}) << c.name;
+      ASSERT_EQ(dialogs_.messages.size(), 1u) << c.name;
+      EXPECT_EQ(dialogs_.messages[0].text.rfind(c.message_start, 0), 0u)
+          << dialogs_.messages[0].text;
+    }
+    EXPECT_TRUE(Find<QPushButton>(*window, "cmdGo")->isEnabled()) << c.name;
+  }
+}
+
+// A file whose tag cannot be read is named after the report's own lines.
+TEST_F(MainWindowRunTest, UnreadableTagsAreNamedAfterTheReport) {
+  file_system_.FailTailReadOf(work() + "/music/two.mp3", EIO);
+  auto window = OpenWindow();
   PressGo(*window);
-  EXPECT_FALSE(closed_during_run);
-  EXPECT_EQ(file_system_.calls().renames, 2) << "the run went on to its end";
-  EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(window->report_window(), nullptr);
-  EXPECT_EQ(StoredSetting("StartPath"), work() + "/music/");
+  const std::string report = ReportText(*window);
+  const std::string section =
+      "\n\nThe Tags of These Files Could Not Be Read (Filed as Files Without a Tag):\n   " +
+      work() + "/music/two.mp3 (";
+  EXPECT_NE(report.find(section), std::string::npos) << report;
 }
 
 TEST_F(MainWindowRunTest, NoFilesGivesTheMessageAndNoReport) {

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -43,6 +44,40 @@ TEST(ReportWindowTest, LongLinesScrollInsteadOfWrapping) {
   EXPECT_EQ(window.txtResults()->document()->blockCount(), 2);
   EXPECT_GT(window.txtResults()->horizontalScrollBar()->maximum(), 0);
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Quillfold - Report Window"));
+}
+
+// The report cannot be typed over; Find goes round to the start; Copy takes
+// the whole report when nothing is selected; Save As writes a new file and
+// never replaces one; Esc closes the window, except while a run reports.
+TEST(ReportWindowTest, ReadOnlyWithFindCopySaveAndEscape) {
+  TempFolder folder;
+  auto* window = new ReportWindow(nullptr);
+  QPointer<ReportWindow> alive(window);
+  window->ShowNonModal();
+  window->Append("one two\r\n   two");
+  QTest::keyClicks(window->txtResults(), "typed");
+  EXPECT_EQ(window->txtResults()->toPlainText(), QStringLiteral("one two\n   two"));
+  std::vector<int> found;
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(window->FindNext(QStringLiteral("two")));
+    found.push_back(window->txtResults()->textCursor().selectionStart());
+  }
+  EXPECT_EQ(found, (std::vector<int>{4, 11, 4}));
+  EXPECT_FALSE(window->FindNext(QStringLiteral("three")));
+  window->txtResults()->moveCursor(QTextCursor::End);
+  window->CopyToClipboard();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("one two\n   two"));
+  const QString path = QString::fromStdString(folder / "report.txt");
+  EXPECT_EQ(window->SaveTo(path), QString());
+  EXPECT_EQ(ReadFile(folder / "report.txt"), "one two\n   two\n");
+  EXPECT_FALSE(window->SaveTo(path).isEmpty());
+  window->KeepOpen(true);
+  QTest::keyClick(window, Qt::Key_Escape);
+  EXPECT_TRUE(window->isVisible());
+  window->KeepOpen(false);
+  QTest::keyClick(window, Qt::Key_Escape);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(alive.isNull());
 }
 
 // Runs `check` on the modal window as soon as it is shown.
