@@ -217,12 +217,13 @@ TEST_P(FileSystemContractTest, AHeldFolderKeepsOutRunsOnItselfAndInsideAndAbove)
   AddFolder("music/rock/old");
   AddFolder("music/jazz");
   AddFolder("books");
+  testing::MakeLink(Path("linked"), Path("music"));
   const struct {
     std::string_view second;
     bool refused;
   } cases[] = {
-      {"music", true}, {"music/rock", true},  {"music/rock/old", true},
-      {"", true},      {"music/jazz", false}, {"books", false},
+      {"music", true}, {"music/rock", true},  {"music/rock/old", true}, {"linked/rock", true},
+      {"", true},      {"music/jazz", false}, {"books", false},         {"linked/jazz", false},
   };
   for (const auto& c : cases) {
     const auto first = fs().HoldForRun(Path("music/rock"));
