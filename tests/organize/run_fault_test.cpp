@@ -2,8 +2,6 @@
 // moved stay moved and their playlists follow them where they could be
 // written, no playlist is cut short, and nothing is overwritten or lost.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 
@@ -12,6 +10,7 @@
 #include "organize/organizer.h"
 #include "platform/posix_file_system.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/playlist_consistency.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_folder.h"
@@ -125,34 +124,12 @@ TEST(RunFaultTest, PlaylistThatCannotBeWrittenStaysWholeAndTheOthersAreWritten) 
   }
 }
 
-// No file may grow past `bytes` while this lives: a write beyond it fails
-// (EFBIG) instead of raising SIGXFSZ, the way a disk that fills up makes a
-// write fail part-way.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    old_handler_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, old_handler_);
-  }
-
- private:
-  rlimit saved_{};
-  sighandler_t old_handler_;
-};
-
 TEST(RunFaultTest, PlaylistWriteFailingHalfWayOnTheRealDiskLeavesTheOldFileWhole) {
   FaultyLibrary library;
   TreeSnapshot after;
   {
     // Every playlist is longer than this, so every write stops part-way.
-    FileSizeLimit limit(1000);
+    testing::FileSizeLimit limit(1000);
     library.RunExpectingFailure(RealFileSystem());
     after = TakeSnapshot(library.base);
   }

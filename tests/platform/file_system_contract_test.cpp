@@ -10,6 +10,7 @@
 #include "errors/run_error.h"
 #include "platform/posix_file_system.h"
 #include "platform/read_ahead_file_system.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_folder.h"
 
 namespace quillfold {
@@ -262,6 +263,13 @@ TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPla
     EXPECT_EQ(testing::ReadFile(list), content);
   }
   EXPECT_EQ(file_system.ListFolder(folder).files, (Names{"list.m3u"}));
+  {
+    // A volume too full for the new content: refused before a byte is
+    // overwritten.
+    testing::FileSizeLimit full(100);
+    EXPECT_THROW(file_system.ReplaceTextFile(list, std::string(1000, 'x')), RunError);
+  }
+  EXPECT_EQ(testing::ReadFile(list), "short");
   ASSERT_TRUE(testing::RefuseChanges(list));
   try {
     file_system.ReplaceTextFile(list, "lost");
