@@ -187,5 +187,34 @@ TEST(RunFaultTest, FullVolumeStopsTheRunWithPlaylistsWholeOrFollowingTheirFiles)
   }
 }
 
+// Another volume mounted inside the base is not entered: named once, its
+// files left alone, and the report-only and the real run list the same moves.
+TEST(RunFaultTest, AVolumeMountedInsideTheBaseIsLeftAloneByBothKindsOfRun) {
+  std::vector<std::string> moves[2];
+  for (const int dont_do : {1, 0}) {
+    FaultyLibrary library;
+    const std::string& first =
+        std::find_if(library.plan.files.begin(), library.plan.files.end(), [](const auto& file) {
+          return file.relative.find('/') != std::string::npos;
+        })->relative;
+    const std::string mounted = library.base + first.substr(0, first.find('/'));
+    library.faulty.AddMountPoint(mounted);
+    library.host.options.chkDontDo = dont_do;
+    Organizer(library.faulty, library.host).OrganizeRun();
+    EXPECT_EQ(library.host.skipped, std::vector<std::string>{mounted});
+    const TreeSnapshot after = TakeSnapshot(library.base);
+    for (const auto& file : library.plan.files) {
+      if ((library.base + file.relative).starts_with(mounted + "/")) {
+        EXPECT_TRUE(after.files.contains(file.relative)) << file.relative;
+      }
+    }
+    for (const std::string& line : library.host.ReportLines()) {
+      if (line.find("\": Move to") != std::string::npos) moves[dont_do].push_back(line);
+    }
+  }
+  EXPECT_GT(moves[0].size(), 50u);
+  EXPECT_EQ(moves[0], moves[1]);
+}
+
 }  // namespace
 }  // namespace quillfold
