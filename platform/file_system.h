@@ -147,6 +147,11 @@ class FileSystem {
   // nothing when nothing is there or the test fails. Never throws.
   virtual std::optional<FileIdentity> IdentityOf(const std::string& path) = 0;
 
+  // The same, looked up by the whole path from the root, never through a
+  // folder held open: a held folder follows a rename of itself or of a
+  // folder above it, and this tells whether it is still where its path says.
+  virtual std::optional<FileIdentity> IdentityByWholePath(const std::string& path) = 0;
+
   // Removes the name `extra` when it and `kept` are two names of one file
   // (a move by link and unlink cut short between the two); any other file
   // at `extra` stays. True when `extra` was such a second name and is gone.

@@ -38,6 +38,9 @@ class ForwardingFileSystem : public FileSystem {
   std::optional<FileIdentity> IdentityOf(const std::string& path) override {
     return inner_.IdentityOf(path);
   }
+  std::optional<FileIdentity> IdentityByWholePath(const std::string& path) override {
+    return inner_.IdentityByWholePath(path);
+  }
   bool RemoveSecondName(const std::string& extra, const std::string& kept) override {
     return inner_.RemoveSecondName(extra, kept);
   }

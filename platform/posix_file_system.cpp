@@ -308,13 +308,23 @@ void PosixFileSystem::RemoveLeftoverReplacements(const std::string& path) {
   }
 }
 
-std::optional<FileIdentity> PosixFileSystem::IdentityOf(const std::string& path) {
+namespace {
+
+std::optional<FileIdentity> IdentityAt(int dir, const char* name) {
   struct stat info {};
-  const auto at = path.empty() ? std::nullopt : folders_.Locate(path);
-  if (!at || fstatat(at->dir(), at->name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-    return std::nullopt;
-  }
+  if (fstatat(dir, name, &info, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
   return FileIdentity{info.st_dev, info.st_ino, info.st_mode & 07777u, info.st_uid, info.st_gid};
+}
+
+}  // namespace
+
+std::optional<FileIdentity> PosixFileSystem::IdentityOf(const std::string& path) {
+  const auto at = path.empty() ? std::nullopt : folders_.Locate(path);
+  return at ? IdentityAt(at->dir(), at->name.c_str()) : std::nullopt;
+}
+
+std::optional<FileIdentity> PosixFileSystem::IdentityByWholePath(const std::string& path) {
+  return IdentityAt(AT_FDCWD, path.c_str());
 }
 
 bool PosixFileSystem::RemoveSecondName(const std::string& extra, const std::string& kept) {

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "bench/library_writer.h"
 #include "errors/run_error.h"
 #include "organize/organizer.h"
+#include "organize/target_folders.h"
 #include "platform/posix_file_system.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/file_size_limit.h"
@@ -214,6 +216,23 @@ TEST(RunFaultTest, AVolumeMountedInsideTheBaseIsLeftAloneByBothKindsOfRun) {
   }
   EXPECT_GT(moves[0].size(), 50u);
   EXPECT_EQ(moves[0], moves[1]);
+}
+
+// A target folder moved out of the base after files went into it is
+// noticed before the next move into it, though the folder held open for
+// those moves followed it.
+TEST(RunFaultTest, ATargetFolderMovedOutOfTheBaseIsNoticedBeforeTheNextMoveIntoIt) {
+  testing::TempFolder temp;
+  const std::string base = temp.path() + "music/";
+  testing::WriteFile(base + "a.mp3", "a");
+  TargetFolders folders(RealFileSystem(), base);
+  folders.Prepare(base + "Band/Album/");
+  ASSERT_EQ(RealFileSystem().RenameNoReplace(base + "a.mp3", base + "Band/Album/a.mp3"),
+            RenameOutcome::kRenamed);
+  std::filesystem::rename(base + "Band", temp.path() + "Band");
+  EXPECT_THROW(folders.Prepare(base + "Band/Album/"), RunError);
+  testing::MakeFolders(base + "Band/Album");
+  EXPECT_THROW(folders.Prepare(base + "Band/Album/"), RunError) << "a new folder of that name";
 }
 
 }  // namespace
