@@ -88,6 +88,16 @@ std::int64_t NumberOr0(const std::string& text) {
   return number;
 }
 
+// Puts each path recorded under `from` under `to`.
+void Rebase(std::vector<JournalRecord>& records, const std::string& from, const std::string& to) {
+  for (JournalRecord& record : records) {
+    const std::size_t paths = record.kind == Kind::kTry ? 2 : record.kind == Kind::kRun ? 0 : 1;
+    for (std::size_t i = 0; i < paths && i < record.fields.size(); ++i) {
+      if (record.fields[i].starts_with(from)) record.fields[i].replace(0, from.size(), to);
+    }
+  }
+}
+
 void NoteState(RunRecord& run) {
   for (const JournalRecord& record : run.records) {
     run.complete |= record.kind == Kind::kComplete;
@@ -104,18 +114,27 @@ int RunRecord::FilesMoved() const {
   }));
 }
 
-std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& base_folder) {
-  const std::string prefix = BasePrefix(base_folder);
+std::string BaseKey(FileSystem& file_system, const std::string& base_folder) {
+  const std::optional<ResolvedPath> real = file_system.FollowLinks(base_folder);
+  const std::optional<FileIdentity> identity =
+      real ? file_system.IdentityByWholePath(real->path) : std::nullopt;
+  return identity ? "identity:" + IdentityText(*identity) : "path:" + base_folder;
+}
+
+std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& base_folder,
+                                  const std::string& base_key) {
+  const std::string prefix = BasePrefix(base_key);
   std::vector<RunRecord> runs;
   for (const std::string& name : storage.ListJournals()) {
     if (!name.starts_with(prefix) || !SequenceOf(name)) continue;
     ParsedJournal parsed = ParseJournal(storage.ReadJournal(name));
-    // Another base whose name hashes alike is not ours.
+    // Another base whose key hashes alike is not ours.
     if (parsed.records.empty() || parsed.records.front().kind != Kind::kRun ||
-        parsed.records.front().fields[0] != base_folder) {
+        parsed.records.front().fields[3] != base_key) {
       continue;
     }
-    const std::vector<std::string>& run_fields = parsed.records.front().fields;
+    const std::vector<std::string> run_fields = parsed.records.front().fields;
+    if (run_fields[0] != base_folder) Rebase(parsed.records, run_fields[0], base_folder);
     RunRecord run{name, NumberOr0(run_fields[2]), std::move(parsed.records), parsed.whole_bytes};
     run.playlists_updated = run_fields[1].ends_with('1');
     NoteState(run);
@@ -126,12 +145,13 @@ std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& ba
 
 std::unique_ptr<RunJournal> RunJournal::Begin(JournalStorage& storage,
                                               const std::string& base_folder,
+                                              const std::string& base_key,
                                               const OrganizeOptions& options) {
   const std::vector<std::string> names = storage.ListJournals();
-  std::unique_ptr<RunJournal> journal(new RunJournal(storage, NewJournalName(names, base_folder)));
+  std::unique_ptr<RunJournal> journal(new RunJournal(storage, NewJournalName(names, base_key)));
   const auto now = std::chrono::system_clock::now().time_since_epoch();
   journal->Add(Kind::kRun, {base_folder, OptionsDigits(options),
-                            std::to_string(std::chrono::nanoseconds(now).count())});
+                            std::to_string(std::chrono::nanoseconds(now).count()), base_key});
   return journal;
 }
 

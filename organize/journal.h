@@ -25,7 +25,8 @@ inline constexpr int kAppendsPerFlush = 1024;
 // One record of a run's journal, as read back.
 struct JournalRecord {
   enum class Kind {
-    kRun,            // base folder, options (the six check boxes' digits), start time (ns, UTC)
+    kRun,            // base folder, options (the six check boxes' digits), start time (ns,
+                     // UTC), the base's key (BaseKey)
     kFolderCreated,  // folder (no trailing separator); recorded before it is made
     kTry,            // old path, target path, "device:inode"; before each rename attempt
     kMoved,          // the path the file went to; after the rename
@@ -91,8 +92,16 @@ struct PlaylistChange {
 };
 std::optional<PlaylistChange> PlaylistChangeOf(const JournalRecord& record);
 
-// The journals of `base_folder`, in the order they were started.
-std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& base_folder);
+// The base folder as the journals know it: its device and inode, links
+// followed, so that a base named through a linked folder, or renamed, is the
+// same base; its path where that cannot be told.
+std::string BaseKey(FileSystem& file_system, const std::string& base_folder);
+
+// The journals of the base `base_key`, in the order they were started, each
+// path in them put under `base_folder` (ending in the separator) where the
+// run named the base otherwise.
+std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& base_folder,
+                                  const std::string& base_key);
 
 // Writes a run's journal, ahead of every change it records. Each record
 // carries its length and a checksum, so a record a crash or a full disk cut
@@ -111,6 +120,7 @@ class RunJournal {
   // Starts the journal of a run on `base_folder`; the file is made, and the
   // journals pruned, when the first change is recorded.
   static std::unique_ptr<RunJournal> Begin(JournalStorage& storage, const std::string& base_folder,
+                                           const std::string& base_key,
                                            const OrganizeOptions& options);
 
   // Opens `run`'s journal to add to it (undo, and the mending of a killed

@@ -14,7 +14,7 @@ using Kind = JournalRecord::Kind;
 constexpr std::string_view kKindNames[] = {"run",     "folder",   "try",    "moved", "playlist",
                                            "removed", "complete", "failed", "undo",  "undone"};
 // The fields each kind takes at least; a playlist's stretches come in threes.
-constexpr std::size_t kFieldCounts[] = {3, 1, 3, 1, 5, 4, 0, 0, 0, 0};
+constexpr std::size_t kFieldCounts[] = {4, 1, 3, 1, 5, 4, 0, 0, 0, 0};
 constexpr std::size_t kLongestHeader = 32;
 
 void AppendEscaped(std::string& out, std::string_view text) {

@@ -159,7 +159,8 @@ void Organizer::Impl::Run() {
 void Organizer::Impl::StartJournal() {
   journal_.reset();
   if (RealRun() && journals_ != nullptr) {
-    journal_ = RunJournal::Begin(*journals_, base_folder, host_.CurrentOptions());
+    journal_ = RunJournal::Begin(*journals_, base_folder, BaseKey(file_system_, base_folder),
+                                 host_.CurrentOptions());
   }
 }
 
@@ -172,7 +173,8 @@ void Organizer::Impl::StartJournal() {
 std::string Organizer::Impl::RecoverInterruptedRuns() {
   std::string report;
   if (!RealRun() || journals_ == nullptr) return report;
-  for (const RunRecord& run : RunsOnBase(*journals_, base_folder)) {
+  for (const RunRecord& run :
+       RunsOnBase(*journals_, base_folder, BaseKey(file_system_, base_folder))) {
     if (run.undo_started && !run.undone) {
       throw UnfinishedUndoError(RunTimeText(run.started_ns), base_folder);
     }

@@ -190,7 +190,8 @@ UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, Organ
   file_system.ForgetHeldFolders();
   const ScopeExit let_go([&] { file_system.ForgetHeldFolders(); });
   const bool apply = host.CurrentOptions().chkDontDo == 0;
-  std::vector<RunRecord> runs = RunsOnBase(journals, base_folder);
+  std::vector<RunRecord> runs =
+      RunsOnBase(journals, base_folder, BaseKey(file_system, base_folder));
   std::erase_if(runs, [](const RunRecord& run) { return run.undone; });
   if (runs.empty()) {
     host.ShowMessage(NothingToUndoMessage(base_folder), std::string(kProductTitle));
@@ -223,9 +224,11 @@ UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, Organ
   return reversal.all_restored() ? UndoOutcome::kRestored : UndoOutcome::kPartlyRestored;
 }
 
-std::string RunList(JournalStorage& journals, const std::string& base_folder) {
+std::string RunList(JournalStorage& journals, const std::string& base_folder,
+                    FileSystem& file_system) {
   std::string list;
-  for (const RunRecord& run : RunsOnBase(journals, base_folder)) {
+  for (const RunRecord& run :
+       RunsOnBase(journals, base_folder, BaseKey(file_system, base_folder))) {
     list += RunTimeText(run.started_ns) + "  " + std::to_string(run.FilesMoved()) +
             " files moved  " +
             (run.undone         ? "undone"

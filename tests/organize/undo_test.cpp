@@ -186,7 +186,7 @@ bool KilledAt(int n, const std::string& base, JournalStorage& journals, Killed p
 // As a move by link and unlink would leave it, killed between the two: the
 // file of the last move tried under its old name and the name tried.
 void LeaveUnderTwoNames(JournalStorage& journals, const std::string& base) {
-  const std::vector<RunRecord> runs = RunsOnBase(journals, base);
+  const std::vector<RunRecord> runs = RunsOnBase(journals, base, BaseKey(RealFileSystem(), base));
   const std::vector<JournaledMove> moves = MovesOf(runs.back().records);
   if (moves.empty() || !testing::Exists(moves.back().old_path) ||
       testing::Exists(moves.back().targets.back())) {
@@ -210,7 +210,8 @@ TEST(UndoTest, KilledAtAnyPointTheNextUndoPutsEverythingBack) {
       }
       if (phase == Killed::kUndo) RealRun(library.base, library.journals);
       if (!KilledAt(n, library.base, library.journals, phase)) break;
-      const std::vector<RunRecord> runs = RunsOnBase(library.journals, library.base);
+      const std::vector<RunRecord> runs =
+          RunsOnBase(library.journals, library.base, BaseKey(RealFileSystem(), library.base));
       if (phase == Killed::kRun && n % 2 == 1 && !runs.empty()) {
         LeaveUnderTwoNames(library.journals, library.base);
       }
@@ -324,6 +325,25 @@ TEST(UndoTest, ThePreviewOfAnUndoOfSwappedTracksAgreesWithTheUndo) {
     EXPECT_EQ(preview.ReportLines().size(), undo.ReportLines().size()) << preview.report;
   }
   EXPECT_EQ(TakeSnapshot(base), before);
+}
+
+// The same base by another name, through a linked folder or renamed since
+// the run, is the same base to undo.
+TEST(UndoTest, ABaseNamedThroughALinkOrRenamedHasItsRunsUndone) {
+  for (const bool renamed : {false, true}) {
+    Library library(2, 6);
+    const TreeSnapshot before = TakeSnapshot(library.base);
+    MemoryJournalStorage journals;
+    RealRun(library.base, journals);
+    const std::string other = library.temp.path() + "other/";
+    if (renamed) {
+      std::filesystem::rename(library.base, other);
+    } else {
+      testing::MakeLink(library.temp.path() + "other", library.base);
+    }
+    EXPECT_EQ(Undo(other, journals), UndoOutcome::kRestored) << renamed;
+    EXPECT_EQ(TakeSnapshot(other), before) << renamed;
+  }
 }
 
 }  // namespace
