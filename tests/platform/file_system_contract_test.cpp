@@ -5,12 +5,14 @@
 
 #include <array>
 #include <cerrno>
+#include <tuple>
 #include <vector>
 
 #include "errors/run_error.h"
 #include "platform/posix_file_system.h"
 #include "platform/read_ahead_file_system.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/kill_points.h"
 #include "tests/support/temp_folder.h"
 
 namespace quillfold {
@@ -286,6 +288,32 @@ TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPla
         << error.description();
   }
   EXPECT_EQ(testing::ReadFile(list), "short");
+}
+
+// In a folder everyone may write, a playlist another user may only read is
+// not replaced beside itself (it would become theirs): the write fails.
+TEST(PosixFileSystemTest, APlaylistTheUserMayNotWriteKeepsItsOwnerAndBytes) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs the superuser to act as another user";
+  testing::TempFolder temp;
+  const std::string list = temp / "shared/list.m3u";
+  testing::WriteFile(list, "Bob's");
+  chmod(temp.path().c_str(), 0755);
+  chmod((temp / "shared").c_str(), 0777);
+  chmod(list.c_str(), 0644);
+  const bool written = !testing::KilledInChild([&] {
+    if (setresuid(65534, 65534, 65534) != 0) return;
+    PosixFileSystem file_system;
+    try {
+      file_system.ReplaceTextFile(list, "Ann's");
+    } catch (const RunError&) {
+      _exit(testing::KillPoints::kKilled);
+    }
+  });
+  struct stat info {};
+  ASSERT_EQ(stat(list.c_str(), &info), 0);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(std::tuple(info.st_uid, info.st_mode & 0777, testing::ReadFile(list)),
+            std::tuple(0u, 0644u, std::string("Bob's")));
 }
 
 // A folder the file system held open, removed and made again by someone
