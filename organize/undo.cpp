@@ -127,7 +127,11 @@ void RunReversal::PutBackPlaylist(const JournalRecord& record) {
     if (now.size() != change->new_size || ContentHash(now) != change->new_hash) {
       return NotRestored(path, "changed since the run");
     }
-    if (apply_) file_system_.ReplaceTextFile(path, OldContent(now, change->stretches));
+    const std::string old = OldContent(now, change->stretches);
+    if (old.size() != change->old_size || ContentHash(old) != change->old_hash) {
+      return NotRestored(path, "its record in the journal is damaged");
+    }
+    if (apply_) file_system_.ReplaceTextFile(path, old);
   } catch (const RunError& error) {
     return NotRestored(path, error.description());
   }
