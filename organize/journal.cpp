@@ -189,10 +189,12 @@ void RunJournal::Write(Durability durability) {
     pending_.clear();
     ++unflushed_appends_;
   }
+  const auto now = std::chrono::steady_clock::now();
   if (unflushed_appends_ > 0 &&
-      (durability == Durability::kToDisk || unflushed_appends_ >= kAppendsPerFlush)) {
+      (durability == Durability::kToDisk || now - last_flush_ >= kFlushInterval)) {
     file_->Flush();
     unflushed_appends_ = 0;
+    last_flush_ = now;
   }
   broken_ = false;
 }

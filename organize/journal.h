@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -19,8 +20,10 @@ namespace quillfold {
 inline constexpr std::size_t kJournalsKeptPerBase = 20;
 inline constexpr std::size_t kJournalFolderBytes = std::size_t{256} << 20;
 
-// Appends between two flushes of a journal to the disk.
-inline constexpr int kAppendsPerFlush = 1024;
+// The longest a journal's appends wait for a flush to the disk while a run
+// goes on; a run that takes less flushes only before its playlists and at
+// its end.
+inline constexpr std::chrono::milliseconds kFlushInterval{1000};
 
 // One record of a run's journal, as read back.
 struct JournalRecord {
@@ -109,9 +112,9 @@ std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& ba
 // memory and are appended together at each write point: before a rename, a
 // playlist replace, a folder removal, and at the end. An append survives
 // the process being killed at any instant after it. Flushes to the disk,
-// which survive a crash of the machine, are batched: one per
-// kAppendsPerFlush appends, and one before each playlist replace and at the
-// end. A failure to append or flush throws RunError, so the change waiting
+// which survive a crash of the machine, are batched: at most one per
+// kFlushInterval while the run goes on, and one before each playlist
+// replace and at the end. A failure to append or flush throws RunError, so the change waiting
 // for it is never made. A journal that records no change is never written.
 class RunJournal {
  public:
@@ -137,7 +140,8 @@ class RunJournal {
   void Failed();
   void UndoStarted();
   void Undone();
-  // Appends what is held; flushes too for kToDisk or when the batch is full.
+  // Appends what is held; flushes too for kToDisk or once kFlushInterval
+  // has passed since the last flush.
   void Write(Durability durability = Durability::kBatched);
 
  private:
@@ -152,6 +156,7 @@ class RunJournal {
   std::string pending_;
   bool holds_change_ = false;
   int unflushed_appends_ = 0;
+  std::chrono::steady_clock::time_point last_flush_ = std::chrono::steady_clock::now();
   bool broken_ = false;
 };
 
