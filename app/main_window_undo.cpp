@@ -28,7 +28,7 @@ std::string RunListPrompt(const std::string& base_folder, const std::string& run
 void MainWindow::UndoStep() {
   if (run_active_ || journals_ == nullptr) return;
   const std::string base_folder = AddBackslash(chosen_path_, file_system_.separator());
-  const std::string runs = RunList(*journals_, base_folder);
+  const std::string runs = RunList(*journals_, base_folder, file_system_);
   if (runs.empty()) {
     return dialogs_.ShowMessage(this, NothingToUndoMessage(base_folder),
                                 std::string(kProductTitle));

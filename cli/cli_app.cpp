@@ -45,7 +45,7 @@ int Undo(const CliArguments& arguments, Console& console, FileSystem& file_syste
          JournalStorage& journals, const std::string& base) {
   try {
     if (arguments.list) {
-      console.Out(RunList(journals, base));
+      console.Out(RunList(journals, base, file_system));
       return kExitDone;
     }
     CliHost host(console, arguments, base);

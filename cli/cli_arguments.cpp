@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "organize/journal.h"
+
 namespace quillfold {
 namespace {
 
@@ -123,7 +125,8 @@ std::string UsageText() {
          "  --no-playlists          leave .m3u playlists alone\n"
          "  --undo                  undo the latest real run on BASE not yet undone (again: the\n"
          "                          one before); with --apply it moves the files back, puts back\n"
-         "                          the playlists and folders, and never overwrites a file\n"
+         "                          the playlists and folders, and never overwrites a file;\n"
+         "                          an undo cut short is finished by the next --undo\n"
          "  --list                  with --undo: list the runs on record for BASE\n"
          "  --jobs N                read up to N files' tags at once (default 16; 1 reads them\n"
          "                          one after another); the results are the same either way\n"
@@ -136,8 +139,10 @@ std::string UsageText() {
          "Exit status: 0 done, 1 the run failed or was refused, 2 usage error, 3 not\n"
          "confirmed, 128+N stopped by signal N (130: Ctrl-C); an undo exits 1 when\n"
          "anything was not restored.\n"
-         "Every real run keeps a journal in $XDG_STATE_HOME/quillfold/ (default\n"
-         "~/.local/state/quillfold/), the last 20 runs per BASE.\n";
+         "Every real run that changes anything keeps a journal in $XDG_STATE_HOME/quillfold/\n"
+         "(default ~/.local/state/quillfold/): the last " +
+         std::to_string(kJournalsKeptPerBase) + " runs per BASE, at most " +
+         std::to_string(kJournalFolderBytes >> 20) + " MiB in all; the oldest go first.\n";
 }
 
 }  // namespace quillfold

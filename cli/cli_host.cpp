@@ -78,6 +78,12 @@ void CliHost::PlaylistLinkSkipped(const std::string& link, const std::string& re
                "\" is not updated: " + reason + "\n");
 }
 
+void CliHost::MountedFolderSkipped(const std::string& folder) {
+  ClearProgress();
+  console_.Err("quillfold-cli: \"" + ControlBytesEscaped(folder) +
+               "\" is another volume mounted inside the base folder; its files are left alone\n");
+}
+
 void CliHost::SearchProgress(int found) {
   if (found == 1 || found % kProgressStep == 0) {
     ShowProgress("Found " + std::to_string(found) + " MP3 files");

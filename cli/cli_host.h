@@ -27,6 +27,7 @@ class CliHost final : public OrganizeHost {
   void PlacingProgress(int index, int count) override;
   void TagUnreadable(const std::string& path, const std::string& reason) override;
   void PlaylistLinkSkipped(const std::string& link, const std::string& reason) override;
+  void MountedFolderSkipped(const std::string& folder) override;
   bool StopRequested() override { return console_.StopSignal() != 0; }
 
   // Ends the report's last line; call once when the run is over.

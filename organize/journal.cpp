@@ -4,98 +4,72 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <map>
 
 #include "errors/run_error.h"
+#include "organize/journal_format.h"
 #include "platform/path_helpers.h"
 
 namespace quillfold {
 namespace {
 
-constexpr std::string_view kKindNames[] = {"run",      "folder",  "move",     "moved",
-                                           "playlist", "removed", "complete", "undone"};
-constexpr std::size_t kFieldCounts[] = {2, 1, 2, 1, 3, 1, 0, 0};
+using Kind = JournalRecord::Kind;
+
 constexpr std::string_view kSuffix = ".journal";
+constexpr std::size_t kPrefixLength = 17;  // 16 hex digits and "-"
+constexpr std::size_t kSequenceDigits = 20;
 
-// Fields are separated by tabs and records end in a line feed, so those,
-// the carriage return and the backslash itself are escaped.
-void AppendEscaped(std::string& out, std::string_view text) {
-  for (const char c : text) {
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        out += c;
-    }
-  }
-}
-
-std::vector<std::string> SplitFields(std::string_view line) {
-  std::vector<std::string> fields(1);
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (c == '\t') {
-      fields.emplace_back();
-    } else if (c == '\\' && i + 1 < line.size()) {
-      const char next = line[++i];
-      fields.back() += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
-
-std::vector<JournalRecord> ParseRecords(std::string_view text) {
-  std::vector<JournalRecord> records;
-  for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string_view::npos;
-       start = end + 1) {
-    std::vector<std::string> fields = SplitFields(text.substr(start, end - start));
-    const auto* kind = std::find(std::begin(kKindNames), std::end(kKindNames), fields.front());
-    if (kind == std::end(kKindNames)) continue;
-    fields.erase(fields.begin());
-    if (fields.size() != kFieldCounts[kind - std::begin(kKindNames)]) continue;
-    records.push_back({static_cast<JournalRecord::Kind>(kind - std::begin(kKindNames)), fields});
-  }
-  return records;
-}
-
-// The base folder's journals share a prefix, and the start time that
-// follows is zero-padded, so byte order is time order.
+// The base folder's journals share a prefix; the run's sequence number
+// follows, zero-padded, so byte order is the order the runs were started
+// in, whatever the clock said.
 std::string BasePrefix(const std::string& base_folder) {
-  std::uint64_t hash = 14695981039346656037ULL;
-  for (const unsigned char c : base_folder) hash = (hash ^ c) * 1099511628211ULL;
-  char text[18];
-  std::snprintf(text, sizeof text, "%016llx-", static_cast<unsigned long long>(hash));
+  char text[kPrefixLength + 1];
+  std::snprintf(text, sizeof text, "%016llx-",
+                static_cast<unsigned long long>(ContentHash(base_folder)));
   return text;
 }
 
-std::string NewJournalName(const std::string& base_folder) {
-  const auto now = std::chrono::system_clock::now().time_since_epoch();
-  char stamp[24];
-  std::snprintf(stamp, sizeof stamp, "%020lld",
-                static_cast<long long>(std::chrono::nanoseconds(now).count()));
-  return BasePrefix(base_folder) + stamp + std::string(kSuffix);
+// The sequence number of a journal's name; nullopt for a file of another
+// program's making in the folder.
+std::optional<std::uint64_t> SequenceOf(std::string_view name) {
+  if (name.size() != kPrefixLength + kSequenceDigits + kSuffix.size() || !name.ends_with(kSuffix) ||
+      name[kPrefixLength - 1] != '-') {
+    return std::nullopt;
+  }
+  const std::string_view digits = name.substr(kPrefixLength, kSequenceDigits);
+  std::uint64_t sequence = 0;
+  const auto [end, error] = std::from_chars(digits.begin(), digits.end(), sequence);
+  if (error != std::errc() || end != digits.end()) return std::nullopt;
+  return sequence;
 }
 
-void Prune(JournalStorage& storage, const std::string& base_folder) {
-  std::vector<std::string> names;
-  const std::string prefix = BasePrefix(base_folder);
-  for (std::string& name : storage.ListJournals()) {
-    if (name.starts_with(prefix) && name.ends_with(kSuffix)) names.push_back(std::move(name));
+std::string NewJournalName(const std::vector<std::string>& names, const std::string& base) {
+  std::uint64_t last = 0;
+  for (const std::string& name : names) last = std::max(last, SequenceOf(name).value_or(0));
+  char digits[kSequenceDigits + 1];
+  std::snprintf(digits, sizeof digits, "%020llu", static_cast<unsigned long long>(last + 1));
+  return BasePrefix(base) + digits + std::string(kSuffix);
+}
+
+// Keeps the last kJournalsKeptPerBase journals of each base (one fewer of
+// the base of `new_name`, which is about to be made), and of those the
+// newest that fit in kJournalFolderBytes, across all bases, so that a base
+// gone for good does not keep its journals for ever.
+void Prune(JournalStorage& storage, const std::vector<std::string>& names,
+           const std::string& new_name) {
+  std::vector<std::pair<std::uint64_t, std::string>> journals;
+  for (const std::string& name : names) {
+    if (const auto sequence = SequenceOf(name)) journals.emplace_back(*sequence, name);
   }
-  if (names.size() <= kJournalsKeptPerBase) return;
-  for (std::size_t i = 0; i + kJournalsKeptPerBase < names.size(); ++i) {
-    storage.RemoveJournal(names[i]);
+  std::sort(journals.rbegin(), journals.rend());
+  std::map<std::string, std::size_t> kept_per_base;
+  kept_per_base[new_name.substr(0, kPrefixLength)] = 1;
+  std::size_t bytes = 0;
+  for (const auto& [sequence, name] : journals) {
+    std::size_t& kept = kept_per_base[name.substr(0, kPrefixLength)];
+    bytes += storage.JournalSize(name);
+    if (++kept <= kJournalsKeptPerBase && bytes <= kJournalFolderBytes) continue;
+    storage.RemoveJournal(name);
   }
 }
 
@@ -107,51 +81,62 @@ std::string OptionsDigits(const OrganizeOptions& options) {
   return digits;
 }
 
-}  // namespace
-
-std::optional<std::string> WhereMoved(FileSystem& file_system,
-                                      const std::vector<JournalRecord>& records,
-                                      std::size_t index) {
-  const std::vector<std::string>& move = records[index].fields;
-  if (index + 1 < records.size() && records[index + 1].kind == JournalRecord::Kind::kMoved) {
-    return records[index + 1].fields[0];
-  }
-  if (PathExists(file_system, move[0])) return std::nullopt;
-  std::string found = move[1];
-  for (std::string candidate = move[1]; PathExists(file_system, candidate); candidate += ".mp3") {
-    found = candidate;
-  }
-  return found;
+std::int64_t NumberOr0(const std::string& text) {
+  std::int64_t number = 0;
+  std::from_chars(text.data(), text.data() + text.size(), number);
+  return number;
 }
+
+// Puts each path recorded under `from` under `to`.
+void Rebase(std::vector<JournalRecord>& records, const std::string& from, const std::string& to) {
+  for (JournalRecord& record : records) {
+    const std::size_t paths = record.kind == Kind::kTry ? 2 : record.kind == Kind::kRun ? 0 : 1;
+    for (std::size_t i = 0; i < paths && i < record.fields.size(); ++i) {
+      if (record.fields[i].starts_with(from)) record.fields[i].replace(0, from.size(), to);
+    }
+  }
+}
+
+void NoteState(RunRecord& run) {
+  for (const JournalRecord& record : run.records) {
+    run.complete |= record.kind == Kind::kComplete;
+    run.undo_started |= record.kind == Kind::kUndoStarted;
+    run.undone |= record.kind == Kind::kUndone;
+  }
+}
+
+}  // namespace
 
 int RunRecord::FilesMoved() const {
   return static_cast<int>(std::count_if(records.begin(), records.end(), [](const auto& record) {
-    return record.kind == JournalRecord::Kind::kMoved;
+    return record.kind == Kind::kMoved;
   }));
 }
 
-std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& base_folder) {
-  const std::string prefix = BasePrefix(base_folder);
+std::string BaseKey(FileSystem& file_system, const std::string& base_folder) {
+  const std::optional<ResolvedPath> real = file_system.FollowLinks(base_folder);
+  const std::optional<FileIdentity> identity =
+      real ? file_system.IdentityByWholePath(real->path) : std::nullopt;
+  return identity ? "identity:" + IdentityText(*identity) : "path:" + base_folder;
+}
+
+std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& base_folder,
+                                  const std::string& base_key) {
+  const std::string prefix = BasePrefix(base_key);
   std::vector<RunRecord> runs;
   for (const std::string& name : storage.ListJournals()) {
-    if (!name.starts_with(prefix) || !name.ends_with(kSuffix)) continue;
-    // A file of another program's making in the folder is no journal.
-    const std::string_view stamp(name.data() + prefix.size(),
-                                 name.size() - prefix.size() - kSuffix.size());
-    std::int64_t started_ns = 0;
-    const auto [end, error] = std::from_chars(stamp.begin(), stamp.end(), started_ns);
-    if (error != std::errc() || end != stamp.end()) continue;
-    RunRecord run{name, started_ns, ParseRecords(storage.ReadJournal(name))};
-    // Another base whose name hashes alike is not ours.
-    if (run.records.empty() || run.records.front().kind != JournalRecord::Kind::kRun ||
-        run.records.front().fields[0] != base_folder) {
+    if (!name.starts_with(prefix) || !SequenceOf(name)) continue;
+    ParsedJournal parsed = ParseJournal(storage.ReadJournal(name));
+    // Another base whose key hashes alike is not ours.
+    if (parsed.records.empty() || parsed.records.front().kind != Kind::kRun ||
+        parsed.records.front().fields[3] != base_key) {
       continue;
     }
-    run.playlists_updated = run.records.front().fields[1].ends_with('1');
-    for (const JournalRecord& record : run.records) {
-      run.complete |= record.kind == JournalRecord::Kind::kComplete;
-      run.undone |= record.kind == JournalRecord::Kind::kUndone;
-    }
+    const std::vector<std::string> run_fields = parsed.records.front().fields;
+    if (run_fields[0] != base_folder) Rebase(parsed.records, run_fields[0], base_folder);
+    RunRecord run{name, NumberOr0(run_fields[2]), std::move(parsed.records), parsed.whole_bytes};
+    run.playlists_updated = run_fields[1].ends_with('1');
+    NoteState(run);
     runs.push_back(std::move(run));
   }
   return runs;
@@ -159,42 +144,56 @@ std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& ba
 
 std::unique_ptr<RunJournal> RunJournal::Begin(JournalStorage& storage,
                                               const std::string& base_folder,
+                                              const std::string& base_key,
                                               const OrganizeOptions& options) {
-  Prune(storage, base_folder);
-  auto journal = std::make_unique<RunJournal>(storage, NewJournalName(base_folder));
-  const std::string digits = OptionsDigits(options);
-  journal->Add(JournalRecord::Kind::kRun, {&base_folder, &digits});
-  journal->Write(true);
+  const std::vector<std::string> names = storage.ListJournals();
+  std::unique_ptr<RunJournal> journal(new RunJournal(storage, NewJournalName(names, base_key)));
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  journal->Add(Kind::kRun, {base_folder, OptionsDigits(options),
+                            std::to_string(std::chrono::nanoseconds(now).count()), base_key});
   return journal;
 }
 
-RunJournal::RunJournal(JournalStorage& storage, const std::string& name)
-    : file_(storage.OpenJournal(name)) {}
+RunJournal::RunJournal(JournalStorage& storage, std::string name)
+    : storage_(storage), name_(std::move(name)) {}
 
-void RunJournal::Add(JournalRecord::Kind kind, std::initializer_list<const std::string*> fields) {
-  ThrowIfBroken();
-  pending_ += kKindNames[static_cast<int>(kind)];
-  for (const std::string* field : fields) {
-    pending_ += '\t';
-    AppendEscaped(pending_, *field);
-  }
-  pending_ += '\n';
+RunJournal::RunJournal(JournalStorage& storage, const RunRecord& run)
+    : RunJournal(storage, run.name) {
+  if (storage.JournalSize(run.name) != run.whole_bytes)
+    storage.CutJournal(run.name, run.whole_bytes);
+  file_ = storage.OpenJournal(run.name);
 }
 
-// After a failed append the journal may end in part of a record, and
-// anything added behind it would be read back wrongly; so a journal that
-// failed once takes nothing more, and nothing more is changed.
-void RunJournal::Write(bool to_disk) {
+void RunJournal::Open() {
+  Prune(storage_, storage_.ListJournals(), name_);
+  file_ = storage_.OpenJournal(name_);
+}
+
+void RunJournal::Add(Kind kind, const std::vector<std::string>& fields) {
   ThrowIfBroken();
+  AppendRecord(pending_, kind, fields);
+  holds_change_ |= kind != Kind::kRun && kind != Kind::kComplete && kind != Kind::kFailed;
+}
+
+// After a failed append the journal may end in part of a record; it is cut
+// off before the next run adds to it. A journal that failed once takes
+// nothing more, and nothing more is changed.
+void RunJournal::Write(Durability durability) {
+  ThrowIfBroken();
+  if (file_ == nullptr && !holds_change_) return;
   broken_ = true;
+  if (file_ == nullptr) Open();
   if (!pending_.empty()) {
     file_->Append(pending_);
     pending_.clear();
     ++unflushed_appends_;
   }
-  if (unflushed_appends_ > 0 && (to_disk || unflushed_appends_ >= kAppendsPerFlush)) {
+  const auto now = std::chrono::steady_clock::now();
+  if (unflushed_appends_ > 0 &&
+      (durability == Durability::kToDisk || now - last_flush_ >= kFlushInterval)) {
     file_->Flush();
     unflushed_appends_ = 0;
+    last_flush_ = now;
   }
   broken_ = false;
 }
@@ -208,37 +207,55 @@ void RunJournal::ThrowIfBroken() const {
 }
 
 void RunJournal::WillCreateFolder(const std::string& folder) {
-  Add(JournalRecord::Kind::kFolderCreated, {&folder});
+  Add(Kind::kFolderCreated, {folder});
 }
 
-void RunJournal::WillMove(const std::string& old_path, const std::string& target_path) {
-  Add(JournalRecord::Kind::kMove, {&old_path, &target_path});
+void RunJournal::WillTry(const std::string& old_path, const std::string& target,
+                         const FileIdentity& file) {
+  Add(Kind::kTry, {old_path, target, IdentityText(file)});
   Write();
 }
 
-void RunJournal::Moved(const std::string& final_path) {
-  Add(JournalRecord::Kind::kMoved, {&final_path});
-}
+void RunJournal::Moved(const std::string& final_path) { Add(Kind::kMoved, {final_path}); }
 
 void RunJournal::WillReplacePlaylist(const std::string& path, const std::string& old_bytes,
                                      const std::string& new_bytes) {
-  Add(JournalRecord::Kind::kPlaylist, {&path, &old_bytes, &new_bytes});
-  Write(true);
+  std::vector<std::string> fields = {
+      path, std::to_string(old_bytes.size()), std::to_string(ContentHash(old_bytes)),
+      std::to_string(new_bytes.size()), std::to_string(ContentHash(new_bytes))};
+  for (ChangedStretch& stretch : ChangedStretches(old_bytes, new_bytes)) {
+    fields.push_back(std::to_string(stretch.offset));
+    fields.push_back(std::to_string(stretch.length));
+    fields.push_back(std::move(stretch.old_bytes));
+  }
+  Add(Kind::kPlaylist, fields);
+  Write(Durability::kToDisk);
 }
 
-void RunJournal::WillRemoveFolder(const std::string& folder) {
-  Add(JournalRecord::Kind::kFolderRemoved, {&folder});
+void RunJournal::WillRemoveFolder(const std::string& folder, const FileIdentity& identity) {
+  Add(Kind::kFolderRemoved, {folder, std::to_string(identity.mode), std::to_string(identity.owner),
+                             std::to_string(identity.group)});
   Write();
 }
 
 void RunJournal::Complete() {
-  Add(JournalRecord::Kind::kComplete, {});
-  Write(true);
+  Add(Kind::kComplete, {});
+  Write(Durability::kToDisk);
+}
+
+void RunJournal::Failed() {
+  Add(Kind::kFailed, {});
+  Write(Durability::kToDisk);
+}
+
+void RunJournal::UndoStarted() {
+  Add(Kind::kUndoStarted, {});
+  Write(Durability::kToDisk);
 }
 
 void RunJournal::Undone() {
-  Add(JournalRecord::Kind::kUndone, {});
-  Write(true);
+  Add(Kind::kUndone, {});
+  Write(Durability::kToDisk);
 }
 
 }  // namespace quillfold

@@ -1,102 +1,162 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "organize/content_changes.h"
 #include "organize/organize_options.h"
 #include "platform/file_system.h"
 #include "platform/journal_storage.h"
 
 namespace quillfold {
 
-// The journals kept per base folder; starting a run removes the oldest
-// beyond this many. Change it here.
+// How many journals are kept: the last runs of each base folder, and no
+// more than this many bytes in the journals' folder, the oldest going first.
+// Starting a journal prunes to these. Change them here.
 inline constexpr std::size_t kJournalsKeptPerBase = 20;
+inline constexpr std::size_t kJournalFolderBytes = std::size_t{256} << 20;
 
-// Appends between two flushes of a journal to the disk.
-inline constexpr int kAppendsPerFlush = 1024;
+// The longest a journal's appends wait for a flush to the disk while a run
+// goes on; a run that takes less flushes only before its playlists and at
+// its end.
+inline constexpr std::chrono::milliseconds kFlushInterval{1000};
 
 // One record of a run's journal, as read back.
 struct JournalRecord {
   enum class Kind {
-    kRun,            // fields: base folder, options (the six check boxes' digits in order)
-    kFolderCreated,  // fields: folder (no trailing separator), recorded before it is made
-    kMove,           // fields: old path, target path as decided; recorded before the rename
-    kMoved,          // fields: the path the file went to, collision suffix included
-    kPlaylist,       // fields: path, bytes before, bytes written; recorded before the replace
-    kFolderRemoved,  // fields: folder; recorded before it is removed
-    kComplete,       // the run ended; its playlists were written
-    kUndone,         // an undo of the run was carried out
+    kRun,            // base folder, options (the six check boxes' digits), start time (ns,
+                     // UTC), the base's key (BaseKey)
+    kFolderCreated,  // folder (no trailing separator); recorded before it is made
+    kTry,            // old path, target path, "device:inode"; before each rename attempt
+    kMoved,          // the path the file went to; after the rename
+    kPlaylist,       // path, old size, old hash, new size, new hash, then per changed
+                     // stretch: offset, length, old bytes; recorded before the replace
+    kFolderRemoved,  // folder, mode, owner, group; recorded before it is removed
+    kComplete,       // the run's playlists are written (or it left them alone)
+    kFailed,         // a failure ended the run before its playlists were all written
+    kUndoStarted,    // an undo of the run began
+    kUndone,         // the undo of the run ended
   };
   Kind kind;
   std::vector<std::string> fields;
 };
 
-// A journal of one run on one base folder, read back whole. A last record
-// cut short by a crash is left out.
+// The records of a journal's bytes, and how many bytes they take: a record
+// cut short or damaged, and everything after it, is left out.
+struct ParsedJournal {
+  std::vector<JournalRecord> records;
+  std::size_t whole_bytes = 0;
+};
+ParsedJournal ParseJournal(std::string_view bytes);
+
+// A journal of one run on one base folder, read back whole.
 struct RunRecord {
   std::string name;
   std::int64_t started_ns = 0;  // nanoseconds since 1970, UTC
   std::vector<JournalRecord> records;
+  std::size_t whole_bytes = 0;
   bool complete = false;
+  bool undo_started = false;
   bool undone = false;
   bool playlists_updated = false;  // the run had chkUpdateM3U 1
   int FilesMoved() const;
 };
 
-// Where the file of the move at `records[index]` (a kMove) is by the
-// journal: the recorded final path; for a move whose final path was never
-// recorded (a kill right after the rename), the last name that exists of the
-// chain target, target.mp3, ... (the rename took the first free one), or the
-// target itself when none does; nullopt when that move never happened, its
-// file still being at its old path.
-std::optional<std::string> WhereMoved(FileSystem& file_system,
-                                      const std::vector<JournalRecord>& records, std::size_t index);
+// One file's move as the journal has it: each name the run tried, in order.
+struct JournaledMove {
+  std::string old_path;
+  std::string identity;  // "device:inode"
+  std::vector<std::string> targets;
+  bool finished = false;  // its kMoved record is there
+};
+std::vector<JournaledMove> MovesOf(const std::vector<JournalRecord>& records);
 
-// The journals of `base_folder`, oldest first.
-std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& base_folder);
+// Where a journaled file is, decided by its identity, never by its name.
+struct MovedFileState {
+  enum class Where { kNotMoved, kMoved, kGone };
+  Where where = Where::kGone;
+  std::string path;                // kMoved: the tried name that holds the file
+  bool old_name_kept_too = false;  // kMoved: a link-and-unlink move was cut short
+};
+MovedFileState LocateMovedFile(FileSystem& file_system, const JournaledMove& move);
+std::string IdentityText(const FileIdentity& identity);
 
-// Writes a real run's journal, ahead of every change it records. Records
-// pile up in memory and are appended together at each write point: before
-// a rename, a playlist replace, a folder removal, and at the end. An append
-// survives the process being killed at any instant after it. Flushes to
-// the disk, which survive a crash of the machine, are batched: one per
-// kAppendsPerFlush appends, and one before each playlist replace (itself
-// flushed) and at the end. A failure to append or flush throws RunError, so
-// the change waiting for it is never made.
+// The changed playlist recorded at `record` (a kPlaylist), with its check
+// values; nullopt for a record whose stretches do not fit its new size.
+struct PlaylistChange {
+  std::string path;
+  std::size_t old_size = 0, new_size = 0;
+  std::uint64_t old_hash = 0, new_hash = 0;
+  std::vector<ChangedStretch> stretches;
+};
+std::optional<PlaylistChange> PlaylistChangeOf(const JournalRecord& record);
+
+// The base folder as the journals know it: its device and inode, links
+// followed, so that a base named through a linked folder, or renamed, is the
+// same base; its path where that cannot be told.
+std::string BaseKey(FileSystem& file_system, const std::string& base_folder);
+
+// The journals of the base `base_key`, in the order they were started, each
+// path in them put under `base_folder` (ending in the separator) where the
+// run named the base otherwise.
+std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& base_folder,
+                                  const std::string& base_key);
+
+// Writes a run's journal, ahead of every change it records. Each record
+// carries its length and a checksum, so a record a crash or a full disk cut
+// short is known and cut off before anything is added. Records pile up in
+// memory and are appended together at each write point: before a rename, a
+// playlist replace, a folder removal, and at the end. An append survives
+// the process being killed at any instant after it. Flushes to the disk,
+// which survive a crash of the machine, are batched: at most one per
+// kFlushInterval while the run goes on, and one before each playlist
+// replace and at the end. A failure to append or flush throws RunError, so the change waiting
+// for it is never made. A journal that records no change is never written.
 class RunJournal {
  public:
-  // Starts the journal of a run on `base_folder` now, flushed, and prunes
-  // the base's journals to kJournalsKeptPerBase.
+  enum class Durability { kBatched, kToDisk };
+
+  // Starts the journal of a run on `base_folder`; the file is made, and the
+  // journals pruned, when the first change is recorded.
   static std::unique_ptr<RunJournal> Begin(JournalStorage& storage, const std::string& base_folder,
+                                           const std::string& base_key,
                                            const OrganizeOptions& options);
 
-  // Opens journal `name` to add to it (undo marks a run undone, recovery
-  // mends a killed run's playlists and completes it).
-  RunJournal(JournalStorage& storage, const std::string& name);
+  // Opens `run`'s journal to add to it (undo, and the mending of a killed
+  // run), cutting off a torn end first.
+  RunJournal(JournalStorage& storage, const RunRecord& run);
 
-  void WillCreateFolder(const std::string& folder);  // held until the next flush
-  void WillMove(const std::string& old_path, const std::string& target_path);
-  void Moved(const std::string& final_path);  // held until the next flush
+  void WillCreateFolder(const std::string& folder);  // held until the next write
+  void WillTry(const std::string& old_path, const std::string& target, const FileIdentity& file);
+  void Moved(const std::string& final_path);  // held until the next write
   void WillReplacePlaylist(const std::string& path, const std::string& old_bytes,
                            const std::string& new_bytes);
-  void WillRemoveFolder(const std::string& folder);
+  void WillRemoveFolder(const std::string& folder, const FileIdentity& identity);
   void Complete();
+  void Failed();
+  void UndoStarted();
   void Undone();
-  // Appends what is held; flushes too when `to_disk` or when the batch is full.
-  void Write(bool to_disk = false);
+  // Appends what is held; flushes too for kToDisk or once kFlushInterval
+  // has passed since the last flush.
+  void Write(Durability durability = Durability::kBatched);
 
  private:
-  void Add(JournalRecord::Kind kind, std::initializer_list<const std::string*> fields);
-
+  RunJournal(JournalStorage& storage, std::string name);
+  void Add(JournalRecord::Kind kind, const std::vector<std::string>& fields);
+  void Open();
   void ThrowIfBroken() const;
 
-  std::unique_ptr<JournalFile> file_;
+  JournalStorage& storage_;
+  std::string name_;
+  std::unique_ptr<JournalFile> file_;  // null until the first change is recorded
   std::string pending_;
+  bool holds_change_ = false;
   int unflushed_appends_ = 0;
+  std::chrono::steady_clock::time_point last_flush_ = std::chrono::steady_clock::now();
   bool broken_ = false;
 };
 

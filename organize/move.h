@@ -11,15 +11,16 @@ namespace quillfold {
 // Carries out `target` for the file at base folder + `relative_path` and
 // returns what happened, the end of its report line: nothing when the target
 // equals the present path apart from ASCII letter case (the file needs no
-// action and is not listed), otherwise the move text naming the target as decided (never with a
-// collision suffix). A report-only run stops there. A real run then makes the target folder ready,
-// moves the file to the first free name (appending ".mp3" while anything exists at the name, a
-// moment before included; the move never replaces anything; with a journal, the move is recorded
-// and flushed before it and where the file went after it) and, when chkUpdateM3U is 1, points every
-// playlist line naming the old path at the new one (a line in other letter
-// case only while nothing exists at its own spelling, which would be
-// another file). Failures throw RunError;
-// the file is then where it was and no playlist line has changed for it.
+// action and is not listed; so is a file already at the first free name of
+// its target's chain, a collision duplicate left where it is), otherwise the move text naming the
+// target as decided (never with a collision suffix). A report-only run stops there. A real run then
+// makes the target folder ready, moves the file to the first free name (appending ".mp3" while
+// anything exists at the name, a moment before included; the move never replaces anything; with a
+// journal, each name is recorded before it is tried, with the file's identity, and where the file
+// went after it) and, when chkUpdateM3U is 1, points every playlist line naming the old path at the
+// new one (a line in other letter case only while nothing exists at its own spelling, which would
+// be another file). Failures throw RunError; the file is then where it was and no playlist line has
+// changed for it.
 std::optional<std::string> MoveToTarget(RunContext& context, const Placement& target,
                                         const std::string& relative_path, bool apply_changes);
 

@@ -60,6 +60,11 @@ class OrganizeHost {
   virtual void PlaylistLinkSkipped([[maybe_unused]] const std::string& link,
                                    [[maybe_unused]] const std::string& reason) {}
 
+  // The folder `folder` is where another volume is mounted inside the base:
+  // the run does not enter it (no move could leave that volume), in a
+  // report-only run as in a real one. Said once per run, by the music search.
+  virtual void MountedFolderSkipped([[maybe_unused]] const std::string& folder) {}
+
   // True once the user has asked the run to stop (a signal on the command
   // line, Stop in the desktop program). The run asks between files, between
   // searched folders and between removed folders, never while a move or a

@@ -1,6 +1,7 @@
 #include "organize/organizer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 
 #include "errors/run_error.h"
@@ -17,12 +18,47 @@
 #include "product/product.h"
 #include "tags/genre_table.h"
 #include "text/add_backslash.h"
+#include "text/scope_exit.h"
 
 namespace quillfold {
 namespace {
 
 // The base folder's length is a 16-bit number in the program's model.
 constexpr std::size_t kMaxBaseFolderLength = 32767;
+
+// Whether a search tells the host the number found after each file.
+enum class Progress { kQuiet, kReported };
+
+// Ends a real run's journal however the run ends: complete once the
+// playlists are written, failed otherwise, so that the next run mends them.
+// Only a journal without either record is one of a killed run.
+class JournalEnding {
+ public:
+  explicit JournalEnding(std::unique_ptr<RunJournal>& journal) : journal_(journal) {}
+  JournalEnding(const JournalEnding&) = delete;
+  JournalEnding& operator=(const JournalEnding&) = delete;
+  // When a failure ends the run, a journal that cannot take its record
+  // leaves that failure the one reported: the next run then mends the
+  // playlists as after a kill.
+  ~JournalEnding() {
+    try {
+      Finish();
+    } catch (const std::exception&) {
+    }
+  }
+
+  void PlaylistsWritten() { playlists_written_ = true; }
+  // The run's normal end: a journal that cannot take the record fails it.
+  void Finish() {
+    if (journal_ == nullptr) return;
+    const std::unique_ptr<RunJournal> journal = std::move(journal_);
+    playlists_written_ ? journal->Complete() : journal->Failed();
+  }
+
+ private:
+  std::unique_ptr<RunJournal>& journal_;
+  bool playlists_written_ = false;
+};
 
 }  // namespace
 
@@ -53,9 +89,9 @@ class Organizer::Impl {
   }
   // Each call is one reading of chkDontDo, at the moment the run needs it.
   bool RealRun() { return host_.CurrentOptions().chkDontDo == 0; }
-  SearchScope Scope(bool report_progress, KeptListings* kept = nullptr,
+  SearchScope Scope(Progress progress, KeptListings* kept = nullptr,
                     std::vector<std::string>* links = nullptr) {
-    return {file_system_, host_, base_folder, found_, report_progress, kept, links};
+    return {file_system_, host_, base_folder, found_, progress == Progress::kReported, kept, links};
   }
 
   void TakeBaseFolder();
@@ -64,9 +100,9 @@ class Organizer::Impl {
   std::vector<std::string> PlaylistNames(const std::vector<std::string>& links);
   void PerFilePhase(RunState& state, TargetFolders& target_folders);
   void AnnounceTail(int index);
-  std::optional<RunError> PlaylistSection(const RunState& state);
+  std::optional<RunError> PlaylistSection(const RunState& state, JournalEnding& journal);
   void FolderRemoval(RunState& state);
-  void CompleteJournal(bool run_failed);
+  void StartJournal();
   std::string RecoverInterruptedRuns();
 
   FileSystem& file_system_;
@@ -86,13 +122,10 @@ void Organizer::Impl::Run() {
   // Folders held open by an earlier run may have been renamed since; and
   // nothing stays held once the run is over.
   file_system_.ForgetHeldFolders();
-  struct LetGo {
-    Impl& run;
-    ~LetGo() {
-      run.hold_.reset();
-      run.file_system_.ForgetHeldFolders();
-    }
-  } let_go{*this};
+  const ScopeExit let_go([this] {
+    hold_.reset();
+    file_system_.ForgetHeldFolders();
+  });
   TakeBaseFolder();
   host_.ClearReport();
   if (!Confirmed()) return;
@@ -101,7 +134,7 @@ void Organizer::Impl::Run() {
   const std::string recovered = RecoverInterruptedRuns();
   found_.Clear();
   kept_listings_.keep = false;
-  FindFiles(Scope(true, &kept_listings_), base_folder, "*.mp3");
+  FindFiles(Scope(Progress::kReported, &kept_listings_), base_folder, "*.mp3");
   kept_listings_ = {};
   if (found_.FoundCount() < 1) {
     host_.ShowMessage(NoFilesMessage(base_folder), std::string(kProductTitle));
@@ -112,62 +145,51 @@ void Organizer::Impl::Run() {
   if (!recovered.empty()) host_.AppendReport(recovered);
   RunState state;
   TargetFolders target_folders(file_system_, base_folder);
-  journal_.reset();
-  if (RealRun() && journals_ != nullptr) {
-    journal_ = RunJournal::Begin(*journals_, base_folder, host_.CurrentOptions());
-  }
+  StartJournal();
+  JournalEnding journal(journal_);
   try {
     PerFilePhase(state, target_folders);
   } catch (...) {
     // The files moved so far stay moved, so their playlists are written
     // before the failure ends the run; the failure itself comes first.
-    PlaylistSection(state);
-    CompleteJournal(true);
+    PlaylistSection(state, journal);
     throw;
   }
-  std::optional<RunError> failure = PlaylistSection(state);
-  if (failure) {
-    CompleteJournal(true);
-    throw *failure;
-  }
-  try {
-    FolderRemoval(state);
-  } catch (...) {
-    CompleteJournal(true);
-    throw;
-  }
-  CompleteJournal(false);
+  if (std::optional<RunError> failure = PlaylistSection(state, journal)) throw *failure;
+  FolderRemoval(state);
+  journal.Finish();
   if (!state.files_listed && !state.folders_removed) host_.AppendReport(ClosingLine());
 }
 
-// A run that ends, even by a failure, has written its playlists; only a
-// journal without this record is one of a killed run. When a failure ends
-// the run, a journal that cannot take the record leaves that failure the one
-// reported: the next run then mends the playlists as after a kill.
-void Organizer::Impl::CompleteJournal(bool run_failed) {
-  if (journal_ == nullptr) return;
-  const std::unique_ptr<RunJournal> journal = std::move(journal_);
-  try {
-    journal->Complete();
-  } catch (const std::exception&) {
-    if (!run_failed) throw;
+void Organizer::Impl::StartJournal() {
+  journal_.reset();
+  if (RealRun() && journals_ != nullptr) {
+    journal_ = RunJournal::Begin(*journals_, base_folder, BaseKey(file_system_, base_folder),
+                                 host_.CurrentOptions());
   }
 }
 
 // A killed run's playlists still name the files it moved where they were,
 // and no later run would move those files again; so a real run finishes
-// those playlists first, each killed run reloading them for the next.
-// With playlists left alone this run, the killed runs wait for one that
-// updates them.
+// those playlists first, each killed run reloading them for the next. With
+// playlists left alone this run, the killed runs wait for one that updates
+// them; a file a killed move left under two names loses its old one either
+// way. An undo cut short must be finished by undo before anything else.
 std::string Organizer::Impl::RecoverInterruptedRuns() {
   std::string report;
-  if (!RealRun() || journals_ == nullptr || host_.CurrentOptions().chkUpdateM3U != 1) {
-    return report;
-  }
-  for (const RunRecord& run : RunsOnBase(*journals_, base_folder)) {
+  if (!RealRun() || journals_ == nullptr) return report;
+  for (const RunRecord& run :
+       RunsOnBase(*journals_, base_folder, BaseKey(file_system_, base_folder))) {
+    if (run.undo_started && !run.undone) {
+      throw UnfinishedUndoError(RunTimeText(run.started_ns), base_folder);
+    }
     if (run.complete || run.undone) continue;
-    // Mending changes playlists on disk: no listing from before it is reused.
+    // Mending changes the disk: no listing from before it is reused.
     kept_listings_.by_folder.clear();
+    if (host_.CurrentOptions().chkUpdateM3U != 1) {
+      DropSecondNames(file_system_, run);
+      continue;
+    }
     report += MendInterruptedRun(file_system_, *journals_, base_folder, run, playlists_);
     PlaylistPhase();
   }
@@ -205,7 +227,7 @@ void Organizer::Impl::PlaylistPhase() {
   playlists_.Clear();
   kept_listings_.keep = true;
   std::vector<std::string> links;
-  FindFiles(Scope(false, &kept_listings_, &links), base_folder, "*.m3u");
+  FindFiles(Scope(Progress::kQuiet, &kept_listings_, &links), base_folder, "*.m3u");
   const std::vector<std::string> names = PlaylistNames(links);
   playlists_.SetPlaylistCount(static_cast<int>(names.size()));
   for (int slot = 1; slot <= playlists_.PlaylistCount(); ++slot) {
@@ -245,12 +267,9 @@ std::vector<std::string> Organizer::Impl::PlaylistNames(const std::vector<std::s
 void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folders) {
   RunContext context{file_system_, host_, base_folder, playlists_, target_folders, journal_.get()};
   const int count = found_.FoundCount();
-  struct ForgetAnnounced {
-    UpcomingReads* reads;
-    ~ForgetAnnounced() {
-      if (reads) reads->ForgetExpected();
-    }
-  } forget_announced{upcoming_reads_};
+  const ScopeExit forget_announced([this] {
+    if (upcoming_reads_) upcoming_reads_->ForgetExpected();
+  });
   const int window = upcoming_reads_ ? static_cast<int>(upcoming_reads_->Window()) : 0;
   for (int index = 0; index < std::min(window, count); ++index) AnnounceTail(index);
   for (int index = 0; index < count; ++index) {
@@ -275,9 +294,13 @@ void Organizer::Impl::AnnounceTail(int index) {
 // playlist found). A playlist that cannot be written is not listed and does
 // not keep the others from being written; the first such failure is
 // returned for the caller to end the run with.
-std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state) {
+std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state,
+                                                         JournalEnding& journal) {
   const int count = playlists_.PlaylistCount();
-  if (!state.files_listed || count <= 0) return std::nullopt;
+  if (!state.files_listed || count <= 0) {
+    journal.PlaylistsWritten();
+    return std::nullopt;
+  }
   host_.AppendReport(PlaylistSectionHeader(RealRun()));
   std::optional<RunError> first_failure;
   for (int slot = 1; slot <= count; ++slot) {
@@ -299,6 +322,7 @@ std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state) 
     }
     host_.AppendReport(ListedLine(playlists_.PlaylistName(slot)));
   }
+  if (!first_failure) journal.PlaylistsWritten();
   return first_failure;
 }
 
@@ -311,7 +335,7 @@ void Organizer::Impl::FolderRemoval(RunState& state) {
   if (!real_run || !remove_folders) return;
   for (;;) {
     found_.Clear();
-    FindEmptyFolders(Scope(false), base_folder);
+    FindEmptyFolders(Scope(Progress::kQuiet), base_folder);
     if (found_.FoundCount() == 0) return;
     if (!state.folders_removed) {
       host_.AppendReport(RemovedFoldersHeader());
@@ -319,7 +343,12 @@ void Organizer::Impl::FolderRemoval(RunState& state) {
     }
     for (const std::string& folder : found_.entries()) {
       LetHostIn();
-      if (journal_ != nullptr) journal_->WillRemoveFolder(folder);
+      if (journal_ != nullptr) {
+        // Undo makes it again with this owner, group and mode.
+        const std::optional<FileIdentity> identity = file_system_.IdentityOf(folder);
+        if (!identity) throw RunErrorFromOs(ENOENT, "removing folder", folder);
+        journal_->WillRemoveFolder(folder, *identity);
+      }
       file_system_.RemoveEmptyFolder(folder);
       host_.AppendReport(ListedLine(folder));
     }
@@ -339,10 +368,7 @@ Organizer::~Organizer() = default;
 void Organizer::OrganizeRun() {
   if (impl_->running) return;
   impl_->running = true;
-  struct ClearRunning {
-    bool& running;
-    ~ClearRunning() { running = false; }
-  } clear_running{impl_->running};
+  const ScopeExit clear_running([this] { impl_->running = false; });
   try {
     impl_->Run();
   } catch (const RunError&) {

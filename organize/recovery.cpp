@@ -6,12 +6,53 @@
 #include "platform/path_helpers.h"
 
 namespace quillfold {
+namespace {
+
+// Where each journaled move of `run` left its file: nothing for a file not
+// moved or gone.
+std::vector<std::optional<std::string>> MovedFiles(FileSystem& file_system,
+                                                   const std::vector<JournaledMove>& moves) {
+  std::vector<std::optional<std::string>> moved_to;
+  for (const JournaledMove& move : moves) {
+    const MovedFileState state = LocateMovedFile(file_system, move);
+    if (state.old_name_kept_too) file_system.RemoveSecondName(move.old_path, state.path);
+    moved_to.push_back(state.where == MovedFileState::Where::kMoved
+                           ? std::optional<std::string>(state.path)
+                           : std::nullopt);
+  }
+  return moved_to;
+}
+
+void PointLinesAtMovedFiles(FileSystem& file_system, PlaylistStore& playlists,
+                            const std::vector<JournaledMove>& moves,
+                            const std::vector<std::optional<std::string>>& moved_to) {
+  // Each move is mended as it was made: a line in other letter case that
+  // named a file the run had yet to move named a file of its own then,
+  // though by now that file has moved too.
+  std::unordered_map<std::string, std::size_t> move_from;
+  for (std::size_t i = 0; i < moves.size(); ++i) move_from[moves[i].old_path] = i;
+  for (std::size_t i = 0; i < moves.size(); ++i) {
+    if (!moved_to[i]) continue;
+    playlists.ReplaceMatchingLines(moves[i].old_path, *moved_to[i], [&](const std::string& line) {
+      const auto later = move_from.find(line);
+      return (later != move_from.end() && later->second > i) || PathExists(file_system, line);
+    });
+  }
+}
+
+}  // namespace
+
+void DropSecondNames(FileSystem& file_system, const RunRecord& run) {
+  MovedFiles(file_system, MovesOf(run.records));
+}
 
 std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals,
                                const std::string& base_folder, const RunRecord& run,
                                PlaylistStore& playlists) {
-  RunJournal journal(journals, run.name);
+  RunJournal journal(journals, run);
   std::string piece = InterruptedRunHeader(RunTimeText(run.started_ns));
+  const std::vector<JournaledMove> moves = MovesOf(run.records);
+  const std::vector<std::optional<std::string>> moved_to = MovedFiles(file_system, moves);
   if (run.playlists_updated) {
     // A kill while a playlist was being replaced leaves its temporary.
     for (const JournalRecord& record : run.records) {
@@ -19,24 +60,7 @@ std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals
         file_system.RemoveLeftoverReplacements(record.fields[0]);
       }
     }
-    // Each move is mended as it was made: a line in other letter case that
-    // named a file the run had yet to move named a file of its own then,
-    // though by now that file has moved too.
-    std::unordered_map<std::string, std::size_t> move_from;
-    for (std::size_t i = 0; i < run.records.size(); ++i) {
-      if (run.records[i].kind == JournalRecord::Kind::kMove)
-        move_from[run.records[i].fields[0]] = i;
-    }
-    for (std::size_t i = 0; i < run.records.size(); ++i) {
-      if (run.records[i].kind != JournalRecord::Kind::kMove) continue;
-      const auto moved_to = WhereMoved(file_system, run.records, i);
-      if (!moved_to) continue;
-      playlists.ReplaceMatchingLines(
-          run.records[i].fields[0], *moved_to, [&](const std::string& line) {
-            const auto later = move_from.find(line);
-            return (later != move_from.end() && later->second > i) || PathExists(file_system, line);
-          });
-    }
+    PointLinesAtMovedFiles(file_system, playlists, moves, moved_to);
     for (int slot = 1; slot <= playlists.PlaylistCount(); ++slot) {
       if (!playlists.PlaylistChanged(slot)) continue;
       // Recorded in the killed run's journal, so that undoing that run puts

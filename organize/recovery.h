@@ -9,14 +9,21 @@
 
 namespace quillfold {
 
+// Takes away the old name of each file of `run` (a run whose journal never
+// completed) that a move by link and unlink, cut short between the two,
+// left under both its old and its new name; never a name of any other file.
+void DropSecondNames(FileSystem& file_system, const RunRecord& run);
+
 // Finishes the playlist section of `run`, a run on `base_folder` whose
-// journal never completed (it was killed): each line of `playlists` (the
-// base's playlists as loaded just now) that names a file the journal records
-// as moved is pointed at where the file is, each playlist changed so is
-// recorded in that journal and then replaced, and the journal is marked
-// complete. A run that left playlists alone is only marked complete.
-// Returns the report piece naming the playlists mended. Failures throw
-// RunError; the journal then stays incomplete, for the next run to finish.
+// journal never completed (it was killed, or its playlists could not all be
+// written): first DropSecondNames, then each line of `playlists` (the
+// base's playlists as loaded just now) that names a file the journal
+// records as moved is pointed at where the file is, found by its identity;
+// each playlist changed so is recorded in that journal and then replaced,
+// and the journal is marked complete. A run that left playlists alone is
+// only marked complete. Returns the report piece naming the playlists
+// mended. Failures throw RunError; the journal then stays incomplete, for
+// the next run to finish.
 std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals,
                                const std::string& base_folder, const RunRecord& run,
                                PlaylistStore& playlists);

@@ -23,8 +23,22 @@ void TargetFolders::RecordMissing(const std::vector<std::string>& folders, RunJo
   if (recorded) journal.Write();
 }
 
+void TargetFolders::ThrowIfMovedAway(const std::string& target_folder,
+                                     const FileIdentity& identity) {
+  const std::string folder = target_folder.substr(0, target_folder.size() - 1);
+  const std::optional<FileIdentity> now = file_system_.IdentityByWholePath(folder);
+  if (now && now->SameFile(identity)) return;
+  throw RunError(ErrorNumber::kPathFileAccessError,
+                 "Path/File access error (\"" + folder +
+                     "\" was moved or removed while the run went on; no file is moved into it, "
+                     "so that nothing leaves the base folder)");
+}
+
 void TargetFolders::Prepare(const std::string& target_folder, RunJournal* journal) {
-  if (ready_.contains(target_folder)) return;
+  if (const auto known = target_identities_.find(target_folder);
+      known != target_identities_.end()) {
+    return ThrowIfMovedAway(known->first, known->second);
+  }
   const char separator = file_system_.separator();
   std::vector<std::string> unchecked;
   for (auto end = target_folder.find(separator, base_folder_.size()); end != std::string::npos;
@@ -49,6 +63,10 @@ void TargetFolders::Prepare(const std::string& target_folder, RunJournal* journa
   }
   ready_.insert(unchecked.begin(), unchecked.end());
   ready_.insert(target_folder);
+  if (const std::optional<FileIdentity> identity =
+          file_system_.IdentityByWholePath(target_folder.substr(0, target_folder.size() - 1))) {
+    target_identities_.emplace(target_folder, *identity);
+  }
 }
 
 }  // namespace quillfold

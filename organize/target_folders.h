@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -14,7 +15,9 @@ namespace quillfold {
 // symbolic link, a move into it could land outside the base, so it is refused
 // before anything is created. Folders made ready once in a run are not looked
 // at again, so a run of many files into few folders costs few file-system
-// calls.
+// calls; but each move into a folder made ready before first asks, with one
+// request, whether the folder is still where its path says: one moved out
+// of the base while the run goes on would take the file with it.
 class TargetFolders {
  public:
   // `base_folder` ends in the file system's separator and must outlive this.
@@ -25,14 +28,19 @@ class TargetFolders {
   // below the base is a symbolic link. A chain that cannot be created is not
   // reported here: the move into it fails instead. Each folder about to be
   // created is first recorded in `journal`, when there is one.
+  // Throws RunError when a target folder made ready before is no longer
+  // the folder at its path (moved or removed since).
   void Prepare(const std::string& target_folder, RunJournal* journal = nullptr);
 
  private:
+  void ThrowIfMovedAway(const std::string& target_folder, const FileIdentity& identity);
+
   void RecordMissing(const std::vector<std::string>& folders, RunJournal& journal);
 
   FileSystem& file_system_;
   const std::string& base_folder_;
   std::unordered_set<std::string> ready_;
+  std::unordered_map<std::string, FileIdentity> target_identities_;
 };
 
 }  // namespace quillfold

@@ -81,7 +81,12 @@ void FindFiles(const SearchScope& scope, const std::string& folder, std::string_
   }
   for (const std::string& name : listing.folders) {
     LetHostIn(scope);
-    FindFiles(scope, prefix + name, pattern);
+    const std::string subfolder = prefix + name;
+    if (scope.file_system.IsMountPoint(subfolder)) {
+      if (scope.report_progress) scope.host.MountedFolderSkipped(subfolder);
+      continue;
+    }
+    FindFiles(scope, subfolder, pattern);
   }
 }
 

@@ -49,6 +49,8 @@ bool MatchesPattern(std::string_view name, std::string_view pattern);
 // after each file stored and before each subfolder is entered. The first
 // failure (a folder that cannot be listed, a full list) ends the whole search
 // with RunError; what was stored before it stays.
+// A folder where another volume is mounted is not entered; the music
+// search (report_progress) tells the host.
 void FindFiles(const SearchScope& scope, const std::string& folder, std::string_view pattern);
 
 // Appends to scope.found, as full paths without a trailing separator (a root

@@ -1,5 +1,7 @@
 #include "organize/undo.h"
 
+#include <charconv>
+#include <set>
 #include <vector>
 
 #include "errors/run_error.h"
@@ -8,18 +10,26 @@
 #include "platform/path_helpers.h"
 #include "product/product.h"
 #include "text/add_backslash.h"
+#include "text/scope_exit.h"
 
 namespace quillfold {
 namespace {
 
 using Kind = JournalRecord::Kind;
 
+std::uint32_t FieldNumber(const std::string& text) {
+  std::uint32_t number = 0;
+  std::from_chars(text.data(), text.data() + text.size(), number);
+  return number;
+}
+
 // Walks one run's records backwards, changing the disk only when `apply`,
-// and collects the report's sections.
+// and collects the report's sections. A step already done by an undo that
+// was cut short is seen on disk and reported as done.
 class RunReversal {
  public:
-  RunReversal(FileSystem& file_system, const std::string& base_folder, bool apply)
-      : file_system_(file_system), base_folder_(base_folder), apply_(apply) {}
+  RunReversal(FileSystem& file_system, const std::string& base_folder, bool apply, bool resumed)
+      : file_system_(file_system), base_folder_(base_folder), apply_(apply), resumed_(resumed) {}
 
   // Lets `host` in before each record; a report-only pass also stops there
   // when asked to (a real one runs to its end, so the journal stays true).
@@ -28,88 +38,132 @@ class RunReversal {
   bool all_restored() const { return not_restored_.empty(); }
 
  private:
-  void MoveBack(const std::string& old_path, const std::string& current);
-  void PutBackPlaylist(const std::string& path, const std::string& old_bytes,
-                       const std::string& written);
-  void RecreateFolder(const std::string& folder);
+  void MoveBack(const JournaledMove& move);
+  void PutBackPlaylist(const JournalRecord& record);
+  void RecreateFolder(const JournalRecord& record);
   void RemoveCreatedFolder(const std::string& folder);
+  // Whether anything is at `path` once the moves back so far are made: a
+  // preview makes none, yet the file moved back first frees its place.
+  bool Taken(const std::string& path) {
+    if (would_take_.contains(path)) return true;
+    return !would_free_.contains(path) && PathExists(file_system_, path);
+  }
   std::string Relative(const std::string& path) const { return path.substr(base_folder_.size()); }
   void NotRestored(const std::string& path, std::string_view reason) {
     not_restored_.push_back(NotRestoredText(Relative(path), reason));
+  }
+  void MovedBack(const std::string& from, const std::string& to) {
+    files_.push_back(ResultLine(Relative(from),
+                                MoveBackText(to, base_folder_.size(), file_system_.separator())));
   }
 
   FileSystem& file_system_;
   const std::string& base_folder_;
   const bool apply_;
+  const bool resumed_;
+  std::set<std::string> would_take_, would_free_;
   std::vector<std::string> files_, playlists_, recreated_, removed_, not_restored_;
 };
 
+// Folders first, so the files have their old folders to go to; then the
+// files; the playlists last, each put back once every file it named is where
+// it was. The host is let in before each step.
 void RunReversal::Reverse(const std::vector<JournalRecord>& records, OrganizeHost& host) {
-  for (std::size_t i = records.size(); i-- > 0;) {
+  const auto let_host_in = [&] {
     host.HandlePendingEvents();
     if (!apply_ && host.StopRequested()) throw RunStopped();
-    const std::vector<std::string>& fields = records[i].fields;
-    switch (records[i].kind) {
-      case Kind::kMove:
-        if (const auto current = WhereMoved(file_system_, records, i))
-          MoveBack(fields[0], *current);
-        break;
-      case Kind::kPlaylist:
-        PutBackPlaylist(fields[0], fields[1], fields[2]);
-        break;
-      case Kind::kFolderRemoved:
-        RecreateFolder(fields[0]);
-        break;
-      case Kind::kFolderCreated:
-        RemoveCreatedFolder(fields[0]);
-        break;
-      default:
-        break;
-    }
+  };
+  for (auto record = records.rbegin(); record != records.rend(); ++record) {
+    let_host_in();
+    if (record->kind == Kind::kFolderRemoved) RecreateFolder(*record);
+  }
+  const std::vector<JournaledMove> moves = MovesOf(records);
+  for (auto move = moves.rbegin(); move != moves.rend(); ++move) {
+    let_host_in();
+    MoveBack(*move);
+  }
+  for (auto record = records.rbegin(); record != records.rend(); ++record) {
+    let_host_in();
+    if (record->kind == Kind::kFolderCreated) RemoveCreatedFolder(record->fields[0]);
+  }
+  for (auto record = records.rbegin(); record != records.rend(); ++record) {
+    let_host_in();
+    if (record->kind == Kind::kPlaylist) PutBackPlaylist(*record);
   }
 }
 
-void RunReversal::MoveBack(const std::string& old_path, const std::string& current) {
-  if (!PathExists(file_system_, current)) {
-    return NotRestored(current, "no longer where the run put it");
+void RunReversal::MoveBack(const JournaledMove& move) {
+  const MovedFileState state = LocateMovedFile(file_system_, move);
+  if (state.where == MovedFileState::Where::kNotMoved) {
+    if (resumed_ && move.finished) MovedBack(move.targets.back(), move.old_path);
+    return;
   }
-  if (PathExists(file_system_, old_path)) {
-    return NotRestored(current, "its old place is taken");
+  if (state.where == MovedFileState::Where::kGone) {
+    return NotRestored(move.targets.back(), "no longer where the run put it");
   }
+  if (state.old_name_kept_too) {
+    if (apply_) file_system_.RemoveSecondName(state.path, move.old_path);
+    return MovedBack(state.path, move.old_path);
+  }
+  if (Taken(move.old_path)) return NotRestored(state.path, "its old place is taken");
   if (apply_) {
     try {
-      EnsureFolder(file_system_, old_path.substr(0, old_path.rfind(file_system_.separator())));
-      if (file_system_.RenameNoReplace(current, old_path) == RenameOutcome::kTargetTaken) {
-        return NotRestored(current, "its old place is taken");
+      EnsureFolder(file_system_,
+                   move.old_path.substr(0, move.old_path.rfind(file_system_.separator())));
+      if (file_system_.RenameNoReplace(state.path, move.old_path) == RenameOutcome::kTargetTaken) {
+        return NotRestored(state.path, "its old place is taken");
       }
     } catch (const RunError& error) {
-      return NotRestored(current, error.description());
+      return NotRestored(state.path, error.description());
     }
+  } else {
+    would_free_.insert(state.path);
+    would_take_.insert(move.old_path);
   }
-  files_.push_back(ResultLine(
-      Relative(current), MoveBackText(old_path, base_folder_.size(), file_system_.separator())));
+  MovedBack(state.path, move.old_path);
 }
 
-void RunReversal::PutBackPlaylist(const std::string& path, const std::string& old_bytes,
-                                  const std::string& written) {
+void RunReversal::PutBackPlaylist(const JournalRecord& record) {
+  const std::string& path = record.fields[0];
+  const std::optional<PlaylistChange> change = PlaylistChangeOf(record);
+  if (!change) return NotRestored(path, "its record in the journal is damaged");
   // A kill while the run replaced the playlist leaves its temporary.
   if (apply_) file_system_.RemoveLeftoverReplacements(path);
   try {
     const std::string now = file_system_.ReadTextFile(path);
-    // A kill between the record and the replace left the old bytes.
-    if (now == old_bytes) return;
-    if (now != written) return NotRestored(path, "changed since the run");
-    if (apply_) file_system_.ReplaceTextFile(path, old_bytes);
+    // A kill between the record and the replace left the old bytes; so does
+    // an undo cut short after putting them back.
+    if (now.size() == change->old_size && ContentHash(now) == change->old_hash) {
+      if (resumed_) playlists_.push_back(Relative(path));
+      return;
+    }
+    if (now.size() != change->new_size || ContentHash(now) != change->new_hash) {
+      return NotRestored(path, "changed since the run");
+    }
+    const std::string old = OldContent(now, change->stretches);
+    if (old.size() != change->old_size || ContentHash(old) != change->old_hash) {
+      return NotRestored(path, "its record in the journal is damaged");
+    }
+    if (apply_) file_system_.ReplaceTextFile(path, old);
   } catch (const RunError& error) {
     return NotRestored(path, error.description());
   }
   playlists_.push_back(Relative(path));
 }
 
-void RunReversal::RecreateFolder(const std::string& folder) {
+// Made again with the owner, group and mode it had.
+void RunReversal::RecreateFolder(const JournalRecord& record) {
+  const std::string& folder = record.fields[0];
   if (PathExists(file_system_, folder)) return;  // the run was stopped before removing it
-  if (apply_ && !EnsureFolder(file_system_, folder)) {
-    return NotRestored(folder, "the folder could not be created");
+  if (apply_) {
+    if (!EnsureFolder(file_system_, folder)) {
+      return NotRestored(folder, "the folder could not be created");
+    }
+    FileIdentity identity;
+    identity.mode = FieldNumber(record.fields[1]);
+    identity.owner = FieldNumber(record.fields[2]);
+    identity.group = FieldNumber(record.fields[3]);
+    file_system_.SetOwnerAndMode(folder, identity);
   }
   recreated_.push_back(folder);
 }
@@ -151,12 +205,10 @@ void RunReversal::Report(OrganizeHost& host) const {
 UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, OrganizeHost& host) {
   const std::string base_folder = AddBackslash(host.ChosenPath(), file_system.separator());
   file_system.ForgetHeldFolders();
-  struct LetGo {
-    FileSystem& file_system;
-    ~LetGo() { file_system.ForgetHeldFolders(); }
-  } let_go{file_system};
+  const ScopeExit let_go([&] { file_system.ForgetHeldFolders(); });
   const bool apply = host.CurrentOptions().chkDontDo == 0;
-  std::vector<RunRecord> runs = RunsOnBase(journals, base_folder);
+  std::vector<RunRecord> runs =
+      RunsOnBase(journals, base_folder, BaseKey(file_system, base_folder));
   std::erase_if(runs, [](const RunRecord& run) { return run.undone; });
   if (runs.empty()) {
     host.ShowMessage(NothingToUndoMessage(base_folder), std::string(kProductTitle));
@@ -176,18 +228,29 @@ UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, Organ
   host.ClearReport();
   host.ShowReport();
   host.AppendReport(UndoHeader(apply, when, base_folder));
-  RunReversal reversal(file_system, base_folder, apply);
+  // The undo is journaled too: one cut short is taken up again by the next.
+  std::unique_ptr<RunJournal> journal;
+  if (apply) {
+    journal = std::make_unique<RunJournal>(journals, run);
+    journal->UndoStarted();
+  }
+  RunReversal reversal(file_system, base_folder, apply, run.undo_started);
   reversal.Reverse(run.records, host);
-  if (apply) RunJournal(journals, run.name).Undone();
+  if (journal) journal->Undone();
   reversal.Report(host);
   return reversal.all_restored() ? UndoOutcome::kRestored : UndoOutcome::kPartlyRestored;
 }
 
-std::string RunList(JournalStorage& journals, const std::string& base_folder) {
+std::string RunList(JournalStorage& journals, const std::string& base_folder,
+                    FileSystem& file_system) {
   std::string list;
-  for (const RunRecord& run : RunsOnBase(journals, base_folder)) {
+  for (const RunRecord& run :
+       RunsOnBase(journals, base_folder, BaseKey(file_system, base_folder))) {
     list += RunTimeText(run.started_ns) + "  " + std::to_string(run.FilesMoved()) +
-            " files moved  " + (run.undone ? "undone" : "not undone") +
+            " files moved  " +
+            (run.undone         ? "undone"
+             : run.undo_started ? "undo interrupted"
+                                : "not undone") +
             (run.complete ? "" : ", interrupted") + "\n";
   }
   return list;

@@ -15,8 +15,9 @@ enum class UndoOutcome {
   kPartlyRestored,  // something is listed as not restored
 };
 
-// Undoes the latest run on the host's chosen base folder that is not undone
-// yet, killed runs included; chkDontDo 1 only reports what it would do, like
+// Undoes the latest run on the host's chosen base folder (or on the same
+// folder by another name) that is not undone yet, killed runs included; an
+// undo cut short is taken up and finished first; chkDontDo 1 only reports what it would do, like
 // every run. A real undo asks first, then, in the reverse order of the run:
 // puts back each playlist whose content is still exactly what the run wrote
 // (atomically), re-creates the folders the run removed, moves each file back
@@ -28,9 +29,12 @@ enum class UndoOutcome {
 // The report goes to the host in the house style.
 UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, OrganizeHost& host);
 
-// The runs on record for `base_folder` (ending in the separator), oldest
-// first, one line each: the start time, the files moved, and whether the run
-// is undone or was interrupted. Lines end in "\n"; no runs gives "".
-std::string RunList(JournalStorage& journals, const std::string& base_folder);
+// The runs on record for `base_folder` (ending in the separator; the same
+// folder by another name, through a link or renamed, has the same runs), in
+// the order they were made, one line each: the start time, the files moved,
+// and whether the run is undone (or its undo was cut short) or was
+// interrupted. Lines end in "\n"; no runs gives "".
+std::string RunList(JournalStorage& journals, const std::string& base_folder,
+                    FileSystem& file_system);
 
 }  // namespace quillfold

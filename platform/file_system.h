@@ -40,6 +40,20 @@ enum class RenameOutcome {
   kTargetTaken,  // something already exists at the target; nothing was changed
 };
 
+// What tells one file from another while it is renamed (device and inode,
+// which a rename keeps), and a folder's owner, group and mode.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::uint32_t mode = 0;  // permission bits, set-id and sticky bits included
+  std::uint32_t owner = 0;
+  std::uint32_t group = 0;
+
+  bool SameFile(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode;
+  }
+};
+
 // A real run's claim on its base folder, given up when destroyed.
 class FolderHold {
  public:
@@ -130,6 +144,26 @@ class FileSystem {
   // other file. They hold only content that was never put in place, so one
   // that cannot be removed is left as it is.
   virtual void RemoveLeftoverReplacements(const std::string& path) = 0;
+
+  // The identity of whatever is at `path` (a link itself, never followed);
+  // nothing when nothing is there or the test fails. Never throws.
+  virtual std::optional<FileIdentity> IdentityOf(const std::string& path) = 0;
+
+  // The same, looked up by the whole path from the root, never through a
+  // folder held open: a held folder follows a rename of itself or of a
+  // folder above it, and this tells whether it is still where its path says.
+  virtual std::optional<FileIdentity> IdentityByWholePath(const std::string& path) = 0;
+
+  // Removes the name `extra` when it and `kept` are two names of one file
+  // (a move by link and unlink cut short between the two); any other file
+  // at `extra` stays. True when `extra` was such a second name and is gone.
+  // Never throws.
+  virtual bool RemoveSecondName(const std::string& extra, const std::string& kept) = 0;
+
+  // Gives the folder `folder` the owner, group and mode of `identity`, as far
+  // as the OS lets this user. Never throws: a folder left with other owners
+  // is still there and whole.
+  virtual void SetOwnerAndMode(const std::string& folder, const FileIdentity& identity) = 0;
 
   // Lets go of whatever it holds open of folders. Called as every run begins
   // and ends: folders may be renamed between runs, and a USB stick must be

@@ -35,6 +35,18 @@ class ForwardingFileSystem : public FileSystem {
   void RemoveLeftoverReplacements(const std::string& path) override {
     inner_.RemoveLeftoverReplacements(path);
   }
+  std::optional<FileIdentity> IdentityOf(const std::string& path) override {
+    return inner_.IdentityOf(path);
+  }
+  std::optional<FileIdentity> IdentityByWholePath(const std::string& path) override {
+    return inner_.IdentityByWholePath(path);
+  }
+  bool RemoveSecondName(const std::string& extra, const std::string& kept) override {
+    return inner_.RemoveSecondName(extra, kept);
+  }
+  void SetOwnerAndMode(const std::string& folder, const FileIdentity& identity) override {
+    inner_.SetOwnerAndMode(folder, identity);
+  }
   void ForgetHeldFolders() override { inner_.ForgetHeldFolders(); }
   std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override {
     return inner_.HoldForRun(folder);

@@ -102,6 +102,20 @@ void PosixJournalStorage::RemoveJournal(const std::string& name) {
   }
 }
 
+void PosixJournalStorage::CutJournal(const std::string& name, std::size_t size) {
+  const std::string path = folder_ + name;
+  const UniqueFd fd(open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+  if (!fd || ftruncate(fd.get(), static_cast<off_t>(size)) != 0 || fdatasync(fd.get()) != 0) {
+    throw RunErrorFromOs(errno, "cutting the torn end off the journal", path);
+  }
+}
+
+std::size_t PosixJournalStorage::JournalSize(const std::string& name) {
+  struct stat info {};
+  const std::string path = folder_ + name;
+  return lstat(path.c_str(), &info) == 0 ? static_cast<std::size_t>(info.st_size) : 0;
+}
+
 std::string DefaultJournalFolder() {
   const char* state = std::getenv("XDG_STATE_HOME");
   const std::string state_home =

@@ -38,6 +38,14 @@ class JournalStorage {
 
   // Removes journal `name`; a journal already gone is not a failure.
   virtual void RemoveJournal(const std::string& name) = 0;
+
+  // Shortens journal `name` to its first `size` bytes, durably: a record cut
+  // short by a crash or a full disk goes before anything is added behind
+  // it. Throws RunError when it cannot.
+  virtual void CutJournal(const std::string& name, std::size_t size) = 0;
+
+  // The size of journal `name` in bytes; 0 when it cannot be told.
+  virtual std::size_t JournalSize(const std::string& name) = 0;
 };
 
 // The journals in `folder` on the real disk.
@@ -48,6 +56,8 @@ class PosixJournalStorage final : public JournalStorage {
   std::string ReadJournal(const std::string& name) override;
   std::unique_ptr<JournalFile> OpenJournal(const std::string& name) override;
   void RemoveJournal(const std::string& name) override;
+  void CutJournal(const std::string& name, std::size_t size) override;
+  std::size_t JournalSize(const std::string& name) override;
 
  private:
   std::string folder_;  // ends in "/"

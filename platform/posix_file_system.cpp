@@ -59,6 +59,19 @@ bool KeepOwner(int fd, const struct stat& old) {
 // still be written: no write permission, an immutable folder.
 bool FolderTakesNoNewFile(int error) { return error == EACCES || error == EPERM; }
 
+// Makes sure `size` bytes of the file at `fd` (now `old_size` long) are
+// allocated, without changing a byte of it. A file system that cannot
+// reserve (EOPNOTSUPP) takes no overwrite that would grow the file: a full
+// volume could cut it short part-way. On failure the file keeps its length.
+bool ReserveRoom(int fd, off_t old_size, std::size_t size) {
+  if (static_cast<off_t>(size) <= old_size) return true;
+  if (fallocate(fd, 0, 0, static_cast<off_t>(size)) == 0) return true;
+  const int error = errno;
+  if (ftruncate(fd, old_size) != 0) return false;
+  errno = error;
+  return false;
+}
+
 }  // namespace
 
 FolderListing PosixFileSystem::ListFolder(const std::string& folder) {
@@ -203,6 +216,11 @@ std::string PosixFileSystem::ReadTextFile(const std::string& path) {
 void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string& content) {
   struct stat old_info {};
   const bool had_file = stat(path.c_str(), &old_info) == 0;
+  // Replacing a file the user may not write would hand it to them, owner
+  // and all; what they may not change stays as it is.
+  if (had_file && faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES) {
+    throw RunErrorFromOs(EACCES, "writing", path);
+  }
   std::string temp_path = ParentFolder(path) + "/." + std::string(BaseName(path)) +
                           std::string(kReplacementTag) + std::string(kTemporaryRandomChars, 'X');
   UniqueFd fd(mkostemp(temp_path.data(), O_CLOEXEC));
@@ -237,13 +255,18 @@ void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string
 }
 
 // The fallback where the folder refuses the temporary (or the rename) but
-// the playlist itself may be written: it is overwritten from the start,
-// shortened to its new length and flushed. Not atomic, which is why it is
-// only the fallback; the journal keeps the old bytes for an undo.
+// the playlist itself may be written: the room for the new content is
+// reserved first, so a full volume refuses it before a byte is overwritten;
+// then it is overwritten from the start, shortened to its new length and
+// flushed. Not atomic, which is why it is only the fallback; the journal
+// keeps what the old bytes were for an undo.
 void PosixFileSystem::RewriteInPlace(const std::string& path, const std::string& content,
                                      int folder_error) {
   const UniqueFd fd(open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
-  if (fd && WriteAll(fd.get(), content) &&
+  struct stat info {};
+  const bool reserved =
+      fd && fstat(fd.get(), &info) == 0 && ReserveRoom(fd.get(), info.st_size, content.size());
+  if (reserved && WriteAll(fd.get(), content) &&
       ftruncate(fd.get(), static_cast<off_t>(content.size())) == 0 && fsync(fd.get()) == 0) {
     return;
   }
@@ -271,8 +294,50 @@ void PosixFileSystem::RemoveLeftoverReplacements(const std::string& path) {
   RemoveLeftoverTemporaries(ParentFolder(path), prefix);
 }
 
+namespace {
+
+std::optional<FileIdentity> IdentityAt(int dir, const char* name) {
+  struct stat info {};
+  if (fstatat(dir, name, &info, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+  return FileIdentity{info.st_dev, info.st_ino, info.st_mode & 07777u, info.st_uid, info.st_gid};
+}
+
+}  // namespace
+
+std::optional<FileIdentity> PosixFileSystem::IdentityOf(const std::string& path) {
+  const auto at = path.empty() ? std::nullopt : folders_.Locate(path);
+  return at ? IdentityAt(at->dir(), at->name.c_str()) : std::nullopt;
+}
+
+std::optional<FileIdentity> PosixFileSystem::IdentityByWholePath(const std::string& path) {
+  return IdentityAt(AT_FDCWD, path.c_str());
+}
+
+bool PosixFileSystem::RemoveSecondName(const std::string& extra, const std::string& kept) {
+  const std::optional<FileIdentity> extra_identity = IdentityOf(extra);
+  const std::optional<FileIdentity> kept_identity = IdentityOf(kept);
+  if (!extra_identity || !kept_identity || !extra_identity->SameFile(*kept_identity)) return false;
+  const auto at = folders_.Locate(extra);
+  return at && unlinkat(at->dir(), at->name.c_str(), 0) == 0;
+}
+
+// The mode after the owner, as a change of owner clears the set-id bits.
+void PosixFileSystem::SetOwnerAndMode(const std::string& folder, const FileIdentity& identity) {
+  const auto at = folders_.Locate(folder);
+  if (!at) return;
+  if (fchownat(at->dir(), at->name.c_str(), identity.owner, identity.group, AT_SYMLINK_NOFOLLOW) !=
+      0) {
+    fchownat(at->dir(), at->name.c_str(), static_cast<uid_t>(-1), identity.group,
+             AT_SYMLINK_NOFOLLOW);
+  }
+  fchmodat(at->dir(), at->name.c_str(), identity.mode, 0);
+}
+
+// Held by its real path, so a base named through a linked folder and the
+// same base named directly are one base.
 std::unique_ptr<FolderHold> PosixFileSystem::HoldForRun(const std::string& folder) {
-  return HoldFolderForRun(folder);
+  const std::unique_ptr<char, void (*)(void*)> real(realpath(folder.c_str(), nullptr), std::free);
+  return HoldFolderForRun(real ? std::string(real.get()) : folder);
 }
 
 FileSystem& RealFileSystem() {

@@ -27,6 +27,10 @@ class PosixFileSystem final : public FileSystem {
   std::string ReadTextFile(const std::string& path) override;
   void ReplaceTextFile(const std::string& path, const std::string& content) override;
   void RemoveLeftoverReplacements(const std::string& path) override;
+  std::optional<FileIdentity> IdentityOf(const std::string& path) override;
+  std::optional<FileIdentity> IdentityByWholePath(const std::string& path) override;
+  bool RemoveSecondName(const std::string& extra, const std::string& kept) override;
+  void SetOwnerAndMode(const std::string& folder, const FileIdentity& identity) override;
   std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override;
   void ForgetHeldFolders() override;
 

@@ -11,6 +11,7 @@
 
 #include "app/report_window.h"
 #include "organize/journal.h"
+#include "platform/posix_file_system.h"
 #include "tests/app/gui_test_support.h"
 #include "tests/support/mp3_files.h"
 #include "tests/support/playlist_consistency.h"
@@ -74,7 +75,8 @@ TEST_F(RunControlTest, StopEndsTheRunBetweenTwoFilesWithEverythingWhole) {
   EXPECT_EQ(file_system_.calls().renames, 1);
   EXPECT_EQ(PlaylistProblems(PlaylistRules(base()), before, TakeSnapshot(base())),
             kNoPlaylistProblems);
-  const std::vector<RunRecord> runs = RunsOnBase(journals_, base());
+  const std::vector<RunRecord> runs =
+      RunsOnBase(journals_, base(), BaseKey(RealFileSystem(), base()));
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_TRUE(runs[0].complete);
   EXPECT_EQ(runs[0].FilesMoved(), 1);

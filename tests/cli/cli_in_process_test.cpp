@@ -192,7 +192,9 @@ TEST_F(CliInProcessTest, AStopBetweenTwoFilesEndsTheRunWhole) {
       EXPECT_TRUE(Exists(lines.substr(start, end - start))) << lines;
       start = end + 2;
     }
-    for (const RunRecord& run : RunsOnBase(journals, music_)) EXPECT_TRUE(run.complete);
+    for (const RunRecord& run : RunsOnBase(journals, music_, BaseKey(disk_, music_))) {
+      EXPECT_TRUE(run.complete);
+    }
     EXPECT_EQ(status, 128 + SIGINT);
     EXPECT_TRUE(console_.out.empty() || console_.out.ends_with('\n'));
     // Asked only after the run's last step: it did all its work.

@@ -2,16 +2,17 @@
 // moved stay moved and their playlists follow them where they could be
 // written, no playlist is cut short, and nothing is overwritten or lost.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "errors/run_error.h"
 #include "organize/organizer.h"
+#include "organize/target_folders.h"
 #include "platform/posix_file_system.h"
 #include "sample_library/library_writer.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/playlist_consistency.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_folder.h"
@@ -125,34 +126,12 @@ TEST(RunFaultTest, PlaylistThatCannotBeWrittenStaysWholeAndTheOthersAreWritten) 
   }
 }
 
-// No file may grow past `bytes` while this lives: a write beyond it fails
-// (EFBIG) instead of raising SIGXFSZ, the way a disk that fills up makes a
-// write fail part-way.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    old_handler_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, old_handler_);
-  }
-
- private:
-  rlimit saved_{};
-  sighandler_t old_handler_;
-};
-
 TEST(RunFaultTest, PlaylistWriteFailingHalfWayOnTheRealDiskLeavesTheOldFileWhole) {
   FaultyLibrary library;
   TreeSnapshot after;
   {
     // Every playlist is longer than this, so every write stops part-way.
-    FileSizeLimit limit(1000);
+    testing::FileSizeLimit limit(1000);
     library.RunExpectingFailure(RealFileSystem());
     after = TakeSnapshot(library.base);
   }
@@ -208,6 +187,52 @@ TEST(RunFaultTest, FullVolumeStopsTheRunWithPlaylistsWholeOrFollowingTheirFiles)
     rules.all_may_stay_whole = true;
     EXPECT_EQ(PlaylistProblems(rules, library.before, after), testing::kNoPlaylistProblems);
   }
+}
+
+// Another volume mounted inside the base is not entered: named once, its
+// files left alone, and the report-only and the real run list the same moves.
+TEST(RunFaultTest, AVolumeMountedInsideTheBaseIsLeftAloneByBothKindsOfRun) {
+  std::vector<std::string> moves[2];
+  for (const int dont_do : {1, 0}) {
+    FaultyLibrary library;
+    const std::string& first =
+        std::find_if(library.plan.files.begin(), library.plan.files.end(), [](const auto& file) {
+          return file.relative.find('/') != std::string::npos;
+        })->relative;
+    const std::string mounted = library.base + first.substr(0, first.find('/'));
+    library.faulty.AddMountPoint(mounted);
+    library.host.options.chkDontDo = dont_do;
+    Organizer(library.faulty, library.host).OrganizeRun();
+    EXPECT_EQ(library.host.skipped, std::vector<std::string>{mounted});
+    const TreeSnapshot after = TakeSnapshot(library.base);
+    for (const auto& file : library.plan.files) {
+      if ((library.base + file.relative).starts_with(mounted + "/")) {
+        EXPECT_TRUE(after.files.contains(file.relative)) << file.relative;
+      }
+    }
+    for (const std::string& line : library.host.ReportLines()) {
+      if (line.find("\": Move to") != std::string::npos) moves[dont_do].push_back(line);
+    }
+  }
+  EXPECT_GT(moves[0].size(), 50u);
+  EXPECT_EQ(moves[0], moves[1]);
+}
+
+// A target folder moved out of the base after files went into it is
+// noticed before the next move into it, though the folder held open for
+// those moves followed it.
+TEST(RunFaultTest, ATargetFolderMovedOutOfTheBaseIsNoticedBeforeTheNextMoveIntoIt) {
+  testing::TempFolder temp;
+  const std::string base = temp.path() + "music/";
+  testing::WriteFile(base + "a.mp3", "a");
+  TargetFolders folders(RealFileSystem(), base);
+  folders.Prepare(base + "Band/Album/");
+  ASSERT_EQ(RealFileSystem().RenameNoReplace(base + "a.mp3", base + "Band/Album/a.mp3"),
+            RenameOutcome::kRenamed);
+  std::filesystem::rename(base + "Band", temp.path() + "Band");
+  EXPECT_THROW(folders.Prepare(base + "Band/Album/"), RunError);
+  testing::MakeFolders(base + "Band/Album");
+  EXPECT_THROW(folders.Prepare(base + "Band/Album/"), RunError) << "a new folder of that name";
 }
 
 }  // namespace

@@ -4,13 +4,18 @@
 // on a large library.)
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "errors/run_error.h"
+#include "organize/journal.h"
 #include "organize/organizer.h"
 #include "organize/undo.h"
 #include "platform/posix_file_system.h"
 #include "sample_library/library_writer.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/kill_points.h"
 #include "tests/support/memory_journal_storage.h"
 #include "tests/support/mp3_files.h"
 #include "tests/support/playlist_consistency.h"
@@ -35,15 +40,18 @@ RecordingHost HostFor(const std::string& base) {
   return host;
 }
 
-void RealRun(const std::string& base, JournalStorage& journals) {
+RecordingHost RealRun(const std::string& base, JournalStorage& journals,
+                      FileSystem& file_system = RealFileSystem()) {
   RecordingHost host = HostFor(base);
-  Organizer(RealFileSystem(), host, &journals).OrganizeRun();
+  Organizer(file_system, host, &journals).OrganizeRun();
+  return host;
 }
 
-UndoOutcome Undo(const std::string& base, JournalStorage& journals,
-                 RecordingHost* report = nullptr) {
+UndoOutcome Undo(const std::string& base, JournalStorage& journals, RecordingHost* report = nullptr,
+                 FileSystem& file_system = RealFileSystem(), int dont_do = 0) {
   RecordingHost host = HostFor(base);
-  const UndoOutcome outcome = UndoLastRun(RealFileSystem(), journals, host);
+  host.options.chkDontDo = dont_do;
+  const UndoOutcome outcome = UndoLastRun(file_system, journals, host);
   if (report != nullptr) *report = host;
   return outcome;
 }
@@ -52,7 +60,7 @@ struct Library {
   testing::TempFolder temp;
   std::string base = temp.path() + "music/";
 
-  Library(std::uint64_t seed, int files) {
+  Library(std::uint64_t seed, int files, const std::string& under = "") : temp(under) {
     const bench::LibraryShape shape{.files = files,
                                     .playlists = 4,
                                     .min_playlist_lines = 3,
@@ -131,6 +139,233 @@ TEST(UndoTest, AFailedJournalWriteStopsTheRunBeforeAnythingUnrecorded) {
       Undo(library.base, journals);
       EXPECT_EQ(TakeSnapshot(library.base), before);
     }
+  }
+}
+
+// Where a process is killed: a real run, the next run mending it, an undo.
+enum class Killed { kRun, kMend, kUndo };
+
+// A small library in which A/x.mp3 goes to Band/Album/01. x.mp3 while
+// "01. x.mp3.mp3" there holds an older file the run has yet to reach, and
+// journals on the real disk.
+struct KillLibrary : Library {
+  KillLibrary() : Library(5, 8, testing::MemoryFolder()) {
+    testing::WriteFile(base + "A/x.mp3", testing::TaggedMp3({"x", "Band", "Album", 1}));
+    testing::WriteFile(base + "Band/Album/01. x.mp3.mp3", "an older file with no tag");
+    testing::WriteFile(base + "x.m3u", base + "A/x.mp3\r\n");
+    before = TakeSnapshot(base);
+  }
+  // Undoes every run on record; each must put back all it names.
+  void UndoAll() {
+    RecordingHost report;
+    for (UndoOutcome outcome;
+         (outcome = Undo(base, journals, &report)) != UndoOutcome::kNothingToUndo;) {
+      EXPECT_EQ(outcome, UndoOutcome::kRestored) << report.report;
+    }
+  }
+  TreeSnapshot before;
+  PosixJournalStorage journals{temp.path() + "journals"};
+};
+
+// `work` in a child process killed at its `n`th point: each append to the
+// journal and each change to the disk has a point before and after it.
+bool KilledAt(int n, const std::string& base, JournalStorage& journals, Killed phase) {
+  return testing::KilledInChild([&] {
+    testing::KillPoints points{n};
+    testing::FaultyFileSystem file_system(RealFileSystem());
+    file_system.around_change = [&] { points.Pass(); };
+    testing::KillingJournalStorage storage(journals, points);
+    if (phase == Killed::kUndo) {
+      Undo(base, storage, nullptr, file_system);
+    } else {
+      RealRun(base, storage, file_system);
+    }
+  });
+}
+
+// As a move by link and unlink would leave it, killed between the two: the
+// file of the last move tried under its old name and the name tried.
+void LeaveUnderTwoNames(JournalStorage& journals, const std::string& base) {
+  const std::vector<RunRecord> runs = RunsOnBase(journals, base, BaseKey(RealFileSystem(), base));
+  const std::vector<JournaledMove> moves = MovesOf(runs.back().records);
+  if (moves.empty() || !testing::Exists(moves.back().old_path) ||
+      testing::Exists(moves.back().targets.back())) {
+    return;
+  }
+  std::filesystem::create_hard_link(moves.back().old_path, moves.back().targets.back());
+}
+
+// Killed anywhere, what is left is whole: undo (after the next run, which
+// mends the killed one, or at once) puts the tree back byte for byte and
+// lists nothing as not restored; an undo killed part-way is finished by the
+// next, which a real run before it leaves to it.
+TEST(UndoTest, KilledAtAnyPointTheNextUndoPutsEverythingBack) {
+  for (const Killed phase : {Killed::kRun, Killed::kMend, Killed::kUndo}) {
+    for (int n = 1;; ++n) {
+      SCOPED_TRACE("phase " + std::to_string(static_cast<int>(phase)) + ", killed at point " +
+                   std::to_string(n));
+      KillLibrary library;
+      if (phase == Killed::kMend) {
+        ASSERT_TRUE(KilledAt(9, library.base, library.journals, phase));
+      }
+      if (phase == Killed::kUndo) RealRun(library.base, library.journals);
+      if (!KilledAt(n, library.base, library.journals, phase)) break;
+      const std::vector<RunRecord> runs =
+          RunsOnBase(library.journals, library.base, BaseKey(RealFileSystem(), library.base));
+      if (phase == Killed::kRun && n % 2 == 1 && !runs.empty()) {
+        LeaveUnderTwoNames(library.journals, library.base);
+      }
+      if (phase == Killed::kUndo && runs.back().undo_started && !runs.back().undone) {
+        EXPECT_THROW(RealRun(library.base, library.journals), RunError);
+      } else if (phase != Killed::kUndo && n % 2 == 0) {
+        RealRun(library.base, library.journals);
+        EXPECT_EQ(testing::PlaylistProblems(testing::PlaylistRules(library.base), library.before,
+                                            TakeSnapshot(library.base)),
+                  testing::kNoPlaylistProblems);
+      }
+      library.UndoAll();
+      EXPECT_EQ(TakeSnapshot(library.base), library.before);
+    }
+  }
+}
+
+// A journal's end cut short or damaged (a full disk, a crash) is passed
+// over and cut off before anything is added; the run before it still undoes.
+TEST(UndoTest, ATornJournalEndIsCutOffBeforeTheUndoAddsToIt) {
+  for (const std::string torn : {"4", "12 0000abcd\tfol", "9 00000000\tcomplete\n", "\n\n"}) {
+    Library library(3, 6);
+    const TreeSnapshot before = TakeSnapshot(library.base);
+    MemoryJournalStorage journals;
+    RealRun(library.base, journals);
+    std::string& journal = journals.journals.begin()->second;
+    const std::string whole = journal;
+    journal += torn;
+    EXPECT_EQ(ParseJournal(journal).whole_bytes, whole.size());
+    EXPECT_EQ(Undo(library.base, journals), UndoOutcome::kRestored);
+    EXPECT_TRUE(journal.starts_with(whole));
+    EXPECT_EQ(ParseJournal(journal).whole_bytes, journal.size()) << torn;
+    EXPECT_EQ(TakeSnapshot(library.base), before);
+  }
+}
+
+// Folders the run removed come back with their owner, group and mode; a
+// playlist the run could not write leaves its run to be mended by the next.
+TEST(UndoTest, RemovedFoldersComeBackAsTheyWereAndUnwrittenPlaylistsAreMended) {
+  Library library(9, 10);
+  struct Folder {
+    std::string name;
+    mode_t mode;
+    uid_t owner;
+  };
+  for (const Folder& folder : {Folder{"private", 0700, 65534}, Folder{"shared", 02770, 0}}) {
+    testing::MakeFolders(library.base + folder.name);
+    chmod((library.base + folder.name).c_str(), folder.mode);
+    if (chown((library.base + folder.name).c_str(), folder.owner, 100) != 0) {
+      GTEST_SKIP() << "only the superuser can give folders away";
+    }
+  }
+  const TreeSnapshot before = TakeSnapshot(library.base);
+  MemoryJournalStorage journals;
+  testing::FaultyFileSystem faulty(RealFileSystem());
+  for (const auto& [path, content] : before.files) {
+    if (path.ends_with(".m3u")) faulty.FailReplaceOf(library.base + path);
+  }
+  EXPECT_THROW(RealRun(library.base, journals, faulty), RunError);
+  const std::string mended = RealRun(library.base, journals).report;
+  EXPECT_NE(mended.find("Was Interrupted; the following music lists were mended:"),
+            std::string::npos)
+      << mended;
+  EXPECT_EQ(testing::PlaylistProblems(testing::PlaylistRules(library.base), before,
+                                      TakeSnapshot(library.base)),
+            testing::kNoPlaylistProblems);
+  while (Undo(library.base, journals) != UndoOutcome::kNothingToUndo) {
+  }
+  EXPECT_EQ(TakeSnapshot(library.base), before);
+  for (const auto& [name, mode, owner] :
+       {std::tuple("private", 0700u, 65534u), std::tuple("shared", 02770u, 0u)}) {
+    struct stat info {};
+    ASSERT_EQ(stat((library.base + name).c_str(), &info), 0);
+    EXPECT_EQ(std::tuple(info.st_mode & 07777u, info.st_uid, info.st_gid),
+              std::tuple(mode, owner, 100u))
+        << name;
+  }
+}
+
+// Journals of a base that is gone are pruned with the rest, oldest first.
+TEST(UndoTest, JournalsArePrunedAcrossAllBases) {
+  Library library(1, 4);
+  MemoryJournalStorage journals;
+  for (int run = 1; run <= 30; ++run) {
+    journals.journals["00000000000000ab-" + std::string(18, '0') + std::to_string(run + 10) +
+                      ".journal"] = "an old run";
+  }
+  RealRun(library.base, journals);
+  ASSERT_EQ(journals.journals.size(), kJournalsKeptPerBase + 1);
+  EXPECT_EQ(journals.journals.begin()->first, "00000000000000ab-00000000000000000021.journal");
+  EXPECT_TRUE(journals.journals.rbegin()->first.ends_with("00000000000000000041.journal"));
+}
+
+// Two files whose tracks were swapped: the preview of the undo says what
+// the undo does, and a rerun changes nothing and writes no journal.
+TEST(UndoTest, ThePreviewOfAnUndoOfSwappedTracksAgreesWithTheUndo) {
+  testing::TempFolder temp;
+  const std::string base = temp.path() + "music/";
+  testing::WriteFile(base + "Band/Album/01. Song.mp3",
+                     testing::TaggedMp3({"Song", "Band", "Album", 2}));
+  testing::WriteFile(base + "Band/Album/02. Song.mp3",
+                     testing::TaggedMp3({"Song", "Band", "Album", 1}));
+  const TreeSnapshot before = TakeSnapshot(base);
+  MemoryJournalStorage journals;
+  for (int run = 0; run < 3; ++run) RealRun(base, journals);
+  EXPECT_EQ(journals.journals.size(), 2u) << "a run that changed nothing left a journal";
+  for (int run = 0; run < 2; ++run) {
+    RecordingHost preview, undo;
+    EXPECT_EQ(Undo(base, journals, &preview, RealFileSystem(), 1), UndoOutcome::kRestored);
+    EXPECT_EQ(Undo(base, journals, &undo), UndoOutcome::kRestored);
+    EXPECT_EQ(preview.ReportLines().size(), undo.ReportLines().size()) << preview.report;
+  }
+  EXPECT_EQ(TakeSnapshot(base), before);
+}
+
+// The same base by another name, through a linked folder or renamed since
+// the run, is the same base to undo.
+TEST(UndoTest, ABaseNamedThroughALinkOrRenamedHasItsRunsUndone) {
+  for (const bool renamed : {false, true}) {
+    Library library(2, 6);
+    const TreeSnapshot before = TakeSnapshot(library.base);
+    MemoryJournalStorage journals;
+    RealRun(library.base, journals);
+    const std::string other = library.temp.path() + "other/";
+    if (renamed) {
+      std::filesystem::rename(library.base, other);
+    } else {
+      testing::MakeLink(library.temp.path() + "other", library.base);
+    }
+    EXPECT_EQ(Undo(other, journals), UndoOutcome::kRestored) << renamed;
+    EXPECT_EQ(TakeSnapshot(other), before) << renamed;
+  }
+}
+
+// A playlist is journaled as the stretches that changed, line by line while
+// the line count holds, and its old bytes always come back exactly.
+TEST(UndoTest, ChangedStretchesGiveBackTheOldBytesExactly) {
+  const struct {
+    std::string old_bytes, new_bytes;
+    std::size_t stretches;
+  } cases[] = {
+      {"a\r\nb\r\nc", "a\r\nB\r\nc", 1},
+      {"a\nb\nc\n", "A\nb\nC\n", 2},
+      {"a\r\nb\r\n", "a\nb\n", 2},
+      {"a\nb", "a\nb\nc\n", 1},
+      {"", "x\n", 1},
+      {"same\n", "same\n", 0},
+      {"x\ny\n", "", 1},
+      {std::string("\0\xFF\n", 3), "\n", 1},
+  };
+  for (const auto& c : cases) {
+    const std::vector<ChangedStretch> stretches = ChangedStretches(c.old_bytes, c.new_bytes);
+    EXPECT_EQ(stretches.size(), c.stretches) << c.old_bytes;
+    EXPECT_EQ(OldContent(c.new_bytes, stretches), c.old_bytes) << c.old_bytes;
   }
 }
 

@@ -5,11 +5,14 @@
 
 #include <array>
 #include <cerrno>
+#include <tuple>
 #include <vector>
 
 #include "errors/run_error.h"
 #include "platform/posix_file_system.h"
 #include "platform/read_ahead_file_system.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/kill_points.h"
 #include "tests/support/temp_folder.h"
 
 namespace quillfold {
@@ -235,10 +238,17 @@ TEST_P(FileSystemContractTest, AHeldFolderKeepsOutRunsOnItselfAndInsideAndAbove)
     const auto second = fs().HoldForRun(Path(c.second));
     EXPECT_EQ(second == nullptr, c.refused) << c.second;
   }
-  const auto jazz = fs().HoldForRun(Path("music/jazz"));
-  const auto books = fs().HoldForRun(Path("books"));
-  EXPECT_NE(jazz, nullptr) << "each hold is given up when it goes";
-  EXPECT_NE(books, nullptr) << "holds below one common folder stand side by side";
+  {
+    const auto jazz = fs().HoldForRun(Path("music/jazz"));
+    const auto books = fs().HoldForRun(Path("books"));
+    EXPECT_NE(jazz, nullptr) << "each hold is given up when it goes";
+    EXPECT_NE(books, nullptr) << "holds below one common folder stand side by side";
+  }
+  testing::MakeLink(Path("rock"), Path("music/rock"));
+  const auto linked = fs().HoldForRun(Path("rock"));
+  ASSERT_NE(linked, nullptr);
+  EXPECT_EQ(fs().HoldForRun(Path("music")), nullptr) << "a base held through a link is held "
+                                                        "where it really is";
 }
 
 // A folder that takes no new file while its playlist may still be written:
@@ -266,6 +276,13 @@ TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPla
     EXPECT_EQ(testing::ReadFile(list), content);
   }
   EXPECT_EQ(file_system.ListFolder(folder).files, (Names{"list.m3u"}));
+  {
+    // A volume too full for the new content: refused before a byte is
+    // overwritten.
+    testing::FileSizeLimit full(100);
+    EXPECT_THROW(file_system.ReplaceTextFile(list, std::string(1000, 'x')), RunError);
+  }
+  EXPECT_EQ(testing::ReadFile(list), "short");
   ASSERT_TRUE(testing::RefuseChanges(list));
   try {
     file_system.ReplaceTextFile(list, "lost");
@@ -276,6 +293,32 @@ TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPla
         << error.description();
   }
   EXPECT_EQ(testing::ReadFile(list), "short");
+}
+
+// In a folder everyone may write, a playlist another user may only read is
+// not replaced beside itself (it would become theirs): the write fails.
+TEST(PosixFileSystemTest, APlaylistTheUserMayNotWriteKeepsItsOwnerAndBytes) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs the superuser to act as another user";
+  testing::TempFolder temp;
+  const std::string list = temp / "shared/list.m3u";
+  testing::WriteFile(list, "Bob's");
+  chmod(temp.path().c_str(), 0755);
+  chmod((temp / "shared").c_str(), 0777);
+  chmod(list.c_str(), 0644);
+  const bool written = !testing::KilledInChild([&] {
+    if (setresuid(65534, 65534, 65534) != 0) return;
+    PosixFileSystem file_system;
+    try {
+      file_system.ReplaceTextFile(list, "Ann's");
+    } catch (const RunError&) {
+      _exit(testing::KillPoints::kKilled);
+    }
+  });
+  struct stat info {};
+  ASSERT_EQ(stat(list.c_str(), &info), 0);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(std::tuple(info.st_uid, info.st_mode & 0777, testing::ReadFile(list)),
+            std::tuple(0u, 0644u, std::string("Bob's")));
 }
 
 // A folder the file system held open, removed and made again by someone

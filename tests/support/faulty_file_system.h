@@ -49,10 +49,22 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   std::chrono::microseconds tail_delay{0};
   // Runs just before each rename is passed on, e.g. to take its target.
   std::function<void(const std::string& from, const std::string& to)> before_rename;
+  // Runs before and after every call that changes the disk, e.g. to end the
+  // process exactly between two of them.
+  std::function<void()> around_change;
 
   const Calls& calls() const { return calls_; }
   // Tail reads finished so far, on any thread.
   int tail_reads() const { return tail_reads_; }
+
+  // Calls `call`, passing around_change before and after it.
+  template <typename Call>
+  auto Change(Call call) -> decltype(call()) {
+    if (around_change) around_change();
+    auto result = call();
+    if (around_change) around_change();
+    return result;
+  }
 
   FolderListing ListFolder(const std::string& folder) override {
     ++calls_.listings;
@@ -73,18 +85,19 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   }
   int CreateFolderChain(const std::string& folder_path) override {
     ++calls_.folder_chains;
-    return disk_full_ ? ENOSPC : inner_.CreateFolderChain(folder_path);
+    if (disk_full_) return ENOSPC;
+    return Change([&] { return inner_.CreateFolderChain(folder_path); });
   }
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override {
     if (++calls_.renames == failing_rename_) {
       throw RunErrorFromOs(EACCES, "moving", from + "\" to \"" + to);
     }
     if (before_rename) before_rename(from, to);
-    return inner_.RenameNoReplace(from, to);
+    return Change([&] { return inner_.RenameNoReplace(from, to); });
   }
   void RemoveEmptyFolder(const std::string& folder) override {
     ++calls_.removals;
-    inner_.RemoveEmptyFolder(folder);
+    Change([&] { return (inner_.RemoveEmptyFolder(folder), 0); });
   }
   std::string ReadTextFile(const std::string& path) override {
     ++calls_.reads;
@@ -93,7 +106,10 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   void ReplaceTextFile(const std::string& path, const std::string& content) override {
     ++calls_.replacements;
     if (disk_full_ || path == failing_replace_) throw RunErrorFromOs(ENOSPC, "writing", path);
-    inner_.ReplaceTextFile(path, content);
+    Change([&] { return (inner_.ReplaceTextFile(path, content), 0); });
+  }
+  bool RemoveSecondName(const std::string& extra, const std::string& kept) override {
+    return Change([&] { return inner_.RemoveSecondName(extra, kept); });
   }
 
  private:

@@ -32,6 +32,13 @@ class MemoryJournalStorage final : public JournalStorage {
     return std::make_unique<File>(*this, name);
   }
   void RemoveJournal(const std::string& name) override { journals.erase(name); }
+  void CutJournal(const std::string& name, std::size_t size) override {
+    journals[name].resize(size);
+  }
+  std::size_t JournalSize(const std::string& name) override {
+    const auto found = journals.find(name);
+    return found == journals.end() ? 0 : found->second.size();
+  }
 
   int fail_append_at = 0;
   int fail_flush_at = 0;

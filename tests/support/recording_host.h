@@ -45,6 +45,8 @@ class RecordingHost final : public OrganizeHost {
   }
   void SearchProgress(int found) override { last_found = found; }
   void PlacingProgress(int index, int count) override { placing.emplace_back(index, count); }
+  void MountedFolderSkipped(const std::string& folder) override { skipped.push_back(folder); }
+  std::vector<std::string> skipped;  // mounted folders not entered
 
   // The report split at its CR LF separators.
   std::vector<std::string> ReportLines() const {

@@ -15,10 +15,16 @@ namespace quillfold::testing {
 
 namespace fs = std::filesystem;
 
-TempFolder::TempFolder() {
-  std::string pattern = (fs::temp_directory_path() / "quillfold-test-XXXXXX").string();
+TempFolder::TempFolder(const std::string& under) {
+  const fs::path parent = under.empty() ? fs::temp_directory_path() : fs::path(under);
+  std::string pattern = (parent / "quillfold-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern + "/";
+}
+
+std::string MemoryFolder() {
+  std::error_code ignored;
+  return fs::is_directory("/dev/shm", ignored) && access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "";
 }
 
 TempFolder::~TempFolder() {

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillfold {
+
+// One stretch of a file's new content that stands where `old_bytes` stood.
+struct ChangedStretch {
+  std::size_t offset = 0;  // in the new content
+  std::size_t length = 0;  // in the new content
+  std::string old_bytes;
+  bool operator==(const ChangedStretch&) const = default;
+};
+
+// The stretches in which `new_bytes` differs from `old_bytes`: line by line
+// (a line ending in a line feed, whatever else it holds) while both have as
+// many lines, else the one stretch between what both begin and end with.
+// Bytes only: it takes no view of what a line means, so the old content
+// always comes back exactly.
+std::vector<ChangedStretch> ChangedStretches(std::string_view old_bytes,
+                                             std::string_view new_bytes);
+
+// The old content, from the new one and its changed stretches.
+std::string OldContent(std::string_view new_bytes, const std::vector<ChangedStretch>& stretches);
+
+// A 64-bit FNV-1a hash of `bytes`: tells a content from another it is
+// compared with, not from one made to collide.
+std::uint64_t ContentHash(std::string_view bytes);
+
+}  // namespace quillfold

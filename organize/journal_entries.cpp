@@ -1,0 +1,80 @@
+// What a journal's move and playlist records say, read back into values.
+#include <charconv>
+
+#include "organize/journal.h"
+
+namespace quillfold {
+namespace {
+
+using Kind = JournalRecord::Kind;
+
+template <typename Number>
+bool ParseNumber(const std::string& text, Number& number) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+}  // namespace
+
+std::string IdentityText(const FileIdentity& identity) {
+  return std::to_string(identity.device) + ":" + std::to_string(identity.inode);
+}
+
+std::vector<JournaledMove> MovesOf(const std::vector<JournalRecord>& records) {
+  std::vector<JournaledMove> moves;
+  bool open = false;
+  for (const JournalRecord& record : records) {
+    if (record.kind == Kind::kMoved && open) {
+      moves.back().finished = true;
+      open = false;
+    }
+    if (record.kind != Kind::kTry) continue;
+    const std::vector<std::string>& fields = record.fields;
+    // Each collision suffix is a try of its own for the same file.
+    if (!open || moves.back().old_path != fields[0] || moves.back().identity != fields[2]) {
+      moves.push_back({fields[0], fields[2], {}, false});
+      open = true;
+    }
+    moves.back().targets.push_back(fields[1]);
+  }
+  return moves;
+}
+
+// The tried names are looked at last first: the rename took the last name
+// tried, if any. A name holding some other file is no sign of this one.
+MovedFileState LocateMovedFile(FileSystem& file_system, const JournaledMove& move) {
+  const auto is_the_file = [&](const std::string& path) {
+    const std::optional<FileIdentity> identity = file_system.IdentityOf(path);
+    return identity && IdentityText(*identity) == move.identity;
+  };
+  const bool at_old_name = is_the_file(move.old_path);
+  for (auto target = move.targets.rbegin(); target != move.targets.rend(); ++target) {
+    if (is_the_file(*target)) return {MovedFileState::Where::kMoved, *target, at_old_name};
+  }
+  return {at_old_name ? MovedFileState::Where::kNotMoved : MovedFileState::Where::kGone, {}, false};
+}
+
+std::optional<PlaylistChange> PlaylistChangeOf(const JournalRecord& record) {
+  const std::vector<std::string>& fields = record.fields;
+  PlaylistChange change;
+  change.path = fields[0];
+  if (!ParseNumber(fields[1], change.old_size) || !ParseNumber(fields[2], change.old_hash) ||
+      !ParseNumber(fields[3], change.new_size) || !ParseNumber(fields[4], change.new_hash) ||
+      (fields.size() - 5) % 3 != 0) {
+    return std::nullopt;
+  }
+  std::size_t end = 0;
+  for (std::size_t i = 5; i < fields.size(); i += 3) {
+    ChangedStretch stretch{0, 0, fields[i + 2]};
+    if (!ParseNumber(fields[i], stretch.offset) || !ParseNumber(fields[i + 1], stretch.length) ||
+        stretch.offset < end || stretch.offset > change.new_size ||
+        stretch.length > change.new_size - stretch.offset) {
+      return std::nullopt;
+    }
+    end = stretch.offset + stretch.length;
+    change.stretches.push_back(std::move(stretch));
+  }
+  return change;
+}
+
+}  // namespace quillfold

@@ -1,0 +1,121 @@
+#include "organize/journal_format.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+#include "organize/content_changes.h"
+
+namespace quillfold {
+namespace {
+
+using Kind = JournalRecord::Kind;
+
+constexpr std::string_view kKindNames[] = {"run",     "folder",   "try",    "moved", "playlist",
+                                           "removed", "complete", "failed", "undo",  "undone"};
+// The fields each kind takes at least; a playlist's stretches come in threes.
+constexpr std::size_t kFieldCounts[] = {4, 1, 3, 1, 5, 4, 0, 0, 0, 0};
+constexpr std::size_t kLongestHeader = 32;
+
+void AppendEscaped(std::string& out, std::string_view text) {
+  for (const char c : text) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
+    }
+  }
+}
+
+std::vector<std::string> SplitFields(std::string_view line) {
+  std::vector<std::string> fields(1);
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '\t') {
+      fields.emplace_back();
+    } else if (c == '\\' && i + 1 < line.size()) {
+      const char next = line[++i];
+      fields.back() += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+std::uint32_t Checksum(std::string_view payload) {
+  const std::uint64_t hash = ContentHash(payload);
+  return static_cast<std::uint32_t>(hash ^ (hash >> 32));
+}
+
+// The payload of the record at `start`, or nullopt when it is cut short or
+// damaged; `next` is then where the record after it begins.
+std::optional<std::string_view> WholePayload(std::string_view bytes, std::size_t start,
+                                             std::size_t& next) {
+  const std::string_view rest = bytes.substr(start);
+  const std::size_t tab = rest.substr(0, kLongestHeader).find('\t');
+  const std::size_t space = rest.find(' ');
+  if (tab == std::string_view::npos || space == std::string_view::npos || space > tab) {
+    return std::nullopt;
+  }
+  std::size_t length = 0;
+  std::uint32_t checksum = 0;
+  const auto [length_end, length_error] = std::from_chars(rest.data(), rest.data() + space, length);
+  const auto [sum_end, sum_error] =
+      std::from_chars(rest.data() + space + 1, rest.data() + tab, checksum, 16);
+  if (length_error != std::errc() || length_end != rest.data() + space ||
+      sum_error != std::errc() || sum_end != rest.data() + tab || length >= rest.size() - tab - 1 ||
+      rest[tab + 1 + length] != '\n') {
+    return std::nullopt;
+  }
+  const std::string_view payload = rest.substr(tab + 1, length);
+  if (Checksum(payload) != checksum) return std::nullopt;
+  next = start + tab + 2 + length;
+  return payload;
+}
+
+}  // namespace
+
+void AppendRecord(std::string& out, Kind kind, const std::vector<std::string>& fields) {
+  std::string payload(kKindNames[static_cast<int>(kind)]);
+  for (const std::string& field : fields) {
+    payload += '\t';
+    AppendEscaped(payload, field);
+  }
+  char header[kLongestHeader];
+  std::snprintf(header, sizeof header, "%zu %08x\t", payload.size(), Checksum(payload));
+  out += header;
+  out += payload;
+  out += '\n';
+}
+
+ParsedJournal ParseJournal(std::string_view bytes) {
+  ParsedJournal parsed;
+  std::size_t next = 0;
+  while (parsed.whole_bytes < bytes.size()) {
+    const std::optional<std::string_view> payload = WholePayload(bytes, parsed.whole_bytes, next);
+    if (!payload) break;
+    parsed.whole_bytes = next;
+    std::vector<std::string> fields = SplitFields(*payload);
+    const auto* kind = std::find(std::begin(kKindNames), std::end(kKindNames), fields.front());
+    // A kind of a later version's making is passed over.
+    if (kind == std::end(kKindNames)) continue;
+    fields.erase(fields.begin());
+    if (fields.size() < kFieldCounts[kind - std::begin(kKindNames)]) continue;
+    parsed.records.push_back({static_cast<Kind>(kind - std::begin(kKindNames)), fields});
+  }
+  return parsed;
+}
+
+}  // namespace quillfold

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/journal_storage.h"
+
+namespace quillfold::testing {
+
+// Ends the process the way SIGKILL does (no destructor, no flush, nothing
+// more written) at the `kill_at`th point passed, counting from 1.
+struct KillPoints {
+  static constexpr int kKilled = 99;
+  int kill_at = 0;
+  int passed = 0;
+  void Pass() {
+    if (++passed == kill_at) _exit(kKilled);
+  }
+};
+
+// Runs `work` in a child process and tells whether it was killed at one of
+// its points (false: it ran to its end).
+inline bool KilledInChild(const std::function<void()>& work) {
+  const pid_t child = fork();
+  if (child == 0) {
+    try {
+      work();
+    } catch (...) {
+    }
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == KillPoints::kKilled;
+}
+
+// Journals on the real disk, passing a kill point before and after each
+// append and flush.
+class KillingJournalStorage final : public JournalStorage {
+ public:
+  KillingJournalStorage(JournalStorage& inner, KillPoints& points)
+      : inner_(inner), points_(points) {}
+  std::vector<std::string> ListJournals() override { return inner_.ListJournals(); }
+  std::string ReadJournal(const std::string& name) override { return inner_.ReadJournal(name); }
+  std::unique_ptr<JournalFile> OpenJournal(const std::string& name) override {
+    return std::make_unique<File>(inner_.OpenJournal(name), points_);
+  }
+  void RemoveJournal(const std::string& name) override { inner_.RemoveJournal(name); }
+  void CutJournal(const std::string& name, std::size_t size) override {
+    inner_.CutJournal(name, size);
+  }
+  std::size_t JournalSize(const std::string& name) override { return inner_.JournalSize(name); }
+
+ private:
+  class File final : public JournalFile {
+   public:
+    File(std::unique_ptr<JournalFile> inner, KillPoints& points)
+        : inner_(std::move(inner)), points_(points) {}
+    void Append(std::string_view bytes) override {
+      points_.Pass();
+      inner_->Append(bytes);
+      points_.Pass();
+    }
+    void Flush() override { inner_->Flush(); }
+
+   private:
+    std::unique_ptr<JournalFile> inner_;
+    KillPoints& points_;
+  };
+  JournalStorage& inner_;
+  KillPoints& points_;
+};
+
+}  // namespace quillfold::testing
