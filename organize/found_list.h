@@ -5,16 +5,12 @@
 
 namespace quillfold {
 
-// The one result list of the tree searches. Its count is a 16-bit number in
-// the program's model, so one search holds at most 32,767 entries; the
-// 32,768th ends the search with RunError kOverflow and the entries stored
-// before it stay.
+// The one result list of the tree searches. It holds as many entries as
+// memory allows: no count of its own limits it, so a library of a million
+// files is one search like any other.
 class FoundList {
  public:
-  static constexpr int kMaxEntries = 32767;
-
   void Clear() { entries_.clear(); }
-  // Appends `entry`; throws RunError kOverflow when the list is full.
   void Append(std::string entry);
 
   int FoundCount() const { return static_cast<int>(entries_.size()); }

@@ -56,6 +56,8 @@ class Organizer::Impl {
   void TakeBaseFolder();
   bool Confirmed();
   void PlaylistPhase();
+  void LoadPlaylists();
+  void Search(const SearchScope& scope, std::string_view pattern, std::string_view what);
   std::vector<std::string> PlaylistNames(const std::vector<std::string>& links);
   void PerFilePhase(RunState& state, TargetFolders& target_folders);
   void AnnounceTail(int index);
@@ -96,7 +98,7 @@ void Organizer::Impl::Run() {
   const std::string recovered = RecoverInterruptedRuns();
   found_.Clear();
   kept_listings_.keep = false;
-  FindFiles(Scope(true, &kept_listings_), base_folder, "*.mp3");
+  Search(Scope(true, &kept_listings_), "*.mp3", "music files");
   kept_listings_ = {};
   if (found_.FoundCount() < 1) {
     host_.ShowMessage(NoFilesMessage(base_folder), std::string(kProductTitle));
@@ -200,12 +202,39 @@ void Organizer::Impl::PlaylistPhase() {
   playlists_.Clear();
   kept_listings_.keep = true;
   std::vector<std::string> links;
-  FindFiles(Scope(false, &kept_listings_, &links), base_folder, "*.m3u");
+  Search(Scope(false, &kept_listings_, &links), "*.m3u", "playlists");
   const std::vector<std::string> names = PlaylistNames(links);
   playlists_.SetPlaylistCount(static_cast<int>(names.size()));
   for (int slot = 1; slot <= playlists_.PlaylistCount(); ++slot) {
     playlists_.SetPlaylistName(slot, names[slot - 1]);
-    if (RealRun()) LoadPlaylist(file_system_, base_folder, playlists_, slot);
+  }
+  LoadPlaylists();
+}
+
+// Nothing has changed on disk yet, so memory running out here ends the run
+// cleanly, and the error says what would not fit.
+void Organizer::Impl::LoadPlaylists() {
+  int slot = 1;
+  try {
+    for (; slot <= playlists_.PlaylistCount(); ++slot) {
+      if (RealRun()) LoadPlaylist(file_system_, base_folder, playlists_, slot);
+    }
+  } catch (const std::bad_alloc&) {
+    throw RunError(ErrorNumber::kOutOfMemory,
+                   "Out of memory (the " + std::to_string(slot) + " playlists read up to \"" +
+                       playlists_.PlaylistName(slot) + "\" are more than memory holds)");
+  }
+}
+
+void Organizer::Impl::Search(const SearchScope& scope, std::string_view pattern,
+                             std::string_view what) {
+  try {
+    FindFiles(scope, base_folder, pattern);
+  } catch (const std::bad_alloc&) {
+    throw RunError(ErrorNumber::kOutOfMemory, "Out of memory (the " +
+                                                  std::to_string(found_.FoundCount()) + " " +
+                                                  std::string(what) + " found so far under \"" +
+                                                  base_folder + "\" are more than memory holds)");
   }
 }
 

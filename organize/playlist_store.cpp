@@ -36,11 +36,6 @@ void PlaylistStore::Clear() {
 }
 
 void PlaylistStore::SetPlaylistCount(int count) {
-  if (count > kMaxPlaylists) {
-    throw RunError(ErrorNumber::kSubscriptOutOfRange,
-                   "Subscript out of range (" + std::to_string(count) +
-                       " playlists found; at most 1,000 can be updated)");
-  }
   if (static_cast<std::size_t>(count) > slots_.size()) slots_.resize(count);
   count_ = count;
 }
@@ -80,11 +75,6 @@ void PlaylistStore::Hold(int slot, std::string text, std::vector<LineRef> lines)
   if (text.size() >= LineRef::kWritten) {
     throw RunError(ErrorNumber::kOutOfMemory,
                    "Out of memory (playlist \"" + held.name + "\" is 4 GiB or larger)");
-  }
-  if (lines.size() > static_cast<std::size_t>(kMaxLinesPerPlaylist)) {
-    throw RunError(ErrorNumber::kSubscriptOutOfRange,
-                   "Subscript out of range (playlist \"" + held.name + "\" has " +
-                       std::to_string(lines.size()) + " lines; at most 10,000 can be held)");
   }
   held.text = std::move(text);
   held.lines = std::move(lines);

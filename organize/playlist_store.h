@@ -13,8 +13,7 @@ namespace quillfold {
 
 // The in-memory copy of the playlists found under the base folder in a run.
 // Slots are numbered from 1. Storage grows only as playlists are named and
-// loaded; the capacity (1,000 playlists of 10,000 lines each) is a limit, not
-// an allocation.
+// loaded; no count of playlists or lines is limited but by memory.
 //
 // Built for a million lines: a slot keeps its file's content as read and
 // finds each line in it by place; the lines one replacement writes all share
@@ -24,16 +23,12 @@ namespace quillfold {
 // replacement, and one entry per replacement for the lines it wrote.
 class PlaylistStore {
  public:
-  static constexpr int kMaxPlaylists = 1000;
-  static constexpr int kMaxLinesPerPlaylist = 10000;
-
   // Forgets every name, line and changed flag; PlaylistCount becomes 0.
   void Clear();
 
   // The number of slots in use. Setting it keeps what the slots hold (a run
   // with playlist updating off sets 0 and leaves the rest alone); slots above
-  // the old count start empty. More than 1,000 throws RunError
-  // kSubscriptOutOfRange and changes nothing.
+  // the old count start empty.
   void SetPlaylistCount(int count);
   int PlaylistCount() const { return count_; }
 
@@ -43,9 +38,8 @@ class PlaylistStore {
   void SetPlaylistName(int slot, std::string name);
   const std::string& PlaylistName(int slot) const { return At(slot).name; }
   // Holds the lines of `content` (split as SplitPlaylistLines does) for
-  // `slot`, replacing what it held. More than 10,000 lines throw RunError
-  // kSubscriptOutOfRange naming the playlist, content of 4 GiB or more
-  // kOutOfMemory; the slot then keeps what it held before.
+  // `slot`, replacing what it held. Content of 4 GiB or more throws RunError
+  // kOutOfMemory naming the playlist; the slot then keeps what it held.
   void SetPlaylistContent(int slot, std::string content);
   // As SetPlaylistContent, for lines given one by one.
   void SetPlaylistLines(int slot, const std::vector<std::string>& lines);
@@ -115,7 +109,7 @@ class PlaylistStore {
 };
 
 // Reads the playlist of `slot` (base_folder + its name) into the store.
-// Throws RunError when the file cannot be read or holds too many lines.
+// Throws RunError when the file cannot be read or is 4 GiB or larger.
 void LoadPlaylist(FileSystem& file_system, const std::string& base_folder, PlaylistStore& store,
                   int slot);
 

@@ -47,8 +47,9 @@ bool MatchesPattern(std::string_view name, std::string_view pattern);
 // whole subtree in listing order. Hidden files and folders are included;
 // symbolic links are never listed or entered. The host handles pending events
 // after each file stored and before each subfolder is entered. The first
-// failure (a folder that cannot be listed, a full list) ends the whole search
-// with RunError; what was stored before it stays.
+// failure (a folder that cannot be listed) ends the whole search with
+// RunError, memory running out with std::bad_alloc; what was stored before
+// it stays.
 void FindFiles(const SearchScope& scope, const std::string& folder, std::string_view pattern);
 
 // Appends to scope.found, as full paths without a trailing separator (a root
