@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "cli/cli_arguments.h"
 #include "cli/console.h"
@@ -27,6 +28,7 @@ class CliHost final : public OrganizeHost {
   void PlacingProgress(int index, int count) override;
   void TagUnreadable(const std::string& path, const std::string& reason) override;
   void PlaylistLinkSkipped(const std::string& link, const std::string& reason) override;
+  void PlaylistSkipped(const std::string& path, const std::string& reason) override;
   bool StopRequested() override { return console_.StopSignal() != 0; }
 
   // Ends the report's last line; call once when the run is over.
@@ -37,6 +39,8 @@ class CliHost final : public OrganizeHost {
  private:
   void ShowProgress(const std::string& text);
   void ClearProgress();
+  // "quillfold-cli: the WHAT "PATH" is not updated: REASON" on standard error.
+  void NotUpdated(std::string_view what, const std::string& path, const std::string& reason);
 
   Console& console_;
   const CliArguments& arguments_;

@@ -56,6 +56,12 @@ class OrganizeHost {
   virtual void PlaylistLinkSkipped([[maybe_unused]] const std::string& link,
                                    [[maybe_unused]] const std::string& reason) {}
 
+  // The playlist at `path` makes no sense as one (`reason` says why: it is
+  // not a text file, a line is too long, it is too large). It is left
+  // untouched.
+  virtual void PlaylistSkipped([[maybe_unused]] const std::string& path,
+                               [[maybe_unused]] const std::string& reason) {}
+
   // True once the user has asked the run to stop (a signal on the command
   // line). The run asks between files and between searched folders, never
   // while a move or a playlist write is under way, and then ends through

@@ -57,7 +57,8 @@ class Organizer::Impl {
   bool Confirmed();
   void PlaylistPhase();
   void LoadPlaylists();
-  void Search(const SearchScope& scope, std::string_view pattern, std::string_view what);
+  void Search(const SearchScope& scope, std::span<const std::string_view> patterns,
+              std::string_view what);
   std::vector<std::string> PlaylistNames(const std::vector<std::string>& links);
   void PerFilePhase(RunState& state, TargetFolders& target_folders);
   void AnnounceTail(int index);
@@ -98,7 +99,7 @@ void Organizer::Impl::Run() {
   const std::string recovered = RecoverInterruptedRuns();
   found_.Clear();
   kept_listings_.keep = false;
-  Search(Scope(true, &kept_listings_), "*.mp3", "music files");
+  Search(Scope(true, &kept_listings_), kMusicPatterns, "music files");
   kept_listings_ = {};
   if (found_.FoundCount() < 1) {
     host_.ShowMessage(NoFilesMessage(base_folder), std::string(kProductTitle));
@@ -200,9 +201,10 @@ void Organizer::Impl::PlaylistPhase() {
   }
   found_.Clear();
   playlists_.Clear();
+  playlists_.SetBaseFolder(base_folder, file_system_.separator());
   kept_listings_.keep = true;
   std::vector<std::string> links;
-  Search(Scope(false, &kept_listings_, &links), "*.m3u", "playlists");
+  Search(Scope(false, &kept_listings_, &links), kPlaylistPatterns, "playlists");
   const std::vector<std::string> names = PlaylistNames(links);
   playlists_.SetPlaylistCount(static_cast<int>(names.size()));
   for (int slot = 1; slot <= playlists_.PlaylistCount(); ++slot) {
@@ -217,7 +219,9 @@ void Organizer::Impl::LoadPlaylists() {
   int slot = 1;
   try {
     for (; slot <= playlists_.PlaylistCount(); ++slot) {
-      if (RealRun()) LoadPlaylist(file_system_, base_folder, playlists_, slot);
+      if (!RealRun()) continue;
+      const std::string why = LoadPlaylist(file_system_, base_folder, playlists_, slot);
+      if (!why.empty()) host_.PlaylistSkipped(base_folder + playlists_.PlaylistName(slot), why);
     }
   } catch (const std::bad_alloc&) {
     throw RunError(ErrorNumber::kOutOfMemory,
@@ -226,10 +230,10 @@ void Organizer::Impl::LoadPlaylists() {
   }
 }
 
-void Organizer::Impl::Search(const SearchScope& scope, std::string_view pattern,
+void Organizer::Impl::Search(const SearchScope& scope, std::span<const std::string_view> patterns,
                              std::string_view what) {
   try {
-    FindFiles(scope, base_folder, pattern);
+    FindFiles(scope, base_folder, patterns);
   } catch (const std::bad_alloc&) {
     throw RunError(ErrorNumber::kOutOfMemory, "Out of memory (the " +
                                                   std::to_string(found_.FoundCount()) + " " +

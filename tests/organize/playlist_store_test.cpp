@@ -57,10 +57,10 @@ TEST_F(PlaylistStoreTest, LinesHeldAfterAReplacementAreFoundAndContentIsSplitAsR
   Hold({{"/m/a.mp3"}, {}});
   ASSERT_EQ(store_.ReplaceMatchingLines("/m/a.mp3", "/m/b.mp3"), 1);
   store_.SetPlaylistContent(2, "#EXTM3U\r\n/m/b.mp3\r/m/c.mp3\n/m/d.mp3");
-  EXPECT_EQ(store_.PlaylistLines(2), (Lines{"#EXTM3U", "/m/b.mp3", "/m/c.mp3\n/m/d.mp3"}));
+  EXPECT_EQ(store_.PlaylistLines(2), (Lines{"#EXTM3U", "/m/b.mp3", "/m/c.mp3", "/m/d.mp3"}));
   EXPECT_EQ(store_.ReplaceMatchingLines("/m/b.mp3", "/m/e.mp3"), 2);
   EXPECT_EQ(store_.PlaylistContent(1), "/m/e.mp3\r\n");
-  EXPECT_EQ(store_.PlaylistContent(2), "#EXTM3U\r\n/m/e.mp3\r\n/m/c.mp3\n/m/d.mp3\r\n");
+  EXPECT_EQ(store_.PlaylistContent(2), "#EXTM3U\r\n/m/e.mp3\r/m/c.mp3\n/m/d.mp3");
   EXPECT_TRUE(store_.PlaylistChanged(2));
 }
 
