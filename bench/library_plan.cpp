@@ -108,8 +108,11 @@ std::vector<PlannedPlaylist> PlanPlaylists(SeededRandom& random, std::set<std::s
       if (line == 0 && header) {
         playlist.entries.push_back({});
       } else if (file_count > 0) {
-        playlist.entries.push_back(
-            {static_cast<int>(random.Below(file_count)), random.Percent(10)});
+        const int file = static_cast<int>(random.Below(file_count));
+        const std::uint64_t form = random.Below(4);
+        playlist.entries.push_back({file, form == 0   ? PlaylistEntry::Form::kRelative
+                                          : form == 1 ? PlaylistEntry::Form::kUri
+                                                      : PlaylistEntry::Form::kAbsolute});
       }
     }
     playlists.push_back(std::move(playlist));
