@@ -283,7 +283,8 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
     if (host_.StopRequested()) throw RunStopped();
     if (index + window < count) AnnounceTail(index + window);
     host_.PlacingProgress(index + 1, count);
-    const std::optional<std::string> line = PlaceFile(context, found_[index], RealRun());
+    const std::optional<std::string> line =
+        PlaceFile(context, std::string(found_[index]), RealRun());
     if (!line) continue;
     if (!state.files_listed) {
       host_.AppendReport(FileSectionHeader(RealRun()));
@@ -294,7 +295,7 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
 }
 
 void Organizer::Impl::AnnounceTail(int index) {
-  if (upcoming_reads_) upcoming_reads_->ExpectTail(base_folder + found_[index]);
+  if (upcoming_reads_) upcoming_reads_->ExpectTail(std::string(base_folder).append(found_[index]));
 }
 
 // Writes back and lists the changed playlists (a report-only run lists every
