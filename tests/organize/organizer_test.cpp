@@ -124,6 +124,7 @@ TEST_F(OrganizerTest, ReportOnlyRunAsksNothingReadsNoPlaylistAndChangesNothing) 
   AddSong("SOME BAND/first album/05. OPENING SONG.MP3", kOpeningSong);
   Add("a.m3u", "x");
   Add("Sub/b.M3U", "y");
+  Add("Sub/c.m3U8", "z");
   Organize(1, 1);
   EXPECT_THAT(host.ReportLines(), ElementsAre(scanning, "", "Nothing needs to be done."));
   EXPECT_THAT(host.events, ElementsAre("clear", "show"));
@@ -135,7 +136,7 @@ TEST_F(OrganizerTest, ReportOnlyRunAsksNothingReadsNoPlaylistAndChangesNothing) 
                           "   \"new.mp3\": Move to \"./Some Band/First Album/06. Second "
                           "Song.mp3\"",
                           "", "Also, the following music lists may be updated:", "   a.m3u",
-                          "   Sub/b.M3U"));
+                          "   Sub/b.M3U", "   Sub/c.m3U8"));
   EXPECT_EQ(fs.calls().reads, 0);
   EXPECT_EQ(Changes() + fs.calls().folder_chains, 0);
   EXPECT_EQ(fs.calls().listings, 2 * 4) << "each of the 4 folders listed once per run";
