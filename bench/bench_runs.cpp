@@ -12,6 +12,7 @@
 #include "bench/bench_host.h"
 #include "bench/lower_bound.h"
 #include "organize/organizer.h"
+#include "organize/undo.h"
 #include "platform/journal_storage.h"
 #include "platform/posix_file_system.h"
 #include "platform/read_ahead_file_system.h"
@@ -31,6 +32,16 @@ void FreshLibrary(const LibraryShape& shape, const std::string& base) {
   });
   // Nothing of the writing may still be on its way to the disk while the
   // next run is timed: its first flush would wait for all of it.
+  sync();
+}
+
+// A copy of the library at `source` whose files are hard links to its
+// files: folders and links are made anew.
+void LinkedCopy(const std::string& source, const std::string& base) {
+  namespace fs = std::filesystem;
+  fs::copy(source, base,
+           fs::copy_options::recursive | fs::copy_options::create_hard_links |
+               fs::copy_options::copy_symlinks);
   sync();
 }
 
@@ -56,7 +67,11 @@ Measurement BenchRuns::Median(const LibraryShape& shape,
   Measurement result;
   for (int i = 0; i < repeats_; ++i) {
     const std::string base = NextCopy();
-    FreshLibrary(shape, base);
+    if (generated_.empty()) {
+      FreshLibrary(shape, base);
+    } else {
+      LinkedCopy(generated_, base);
+    }
     if (cold_ && !DropCaches()) throw std::runtime_error("cannot drop the page cache");
     const std::string reached = run_root_.empty() ? base : run_root_ + base.substr(scratch_.size());
     const Measurement one = MeasureInChild([&] { return work(reached); });
@@ -82,6 +97,13 @@ void BenchRuns::RemoveCopies() {
     std::filesystem::remove_all(scratch_ + name + "-journals");
   }
   copies_ = 0;
+  if (!generated_.empty()) std::filesystem::remove_all(generated_);
+  generated_.clear();
+}
+
+void BenchRuns::GenerateOnce(const LibraryShape& shape) {
+  generated_ = scratch_ + "/generated";
+  FreshLibrary(shape, generated_);
 }
 
 double BenchRuns::PlaylistBytes(const LibraryShape& shape) {
@@ -92,7 +114,7 @@ double BenchRuns::PlaylistBytes(const LibraryShape& shape) {
            double bytes = 0;
            for (const auto& playlist : plan.playlists) {
              for (const auto& entry : playlist.entries) {
-               bytes += static_cast<double>(PlaylistLine(plan, entry, base).size() + 2);
+               bytes += static_cast<double>(PlaylistLine(plan, playlist, entry, base).size() + 2);
              }
            }
            return std::vector<double>{bytes};
@@ -137,6 +159,25 @@ Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOpti
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (!host.message().empty()) throw std::runtime_error(host.message());
     return std::vector<double>{seconds};
+  });
+}
+
+Measurement BenchRuns::RunAndUndo(const LibraryShape& shape, int jobs) {
+  return Median(shape, [&](const std::string& base) {
+    OrganizeOptions options;
+    options.chkDontDo = 0;
+    BenchHost host(base, options);
+    PosixJournalStorage journals(base + "-journals");
+    ReadAheadFileSystem read_ahead(RealFileSystem(), jobs);
+    const auto start = Clock::now();
+    Organizer(read_ahead, host, &journals).OrganizeRun();
+    const auto ran = Clock::now();
+    if (UndoLastRun(RealFileSystem(), journals, host) != UndoOutcome::kRestored) {
+      throw std::runtime_error("the undo did not put everything back");
+    }
+    const auto undone = Clock::now();
+    return std::vector<double>{std::chrono::duration<double>(ran - start).count(),
+                               std::chrono::duration<double>(undone - ran).count()};
   });
 }
 

@@ -28,8 +28,15 @@ class BenchRuns {
   // Whether this process may drop the page cache.
   static bool CanDropCaches();
 
-  // Removes every copy made so far.
+  // Removes every copy made so far (and the generated library of
+  // GenerateOnce).
   void RemoveCopies();
+
+  // Writes the library of `shape` once; from then on each copy is made of
+  // hard links to its files instead of being written anew, which only a
+  // library of a million files needs: its moves and playlist replacements
+  // change the copy's names, never the files the links share.
+  void GenerateOnce(const LibraryShape& shape);
 
   // The yardstick, reading `threads` tails at once: figures[0] seconds to
   // walk and read, figures[1] for all its work.
@@ -45,6 +52,10 @@ class BenchRuns {
   // in the scratch folder, as every real run of the front ends does.
   Measurement OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options, int jobs = 1,
                           bool journaled = false);
+  // A journaled real run with `jobs` read-ahead workers, then the undo of
+  // it: figures[0] seconds for the run, figures[1] for the undo. Throws when
+  // the undo does not put everything back.
+  Measurement RunAndUndo(const LibraryShape& shape, int jobs);
 
  private:
   // The median of `repeats_` measurements of `work` on fresh copies (by
@@ -58,6 +69,7 @@ class BenchRuns {
   int repeats_;
   bool cold_;
   std::string run_root_;
+  std::string generated_;  // GenerateOnce's library, or empty
   int copies_ = 0;
 };
 

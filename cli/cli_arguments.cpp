@@ -122,7 +122,7 @@ std::string UsageText() {
          "  --require-track-number  send files without a track number to UNSORTED\n"
          "  --no-unknown-album      send files without an album to UNSORTED, not to Unknown\n"
          "  --remove-empty-folders  remove the folders left empty (real runs only)\n"
-         "  --no-playlists          leave .m3u playlists alone\n"
+         "  --no-playlists          leave .m3u and .m3u8 playlists alone\n"
          "  --undo                  undo the latest real run on BASE not yet undone (again: the\n"
          "                          one before); with --apply it moves the files back, puts back\n"
          "                          the playlists and folders, and never overwrites a file;\n"

@@ -73,8 +73,17 @@ void CliHost::TagUnreadable(const std::string& path, const std::string& reason) 
 }
 
 void CliHost::PlaylistLinkSkipped(const std::string& link, const std::string& reason) {
+  NotUpdated("playlist link", link, reason);
+}
+
+void CliHost::PlaylistSkipped(const std::string& path, const std::string& reason) {
+  NotUpdated("playlist", path, reason);
+}
+
+void CliHost::NotUpdated(std::string_view what, const std::string& path,
+                         const std::string& reason) {
   ClearProgress();
-  console_.Err("quillfold-cli: the playlist link \"" + ControlBytesEscaped(link) +
+  console_.Err("quillfold-cli: the " + std::string(what) + " \"" + ControlBytesEscaped(path) +
                "\" is not updated: " + reason + "\n");
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "cli/cli_arguments.h"
 #include "cli/console.h"
@@ -28,6 +29,7 @@ class CliHost final : public OrganizeHost {
   void TagUnreadable(const std::string& path, const std::string& reason) override;
   void PlaylistLinkSkipped(const std::string& link, const std::string& reason) override;
   void MountedFolderSkipped(const std::string& folder) override;
+  void PlaylistSkipped(const std::string& path, const std::string& reason) override;
   bool StopRequested() override { return console_.StopSignal() != 0; }
 
   // Ends the report's last line; call once when the run is over.
@@ -38,6 +40,8 @@ class CliHost final : public OrganizeHost {
  private:
   void ShowProgress(const std::string& text);
   void ClearProgress();
+  // "quillfold-cli: the WHAT "PATH" is not updated: REASON" on standard error.
+  void NotUpdated(std::string_view what, const std::string& path, const std::string& reason);
 
   Console& console_;
   const CliArguments& arguments_;

@@ -1,31 +1,30 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillfold {
 
-// The one result list of the tree searches. Its count is a 16-bit number in
-// the program's model, so one search holds at most 32,767 entries; the
-// 32,768th ends the search with RunError kOverflow and the entries stored
-// before it stay.
+// The one result list of the tree searches. It holds as many entries as
+// memory allows: no count of its own limits it, so a library of a million
+// files is one search like any other. The entries lie end to end in one
+// text, which costs a library each path's bytes and one offset per entry,
+// not a string of its own per file.
 class FoundList {
  public:
-  static constexpr int kMaxEntries = 32767;
+  void Clear();
+  void Append(std::string_view entry);
 
-  void Clear() { entries_.clear(); }
-  // Appends `entry`; throws RunError kOverflow when the list is full.
-  void Append(std::string entry);
-
-  int FoundCount() const { return static_cast<int>(entries_.size()); }
-  // Entry `index`, counted from 0.
-  const std::string& operator[](int index) const {
-    return entries_[static_cast<std::size_t>(index)];
-  }
-  const std::vector<std::string>& entries() const { return entries_; }
+  int FoundCount() const { return static_cast<int>(ends_.size()); }
+  // Entry `index`, counted from 0; valid until the next Append or Clear.
+  std::string_view operator[](int index) const;
+  // Every entry, copied.
+  std::vector<std::string> entries() const;
 
  private:
-  std::vector<std::string> entries_;
+  std::string text_;
+  std::vector<std::size_t> ends_;  // where each entry ends in text_
 };
 
 }  // namespace quillfold

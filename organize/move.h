@@ -17,10 +17,10 @@ namespace quillfold {
 // makes the target folder ready, moves the file to the first free name (appending ".mp3" while
 // anything exists at the name, a moment before included; the move never replaces anything; with a
 // journal, each name is recorded before it is tried, with the file's identity, and where the file
-// went after it) and, when chkUpdateM3U is 1, points every playlist line naming the old path at the
-// new one (a line in other letter case only while nothing exists at its own spelling, which would
-// be another file). Failures throw RunError; the file is then where it was and no playlist line has
-// changed for it.
+// went after it) and, when chkUpdateM3U is 1, points every playlist line that leads to the old path
+// at the new one, in the line's own form (a line in other letter case only while nothing exists
+// where it leads, which would be another file). Failures throw RunError; the file is then where it
+// was and no playlist line has changed for it.
 std::optional<std::string> MoveToTarget(RunContext& context, const Placement& target,
                                         const std::string& relative_path, bool apply_changes);
 

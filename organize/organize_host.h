@@ -64,6 +64,11 @@ class OrganizeHost {
   // the run does not enter it (no move could leave that volume), in a
   // report-only run as in a real one. Said once per run, by the music search.
   virtual void MountedFolderSkipped([[maybe_unused]] const std::string& folder) {}
+  // The playlist at `path` makes no sense as one (`reason` says why: it is
+  // not a text file, a line is too long, it is too large). It is left
+  // untouched.
+  virtual void PlaylistSkipped([[maybe_unused]] const std::string& path,
+                               [[maybe_unused]] const std::string& reason) {}
 
   // True once the user has asked the run to stop (a signal on the command
   // line, Stop in the desktop program). The run asks between files, between

@@ -97,6 +97,9 @@ class Organizer::Impl {
   void TakeBaseFolder();
   bool Confirmed();
   void PlaylistPhase();
+  void LoadPlaylists();
+  void Search(const SearchScope& scope, std::span<const std::string_view> patterns,
+              std::string_view what);
   std::vector<std::string> PlaylistNames(const std::vector<std::string>& links);
   void PerFilePhase(RunState& state, TargetFolders& target_folders);
   void AnnounceTail(int index);
@@ -134,7 +137,7 @@ void Organizer::Impl::Run() {
   const std::string recovered = RecoverInterruptedRuns();
   found_.Clear();
   kept_listings_.keep = false;
-  FindFiles(Scope(Progress::kReported, &kept_listings_), base_folder, "*.mp3");
+  Search(Scope(Progress::kReported, &kept_listings_), kMusicPatterns, "music files");
   kept_listings_ = {};
   if (found_.FoundCount() < 1) {
     host_.ShowMessage(NoFilesMessage(base_folder), std::string(kProductTitle));
@@ -225,16 +228,45 @@ void Organizer::Impl::PlaylistPhase() {
   }
   found_.Clear();
   playlists_.Clear();
+  playlists_.SetBaseFolder(base_folder, file_system_.separator());
   kept_listings_.keep = true;
   std::vector<std::string> links;
-  FindFiles(Scope(Progress::kQuiet, &kept_listings_, &links), base_folder, "*.m3u");
+  Search(Scope(Progress::kQuiet, &kept_listings_, &links), kPlaylistPatterns, "playlists");
   const std::vector<std::string> names = PlaylistNames(links);
   playlists_.SetPlaylistCount(static_cast<int>(names.size()));
   for (int slot = 1; slot <= playlists_.PlaylistCount(); ++slot) {
     playlists_.SetPlaylistName(slot, names[slot - 1]);
-    if (!RealRun()) continue;
-    LetHostIn();
-    LoadPlaylist(file_system_, base_folder, playlists_, slot);
+  }
+  LoadPlaylists();
+}
+
+// Nothing has changed on disk yet, so memory running out here ends the run
+// cleanly, and the error says what would not fit.
+void Organizer::Impl::LoadPlaylists() {
+  int slot = 1;
+  try {
+    for (; slot <= playlists_.PlaylistCount(); ++slot) {
+      if (!RealRun()) continue;
+      LetHostIn();
+      const std::string why = LoadPlaylist(file_system_, base_folder, playlists_, slot);
+      if (!why.empty()) host_.PlaylistSkipped(base_folder + playlists_.PlaylistName(slot), why);
+    }
+  } catch (const std::bad_alloc&) {
+    throw RunError(ErrorNumber::kOutOfMemory,
+                   "Out of memory (the " + std::to_string(slot) + " playlists read up to \"" +
+                       playlists_.PlaylistName(slot) + "\" are more than memory holds)");
+  }
+}
+
+void Organizer::Impl::Search(const SearchScope& scope, std::span<const std::string_view> patterns,
+                             std::string_view what) {
+  try {
+    FindFiles(scope, base_folder, patterns);
+  } catch (const std::bad_alloc&) {
+    throw RunError(ErrorNumber::kOutOfMemory, "Out of memory (the " +
+                                                  std::to_string(found_.FoundCount()) + " " +
+                                                  std::string(what) + " found so far under \"" +
+                                                  base_folder + "\" are more than memory holds)");
   }
 }
 
@@ -276,7 +308,8 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
     LetHostIn();
     if (index + window < count) AnnounceTail(index + window);
     host_.PlacingProgress(index + 1, count);
-    const std::optional<std::string> line = PlaceFile(context, found_[index], RealRun());
+    const std::optional<std::string> line =
+        PlaceFile(context, std::string(found_[index]), RealRun());
     if (!line) continue;
     if (!state.files_listed) {
       host_.AppendReport(FileSectionHeader(RealRun()));
@@ -287,7 +320,7 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
 }
 
 void Organizer::Impl::AnnounceTail(int index) {
-  if (upcoming_reads_) upcoming_reads_->ExpectTail(base_folder + found_[index]);
+  if (upcoming_reads_) upcoming_reads_->ExpectTail(std::string(base_folder).append(found_[index]));
 }
 
 // Writes back and lists the changed playlists (a report-only run lists every

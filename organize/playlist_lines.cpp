@@ -1,19 +1,30 @@
 #include "organize/playlist_lines.h"
 
 namespace quillfold {
+namespace {
+
+// The first CR or LF from `start` on, or the content's size. A plain loop:
+// find_first_of tests each byte against the set by a call of its own.
+std::size_t NextLineEnd(std::string_view content, std::size_t start) {
+  while (start < content.size() && content[start] != '\r' && content[start] != '\n') ++start;
+  return start;
+}
+
+}  // namespace
 
 std::vector<LineSpan> FindPlaylistLines(std::string_view content) {
   std::vector<LineSpan> lines;
   std::size_t start = 0;
   while (start < content.size()) {
-    const std::size_t cr = content.find('\r', start);
-    if (cr == std::string_view::npos) {
-      lines.push_back({start, content.size() - start});
+    const std::size_t end = NextLineEnd(content, start);
+    if (end == content.size()) {
+      lines.push_back({start, content.size() - start, 0});
       break;
     }
-    lines.push_back({start, cr - start});
-    start = cr + 1;
-    if (start < content.size() && content[start] == '\n') ++start;
+    const bool cr_lf = content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n';
+    const std::size_t end_length = cr_lf ? 2 : 1;
+    lines.push_back({start, end - start, end_length});
+    start = end + end_length;
   }
   return lines;
 }
@@ -24,6 +35,14 @@ std::vector<std::string> SplitPlaylistLines(std::string_view content) {
     lines.emplace_back(content.substr(span.offset, span.length));
   }
   return lines;
+}
+
+bool HasLfOnlyLineEnd(std::string_view content) {
+  for (std::size_t lf = content.find('\n'); lf != std::string_view::npos;
+       lf = content.find('\n', lf + 1)) {
+    if (lf == 0 || content[lf - 1] != '\r') return true;
+  }
+  return false;
 }
 
 std::string JoinPlaylistLines(const std::vector<std::string>& lines) {

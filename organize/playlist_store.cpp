@@ -4,16 +4,19 @@
 #include <utility>
 
 #include "errors/run_error.h"
+#include "organize/playlist_entry.h"
 #include "organize/playlist_lines.h"
 #include "text/ascii.h"
 
 namespace quillfold {
 namespace {
 
+constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
+
 // FNV-1a of the text upper-cased in ASCII, so that texts equal apart from
-// letter case share a key without an upper-cased copy of either.
-std::uint64_t CaseBlindHash(std::string_view text) {
-  std::uint64_t hash = 14695981039346656037ull;
+// letter case share a key without an upper-cased copy of either. `hash`
+// carries on from a text before it.
+std::uint64_t CaseBlindHash(std::string_view text, std::uint64_t hash = kFnvOffset) {
   for (const char c : text) {
     hash ^= static_cast<unsigned char>(AsciiUpper(c));
     hash *= 1099511628211ull;
@@ -21,8 +24,30 @@ std::uint64_t CaseBlindHash(std::string_view text) {
   return hash;
 }
 
+std::uint64_t KeyOf(const EntryTarget& target) {
+  return CaseBlindHash(target.tail, CaseBlindHash(target.head));
+}
+
+// Whether `target` leads to `path`: exactly, or apart from letter case.
+bool LeadsTo(const EntryTarget& target, std::string_view path, bool ignoring_case) {
+  if (path.size() != target.head.size() + target.tail.size()) return false;
+  const std::string_view head = path.substr(0, target.head.size());
+  const std::string_view tail = path.substr(target.head.size());
+  if (ignoring_case) {
+    return EqualsIgnoringAsciiCase(head, target.head) && EqualsIgnoringAsciiCase(tail, target.tail);
+  }
+  return head == target.head && tail == target.tail;
+}
+
 // Orders index entries by their key.
 constexpr auto kByKey = [](const auto& a, const auto& b) { return a.key < b.key; };
+
+// Line ends by their code in Slot::ends: its length, and 3 for a lone LF.
+constexpr std::string_view kLineEnds[] = {"", "\r", "\r\n", "\n"};
+
+std::uint8_t LineEndCode(std::string_view end) {
+  return end == "\n" ? 3 : static_cast<std::uint8_t>(end.size());
+}
 
 }  // namespace
 
@@ -35,32 +60,43 @@ void PlaylistStore::Clear() {
   count_ = 0;
 }
 
+void PlaylistStore::SetBaseFolder(std::string base_folder, char separator) {
+  base_folder_ = std::move(base_folder);
+  separator_ = separator;
+}
+
 void PlaylistStore::SetPlaylistCount(int count) {
-  if (count > kMaxPlaylists) {
-    throw RunError(ErrorNumber::kSubscriptOutOfRange,
-                   "Subscript out of range (" + std::to_string(count) +
-                       " playlists found; at most 1,000 can be updated)");
-  }
   if (static_cast<std::size_t>(count) > slots_.size()) slots_.resize(count);
   count_ = count;
 }
 
-void PlaylistStore::SetPlaylistName(int slot, std::string name) { At(slot).name = std::move(name); }
+void PlaylistStore::SetPlaylistName(int slot, std::string name) {
+  Slot& held = At(slot);
+  held.folder = base_folder_ + name.substr(0, name.rfind(separator_) + 1);
+  held.name = std::move(name);
+  index_stale_ = true;
+}
 
 void PlaylistStore::SetPlaylistContent(int slot, std::string content) {
   // A UTF-8 byte-order mark is no part of the first line's path; it is
   // kept for the file when the playlist is written.
   const bool marked = std::string_view(content).starts_with(kUtf8ByteOrderMark);
   const std::size_t skipped = marked ? kUtf8ByteOrderMark.size() : 0;
-  const std::vector<LineSpan> spans = FindPlaylistLines(std::string_view(content).substr(skipped));
+  const std::string_view text = std::string_view(content).substr(skipped);
+  const std::vector<LineSpan> spans = FindPlaylistLines(text);
   std::vector<LineRef> lines;
+  std::vector<std::uint8_t> ends;
   lines.reserve(spans.size());
+  ends.reserve(spans.size());
   for (const LineSpan& span : spans) {
     lines.push_back({static_cast<std::uint32_t>(span.offset + skipped),
                      static_cast<std::uint32_t>(span.length)});
+    ends.push_back(LineEndCode(text.substr(span.offset + span.length, span.end_length)));
   }
-  Hold(slot, std::move(content), std::move(lines));
+  const bool own_line_ends = HasLfOnlyLineEnd(text);
+  Hold(slot, std::move(content), std::move(lines), std::move(ends));
   At(slot).byte_order_mark = marked;
+  At(slot).own_line_ends = own_line_ends;
 }
 
 void PlaylistStore::SetPlaylistLines(int slot, const std::vector<std::string>& lines) {
@@ -71,24 +107,22 @@ void PlaylistStore::SetPlaylistLines(int slot, const std::vector<std::string>& l
         {static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(line.size())});
     text += line;
   }
-  Hold(slot, std::move(text), std::move(refs));
+  Hold(slot, std::move(text), std::move(refs), std::vector<std::uint8_t>(lines.size(), 2));
 }
 
-void PlaylistStore::Hold(int slot, std::string text, std::vector<LineRef> lines) {
+void PlaylistStore::Hold(int slot, std::string text, std::vector<LineRef> lines,
+                         std::vector<std::uint8_t> ends) {
   Slot& held = At(slot);
   // Offsets are 32-bit, and the largest length marks a written line.
   if (text.size() >= LineRef::kWritten) {
     throw RunError(ErrorNumber::kOutOfMemory,
                    "Out of memory (playlist \"" + held.name + "\" is 4 GiB or larger)");
   }
-  if (lines.size() > static_cast<std::size_t>(kMaxLinesPerPlaylist)) {
-    throw RunError(ErrorNumber::kSubscriptOutOfRange,
-                   "Subscript out of range (playlist \"" + held.name + "\" has " +
-                       std::to_string(lines.size()) + " lines; at most 10,000 can be held)");
-  }
   held.text = std::move(text);
   held.lines = std::move(lines);
+  held.ends = std::move(ends);
   held.byte_order_mark = false;
+  held.own_line_ends = false;
   index_stale_ = true;
 }
 
@@ -107,21 +141,20 @@ std::string PlaylistStore::PlaylistContent(int slot) const {
   content.reserve(held.text.size() + 2 * held.lines.size());
   for (std::size_t line = 0; line < held.lines.size(); ++line) {
     content += Line(held, line);
-    content += "\r\n";
+    content += held.own_line_ends ? LineEnd(held, line) : "\r\n";
   }
   return content;
 }
 
 int PlaylistStore::ReplaceMatchingLines(
-    std::string_view old_path, const std::string& new_path,
+    std::string_view old_path, std::string_view new_path,
     const std::function<bool(const std::string&)>& names_other_file) {
   if (index_stale_) BuildIndex();
   const std::uint64_t key = CaseBlindHash(old_path);
-  const auto written = static_cast<std::uint32_t>(written_.size());
-  written_.push_back(new_path);
+  Written written;
   std::vector<Position> replaced;
   const auto consider = [&](const Position& position) {
-    if (ReplaceIfMatching(position, old_path, written, names_other_file)) {
+    if (ReplaceIfMatching(position, old_path, new_path, written, names_other_file)) {
       replaced.push_back(position);
     }
   };
@@ -131,29 +164,33 @@ int PlaylistStore::ReplaceMatchingLines(
   if (const auto found = replaced_.find(key); found != replaced_.end()) {
     std::for_each(found->second.begin(), found->second.end(), consider);
   }
-  if (replaced.empty()) {
-    written_.pop_back();
-    return 0;
-  }
+  if (replaced.empty()) return 0;
   std::vector<Position>& now_there = replaced_[CaseBlindHash(new_path)];
   now_there.insert(now_there.end(), replaced.begin(), replaced.end());
   return static_cast<int>(replaced.size());
 }
 
-// Each candidate is checked against the line it now holds: an entry made
-// for an earlier text of the line never matches by mistake, and a line met
-// twice is replaced once.
+// Each candidate is read again as it stands now: an entry made for an
+// earlier text of the line never matches by mistake, and a line met twice is
+// replaced once.
 bool PlaylistStore::ReplaceIfMatching(
-    const Position& position, std::string_view old_path, std::uint32_t written,
-    const std::function<bool(const std::string&)>& names_other_file) {
+    const Position& position, std::string_view old_path, std::string_view new_path,
+    Written& written, const std::function<bool(const std::string&)>& names_other_file) {
   if (position.slot > count_) return false;
   Slot& held = At(position.slot);
   const std::string_view line = Line(held, position.line);
+  std::string scratch;
+  const EntryTarget target = ReadPlaylistEntry(line, held.folder, separator_, scratch);
+  if (target.form == EntryForm::kNone) return false;
   const bool matches =
-      line == old_path || (EqualsIgnoringAsciiCase(line, old_path) &&
-                           !(names_other_file && names_other_file(std::string(line))));
+      LeadsTo(target, old_path, false) ||
+      (LeadsTo(target, old_path, true) && !(names_other_file && names_other_file(target.Path())));
   if (!matches) return false;
-  held.lines[position.line] = {written, LineRef::kWritten};
+  std::string text = WritePlaylistEntry(line, target.form, new_path, held.folder, separator_);
+  const auto [kept, added] =
+      written.try_emplace(std::move(text), static_cast<std::uint32_t>(written_.size()));
+  if (added) written_.push_back(kept->first);
+  held.lines[position.line] = {kept->second, LineRef::kWritten};
   held.changed = true;
   return true;
 }
@@ -162,6 +199,10 @@ std::string_view PlaylistStore::Line(const Slot& slot, std::size_t line) const {
   const LineRef ref = slot.lines[line];
   if (ref.length == LineRef::kWritten) return written_[ref.offset];
   return std::string_view(slot.text).substr(ref.offset, ref.length);
+}
+
+std::string_view PlaylistStore::LineEnd(const Slot& slot, std::size_t line) const {
+  return kLineEnds[slot.ends[line]];
 }
 
 const PlaylistStore::Slot& PlaylistStore::At(int slot) const {
@@ -176,26 +217,43 @@ PlaylistStore::Slot& PlaylistStore::At(int slot) {
   return const_cast<Slot&>(std::as_const(*this).At(slot));
 }
 
+// Only lines that lead to a path are indexed: comments and URLs are never
+// replaced.
 void PlaylistStore::BuildIndex() {
-  std::size_t total = 0;
-  for (const Slot& held : slots_) total += held.lines.size();
   index_.clear();
-  index_.reserve(total);
   replaced_.clear();
+  std::string scratch;
   for (std::size_t slot = 0; slot < slots_.size(); ++slot) {
-    for (std::size_t line = 0; line < slots_[slot].lines.size(); ++line) {
-      index_.push_back({CaseBlindHash(Line(slots_[slot], line)),
-                        {static_cast<int>(slot + 1), static_cast<std::uint32_t>(line)}});
+    const Slot& held = slots_[slot];
+    for (std::size_t line = 0; line < held.lines.size(); ++line) {
+      const EntryTarget target =
+          ReadPlaylistEntry(Line(held, line), held.folder, separator_, scratch);
+      if (target.form == EntryForm::kNone) continue;
+      index_.push_back(
+          {KeyOf(target), {static_cast<int>(slot + 1), static_cast<std::uint32_t>(line)}});
     }
   }
+  index_.shrink_to_fit();
   std::sort(index_.begin(), index_.end(), kByKey);
   index_stale_ = false;
 }
 
-void LoadPlaylist(FileSystem& file_system, const std::string& base_folder, PlaylistStore& store,
-                  int slot) {
-  const std::string path = base_folder + store.PlaylistName(slot);
-  store.SetPlaylistContent(slot, file_system.ReadTextFile(path));
+std::string LoadPlaylist(FileSystem& file_system, const std::string& base_folder,
+                         PlaylistStore& store, int slot) {
+  std::string content = file_system.ReadTextFile(base_folder + store.PlaylistName(slot));
+  std::string why;
+  if (content.find('\0') != std::string::npos) {
+    why = "it is not a text file";
+  } else if (content.size() >= 0xFFFFFFFF) {
+    why = "it is 4 GiB or larger";
+  } else if (content.size() > kMaxPlaylistLineLength) {
+    // Only content this long can hold a line this long.
+    for (const LineSpan& span : FindPlaylistLines(content)) {
+      if (span.length > kMaxPlaylistLineLength) why = "a line of it is longer than 1 MiB";
+    }
+  }
+  store.SetPlaylistContent(slot, why.empty() ? std::move(content) : std::string());
+  return why;
 }
 
 void SavePlaylist(FileSystem& file_system, const std::string& base_folder,

@@ -11,29 +11,37 @@
 
 namespace quillfold {
 
+// The longest playlist line the run takes for a path or URI; a longer one
+// is no playlist's.
+inline constexpr std::size_t kMaxPlaylistLineLength = 1 << 20;
+
 // The in-memory copy of the playlists found under the base folder in a run.
 // Slots are numbered from 1. Storage grows only as playlists are named and
-// loaded; the capacity (1,000 playlists of 10,000 lines each) is a limit, not
-// an allocation.
+// loaded; no count of playlists or lines is limited but by memory.
+//
+// Lines are read as players read them (organize/playlist_entry.h): a line
+// may name a file by absolute path, relative to its playlist's folder or by
+// file URI, and a replaced line names the new place in the same form.
 //
 // Built for a million lines: a slot keeps its file's content as read and
-// finds each line in it by place; the lines one replacement writes all share
-// one copy of the new path. An index from each line, upper-cased, to where
-// it stands lets a moved file's old path find its lines without a scan of
-// every line: one sorted array for the lines as loaded, built at the first
-// replacement, and one entry per replacement for the lines it wrote.
+// finds each line in it by place; the lines one replacement writes share one
+// copy of each text written. An index from the path each line leads to,
+// upper-cased, to where the line stands lets a moved file's old path find
+// its lines without a scan of every line: one sorted array for the lines as
+// loaded, built at the first replacement, and one entry per replacement for
+// the lines it wrote.
 class PlaylistStore {
  public:
-  static constexpr int kMaxPlaylists = 1000;
-  static constexpr int kMaxLinesPerPlaylist = 10000;
-
   // Forgets every name, line and changed flag; PlaylistCount becomes 0.
   void Clear();
 
+  // The base folder (ending in `separator`) the slots' names are relative
+  // to, which relative lines lead from. Set it before naming slots.
+  void SetBaseFolder(std::string base_folder, char separator);
+
   // The number of slots in use. Setting it keeps what the slots hold (a run
   // with playlist updating off sets 0 and leaves the rest alone); slots above
-  // the old count start empty. More than 1,000 throws RunError
-  // kSubscriptOutOfRange and changes nothing.
+  // the old count start empty.
   void SetPlaylistCount(int count);
   int PlaylistCount() const { return count_; }
 
@@ -43,28 +51,31 @@ class PlaylistStore {
   void SetPlaylistName(int slot, std::string name);
   const std::string& PlaylistName(int slot) const { return At(slot).name; }
   // Holds the lines of `content` (split as SplitPlaylistLines does) for
-  // `slot`, replacing what it held. More than 10,000 lines throw RunError
-  // kSubscriptOutOfRange naming the playlist, content of 4 GiB or more
-  // kOutOfMemory; the slot then keeps what it held before.
+  // `slot`, replacing what it held. Content of 4 GiB or more throws RunError
+  // kOutOfMemory naming the playlist; the slot then keeps what it held.
   void SetPlaylistContent(int slot, std::string content);
-  // As SetPlaylistContent, for lines given one by one.
+  // As SetPlaylistContent, for lines given one by one (saved with CR LF).
   void SetPlaylistLines(int slot, const std::vector<std::string>& lines);
   int PlaylistLineCount(int slot) const { return static_cast<int>(At(slot).lines.size()); }
   std::vector<std::string> PlaylistLines(int slot) const;
-  // The slot's lines, each followed by CR LF: the content it is saved with.
+  // The content the slot is saved with: each line followed by CR LF; where
+  // some line of the content as read ended at a LF alone, each line followed
+  // by its own line end as read instead (none after a last line without).
   std::string PlaylistContent(int slot) const;
   bool PlaylistChanged(int slot) const { return At(slot).changed; }
   // The content the slot was loaded with, byte for byte (for lines given one
   // by one, the lines joined without line ends).
   const std::string& LoadedContent(int slot) const { return At(slot).text; }
 
-  // Replaces every line of slots 1 to PlaylistCount that equals `old_path`
-  // apart from ASCII letter case by `new_path` exactly, and marks each slot
-  // it changed. Returns the number of lines replaced. A line that differs
-  // from `old_path` in letter case is kept when `names_other_file` says it
-  // names a file of its own: where letter case tells names apart, that is
-  // another file, and its line must go on naming it.
-  int ReplaceMatchingLines(std::string_view old_path, const std::string& new_path,
+  // Rewrites every line of slots 1 to PlaylistCount that leads to
+  // `old_path` (a full path, compared apart from ASCII letter case) to name
+  // `new_path` in its own form, and marks each slot it changed. Returns the
+  // number of lines replaced. A line that leads elsewhere than `old_path` in
+  // letter case is kept when `names_other_file`, given the full path the
+  // line leads to, says that path names a file of its own: where letter case
+  // tells names apart, that is another file, and its line must go on naming
+  // it.
+  int ReplaceMatchingLines(std::string_view old_path, std::string_view new_path,
                            const std::function<bool(const std::string&)>& names_other_file = {});
 
  private:
@@ -78,46 +89,60 @@ class PlaylistStore {
   };
   struct Slot {
     std::string name;
+    std::string folder;  // the full path of the playlist's folder, ending in the separator
     std::string text;
     std::vector<LineRef> lines;
+    std::vector<std::uint8_t> ends;  // each line's end as read: 0 none, else its length
     bool changed = false;
     bool byte_order_mark = false;  // the text starts with one
+    bool own_line_ends = false;    // written back with `ends`, not CR LF
   };
   struct Position {
     int slot;  // 1-based
     std::uint32_t line;
   };
   struct IndexEntry {
-    std::uint64_t key;  // CaseBlindHash of the line
+    std::uint64_t key;  // CaseBlindHash of the path the line leads to
     Position position;
   };
+  // The texts one replacement writes, each kept once.
+  using Written = std::unordered_map<std::string, std::uint32_t>;
 
   const Slot& At(int slot) const;
   Slot& At(int slot);
   std::string_view Line(const Slot& slot, std::size_t line) const;
-  void Hold(int slot, std::string text, std::vector<LineRef> lines);
+  std::string_view LineEnd(const Slot& slot, std::size_t line) const;
+  void Hold(int slot, std::string text, std::vector<LineRef> lines, std::vector<std::uint8_t> ends);
   void BuildIndex();
-  // Points the line at `position` to written_[written] when it still
-  // matches `old_path`.
-  bool ReplaceIfMatching(const Position& position, std::string_view old_path, std::uint32_t written,
+  // Points the line at `position` to the text naming `new_path` in its
+  // form when it still leads to `old_path`.
+  bool ReplaceIfMatching(const Position& position, std::string_view old_path,
+                         std::string_view new_path, Written& written,
                          const std::function<bool(const std::string&)>& names_other_file);
 
+  std::string base_folder_;
+  char separator_ = '/';
   std::vector<Slot> slots_;
   int count_ = 0;
-  // The new paths that replacements wrote, one per replacement.
+  // The texts that replacements wrote.
   std::vector<std::string> written_;
-  // Every line as held when the index was built, sorted by key; stale once
-  // lines are loaded after it, until the next replacement rebuilds it.
+  // Every line that leads to a path, as held when the index was built,
+  // sorted by key; stale once lines are loaded after it, until the next
+  // replacement rebuilds it.
   std::vector<IndexEntry> index_;
   bool index_stale_ = true;
-  // The lines each replacement wrote, by the key of the text written.
+  // The lines each replacement wrote, by the key of the path written.
   std::unordered_map<std::uint64_t, std::vector<Position>> replaced_;
 };
 
-// Reads the playlist of `slot` (base_folder + its name) into the store.
-// Throws RunError when the file cannot be read or holds too many lines.
-void LoadPlaylist(FileSystem& file_system, const std::string& base_folder, PlaylistStore& store,
-                  int slot);
+// Reads the playlist of `slot` (base_folder + its name) into the store and
+// returns an empty text; or, for a playlist the run cannot make sense of,
+// holds no lines for it (so it is never written) and returns why: it is not
+// a text file (it holds a NUL byte), a line of it is longer than
+// kMaxPlaylistLineLength, or it is 4 GiB or larger. Throws RunError when the
+// file cannot be read.
+std::string LoadPlaylist(FileSystem& file_system, const std::string& base_folder,
+                         PlaylistStore& store, int slot);
 
 // Writes the lines of `slot` back to its file, each followed by CR LF. The
 // file is replaced atomically: on failure RunError is thrown and the old file

@@ -1,5 +1,7 @@
 #include "organize/tree_search.h"
 
+#include <algorithm>
+
 #include "errors/run_error.h"
 #include "text/ascii.h"
 
@@ -29,6 +31,11 @@ FolderListing ListOnce(const SearchScope& scope, const std::string& folder) {
   FolderListing listing = scope.file_system.ListFolder(folder);
   kept.insert_or_assign(folder, listing);
   return listing;
+}
+
+bool MatchesAny(std::string_view name, std::span<const std::string_view> patterns) {
+  return std::any_of(patterns.begin(), patterns.end(),
+                     [&](std::string_view pattern) { return MatchesPattern(name, pattern); });
 }
 
 // Where a search lets the front end in: its events, and its request to stop.
@@ -64,19 +71,20 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
   return p == pattern.size();
 }
 
-void FindFiles(const SearchScope& scope, const std::string& folder, std::string_view pattern) {
+void FindFiles(const SearchScope& scope, const std::string& folder,
+               std::span<const std::string_view> patterns) {
   const FolderListing listing = ListOnce(scope, folder);
   const std::string prefix = WithSeparator(folder, scope.file_system.separator());
   const std::string relative_prefix = prefix.substr(scope.base_folder.size());
   for (const std::string& name : listing.files) {
-    if (!MatchesPattern(name, pattern)) continue;
+    if (!MatchesAny(name, patterns)) continue;
     scope.found.Append(relative_prefix + name);
     if (scope.report_progress) scope.host.SearchProgress(scope.found.FoundCount());
     LetHostIn(scope);
   }
   if (scope.links != nullptr) {
     for (const std::string& name : listing.links) {
-      if (MatchesPattern(name, pattern)) scope.links->push_back(relative_prefix + name);
+      if (MatchesAny(name, patterns)) scope.links->push_back(relative_prefix + name);
     }
   }
   for (const std::string& name : listing.folders) {
@@ -86,7 +94,7 @@ void FindFiles(const SearchScope& scope, const std::string& folder, std::string_
       if (scope.report_progress) scope.host.MountedFolderSkipped(subfolder);
       continue;
     }
-    FindFiles(scope, subfolder, pattern);
+    FindFiles(scope, subfolder, patterns);
   }
 }
 

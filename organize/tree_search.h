@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,17 +42,23 @@ struct SearchScope {
 // name ending in ".mp3", ".MP3", ".Mp3" and so on.
 bool MatchesPattern(std::string_view name, std::string_view pattern);
 
+// The names the run looks for: music files, and playlists as players write
+// them (".m3u8" holds UTF-8 by definition; both are read alike).
+inline constexpr std::string_view kMusicPatterns[] = {"*.mp3"};
+inline constexpr std::string_view kPlaylistPatterns[] = {"*.m3u", "*.m3u8"};
+
 // Appends to scope.found every file below `folder` (a full path) whose name
-// matches `pattern`, as a path relative to the base folder, in depth-first
+// matches one of `patterns`, as a path relative to the base folder, in depth-first
 // pre-order: a folder's own files in listing order, then each subfolder's
 // whole subtree in listing order. Hidden files and folders are included;
 // symbolic links are never listed or entered. The host handles pending events
 // after each file stored and before each subfolder is entered. The first
-// failure (a folder that cannot be listed, a full list) ends the whole search
-// with RunError; what was stored before it stays.
-// A folder where another volume is mounted is not entered; the music
-// search (report_progress) tells the host.
-void FindFiles(const SearchScope& scope, const std::string& folder, std::string_view pattern);
+// failure (a folder that cannot be listed) ends the whole search with
+// RunError, memory running out with std::bad_alloc; what was stored before
+// it stays. A folder where another volume is mounted is not entered; the
+// music search (report_progress) tells the host.
+void FindFiles(const SearchScope& scope, const std::string& folder,
+               std::span<const std::string_view> patterns);
 
 // Appends to scope.found, as full paths without a trailing separator (a root
 // keeps its own), every folder below and including `folder` that holds no

@@ -61,12 +61,15 @@ std::string WithoutSlashes(std::string name) {
   return name;
 }
 
-std::string FileStem(SeededRandom& random, const PlannedTag& tag, int index) {
+// Numbered stems repeat every `numbers` files: often enough that untagged
+// files collide in their UNSORTED folder, never so often that the appended
+// ".mp3" suffixes pass a file name's 255 bytes.
+std::string FileStem(SeededRandom& random, const PlannedTag& tag, int index, int numbers) {
   switch (random.Below(4)) {
     case 0:
-      return "track" + std::to_string(index % 100);
+      return "track" + std::to_string(index % numbers);
     case 1:
-      return tag.fields.title.empty() ? "untitled " + std::to_string(index % 100)
+      return tag.fields.title.empty() ? "untitled " + std::to_string(index % numbers)
                                       : WithoutSlashes(tag.fields.title);
     case 2:
       return std::to_string(random.Between(1, 20)) + " - " + WordsName(random, 2);
@@ -87,7 +90,7 @@ std::vector<PlannedFile> PlanFiles(SeededRandom& random, std::set<std::string>& 
     // Appending to the dot, rather than putting the dot in front, is one
     // plain copy that g++ 12 at -O3 does not mistake for an overlapping one.
     std::string stem = hidden ? "." : "";
-    stem += FileStem(random, tag, i);
+    stem += FileStem(random, tag, i, std::max(100, shape.files / 100));
     const std::string extension = random.Percent(10) ? ".MP3" : ".mp3";
     files.push_back(
         {FreeName(taken, folder, stem, extension), std::move(tag), random.Between(2, 6)});
@@ -108,8 +111,11 @@ std::vector<PlannedPlaylist> PlanPlaylists(SeededRandom& random, std::set<std::s
       if (line == 0 && header) {
         playlist.entries.push_back({});
       } else if (file_count > 0) {
-        playlist.entries.push_back(
-            {static_cast<int>(random.Below(file_count)), random.Percent(10)});
+        const int file = static_cast<int>(random.Below(file_count));
+        const std::uint64_t form = random.Below(4);
+        playlist.entries.push_back({file, form == 0   ? PlaylistEntry::Form::kRelative
+                                          : form == 1 ? PlaylistEntry::Form::kUri
+                                                      : PlaylistEntry::Form::kAbsolute});
       }
     }
     playlists.push_back(std::move(playlist));

@@ -29,8 +29,11 @@ struct PlannedFile {
 // One playlist line: a file of the plan by index, or a fixed text.
 struct PlaylistEntry {
   static constexpr int kHeader = -1;  // "#EXTM3U"
+  enum class Form { kAbsolute, kRelative, kUri };
   int file = kHeader;
-  bool relative_form = false;  // names the file relative to the base: never matches
+  // How the line names the file: by absolute path, relative to the
+  // playlist's folder or by file URI (a quarter each relative and URI).
+  Form form = Form::kAbsolute;
 };
 
 struct PlannedPlaylist {

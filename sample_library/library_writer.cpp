@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "organize/playlist_entry.h"
 #include "sample_library/mp3_bytes.h"
 
 namespace quillfold::bench {
@@ -39,11 +40,22 @@ std::string AudioFile(const PlannedFile& file) {
 
 }  // namespace
 
-std::string PlaylistLine(const LibraryPlan& plan, const PlaylistEntry& entry,
-                         const std::string& base) {
+// The forms are written as the engine writes them, which its own tests
+// check against players' forms.
+std::string PlaylistLine(const LibraryPlan& plan, const PlannedPlaylist& playlist,
+                         const PlaylistEntry& entry, const std::string& base) {
   if (entry.file == PlaylistEntry::kHeader) return "#EXTM3U";
-  const std::string& relative = plan.files[static_cast<std::size_t>(entry.file)].relative;
-  return entry.relative_form ? relative : base + "/" + relative;
+  const std::string path = base + "/" + plan.files[static_cast<std::size_t>(entry.file)].relative;
+  const std::string folder =
+      base + "/" + playlist.relative.substr(0, playlist.relative.rfind('/') + 1);
+  switch (entry.form) {
+    case PlaylistEntry::Form::kRelative:
+      return WritePlaylistEntry("x", EntryForm::kRelative, path, folder, '/');
+    case PlaylistEntry::Form::kUri:
+      return WritePlaylistEntry("file:///", EntryForm::kUri, path, folder, '/');
+    default:
+      return path;
+  }
 }
 
 LibraryStats WriteLibrary(const LibraryPlan& plan, const std::string& base) {
@@ -59,7 +71,9 @@ LibraryStats WriteLibrary(const LibraryPlan& plan, const std::string& base) {
   }
   for (const auto& playlist : plan.playlists) {
     std::string content;
-    for (const auto& entry : playlist.entries) content += PlaylistLine(plan, entry, base) + "\r\n";
+    for (const auto& entry : playlist.entries) {
+      content += PlaylistLine(plan, playlist, entry, base) + "\r\n";
+    }
     WriteNewFile(base + "/" + playlist.relative, content);
     stats.playlist_lines += playlist.entries.size();
     stats.playlist_bytes += content.size();

@@ -14,11 +14,11 @@ struct LibraryStats {
   std::size_t playlist_bytes = 0;
 };
 
-// The text of one playlist line for a library written below `base` (no
-// trailing "/"): the file's absolute path, its path relative to the base,
-// or "#EXTM3U".
-std::string PlaylistLine(const LibraryPlan& plan, const PlaylistEntry& entry,
-                         const std::string& base);
+// The text of one line of `playlist` for a library written below `base`
+// (no trailing "/"): the file's absolute path, its path relative to the
+// playlist's folder or its file URI, or "#EXTM3U".
+std::string PlaylistLine(const LibraryPlan& plan, const PlannedPlaylist& playlist,
+                         const PlaylistEntry& entry, const std::string& base);
 
 // Writes `plan` below the folder `base` (created when missing; no trailing
 // "/"). Playlists get CR LF after every line. Throws std::runtime_error,

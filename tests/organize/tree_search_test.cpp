@@ -59,7 +59,7 @@ TEST_F(TreeSearchTest, FindsFilesDepthFirstOwnFilesBeforeSubfolders) {
   }
   testing::MakeLink(base_ + "link.mp3", "one.mp3");
   testing::MakeLink(base_ + "Linked", "Rock");
-  FindFiles(Scope(), base_, "*.mp3");
+  FindFiles(Scope(), base_, kMusicPatterns);
   EXPECT_THAT(found_.entries(),
               ElementsAre(".hidden.mp3", "b.mp3", "one.mp3", "extra.mp3/inside.mp3", "Rock/two.MP3",
                           "Rock/Live/three.mp3"));

@@ -110,6 +110,45 @@ TEST(UndoTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
   }
 }
 
+// music/ incoming/track000.mp3  Lists/party.m3u8 (a player's: LF, relative, a URI, no last
+//        line end)  Lists/cover.m3u (a picture by its bytes, naming the file too)
+// The run points the playlist's entries at the moved file in their own forms
+// and leaves the picture alone, naming it; undo puts back the playlist's
+// bytes exactly.
+TEST(UndoTest, APlayerWrittenM3u8FollowsTheRunAndUndoPutsBackItsBytes) {
+  testing::TempFolder temp;
+  const std::string base = temp.path() + "music/";
+  testing::WriteFile(base + "incoming/track000.mp3",
+                     testing::TaggedMp3({"Song", "Band", "Album", 1}));
+  const std::string party = "#EXTM3U\n#EXTINF:61,Band - Song\n../incoming/track000.mp3\nfile://" +
+                            base + "incoming/track000.mp3";
+  const std::string picture("\x89PNG\r\n\x1A\n\0\0\0\r\n../incoming/track000.mp3\n", 38);
+  testing::WriteFile(base + "Lists/party.m3u8", party);
+  testing::WriteFile(base + "Lists/cover.m3u", picture);
+  MemoryJournalStorage journals;
+  RecordingHost host = HostFor(base);
+  Organizer(RealFileSystem(), host, &journals).OrganizeRun();
+  EXPECT_EQ(testing::ReadFile(base + "Lists/party.m3u8"),
+            "#EXTM3U\n#EXTINF:61,Band - Song\n../Band/Album/01. Song.mp3\nfile://" + base +
+                "Band/Album/01.%20Song.mp3");
+  EXPECT_EQ(testing::ReadFile(base + "Lists/cover.m3u"), picture);
+  EXPECT_EQ(host.events,
+            (std::vector<std::string>{
+                "clear", "ask:Convert Every mp3 File Under " + base + "?|Are You Sure?",
+                "skipped:" + base + "Lists/cover.m3u|it is not a text file", "show"}));
+  EXPECT_EQ(host.ReportLines(),
+            (std::vector<std::string>{
+                "Processing Directory " + base + ":", "", "The following MP3 files were moved:",
+                "   \"track000.mp3\": Move to \"./Band/Album/01. Song.mp3\"", "",
+                "Also, the following music lists were updated:", "   Lists/party.m3u8", "",
+                "The Following Directories Were Removed:", "   " + base + "incoming"}));
+
+  EXPECT_EQ(Undo(base, journals), UndoOutcome::kRestored);
+  EXPECT_EQ(testing::ReadFile(base + "Lists/party.m3u8"), party);
+  EXPECT_EQ(testing::ReadFile(base + "incoming/track000.mp3"),
+            testing::TaggedMp3({"Song", "Band", "Album", 1}));
+}
+
 // Failing the Nth append or flush stops the run with an error naming the
 // journal. What the journal kept is enough either to put everything back
 // or, for the next run, to point every playlist line at its moved file; and

@@ -45,6 +45,13 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   void FailTailReadOf(std::string path, int error) { failing_tail_ = {std::move(path), error}; }
   // `folder` (without a trailing separator) is the root of another file system.
   void AddMountPoint(std::string folder) { mount_points_.insert(std::move(folder)); }
+  // `count` files that exist only in the listing of `folder` (with its
+  // trailing separator), "listed-0.mp3" and on: reading one finds no tag, and
+  // moving one succeeds and is counted. A library larger than a test could
+  // write in time.
+  void AddListedOnlyFiles(std::string folder, int count) {
+    listed_only_ = {std::move(folder), count};
+  }
   // Each tail read first waits this long, as on a slow medium.
   std::chrono::microseconds tail_delay{0};
   // Runs just before each rename is passed on, e.g. to take its target.
@@ -71,11 +78,18 @@ class FaultyFileSystem final : public ForwardingFileSystem {
     if (!failing_listing_.empty() && WithoutTrailingSeparator(folder) == failing_listing_) {
       throw RunErrorFromOs(EACCES, "listing folder", folder);
     }
-    return inner_.ListFolder(folder);
+    FolderListing listing = inner_.ListFolder(folder);
+    if (WithoutTrailingSeparator(folder) == WithoutTrailingSeparator(listed_only_.first)) {
+      for (int i = 0; i < listed_only_.second; ++i) {
+        listing.files.push_back(kListedOnly + std::to_string(i) + ".mp3");
+      }
+    }
+    return listing;
   }
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override {
     std::this_thread::sleep_for(tail_delay);
     const TailRead read = path == failing_tail_.first ? TailRead{false, failing_tail_.second}
+                          : IsListedOnly(path)        ? TailRead{}
                                                       : inner_.ReadOrdinaryFileTail(path, tail);
     ++tail_reads_;
     return read;
@@ -93,6 +107,7 @@ class FaultyFileSystem final : public ForwardingFileSystem {
       throw RunErrorFromOs(EACCES, "moving", from + "\" to \"" + to);
     }
     if (before_rename) before_rename(from, to);
+    if (IsListedOnly(from)) return RenameOutcome::kRenamed;
     return Change([&] { return inner_.RenameNoReplace(from, to); });
   }
   void RemoveEmptyFolder(const std::string& folder) override {
@@ -113,6 +128,11 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   }
 
  private:
+  static constexpr const char* kListedOnly = "listed-";
+
+  bool IsListedOnly(const std::string& path) const {
+    return listed_only_.second > 0 && path.starts_with(listed_only_.first + kListedOnly);
+  }
   std::string WithoutTrailingSeparator(std::string path) const {
     if (path.size() > 1 && path.back() == separator()) path.pop_back();
     return path;
@@ -125,6 +145,7 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   bool disk_full_ = false;
   std::pair<std::string, int> failing_tail_;
   std::set<std::string> mount_points_;
+  std::pair<std::string, int> listed_only_;
   std::atomic<int> tail_reads_ = 0;
 };
 

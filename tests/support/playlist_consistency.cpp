@@ -1,17 +1,25 @@
 #include "tests/support/playlist_consistency.h"
 
+#include "organize/playlist_entry.h"
 #include "organize/playlist_lines.h"
 #include "text/ascii.h"
 
 namespace quillfold::testing {
 namespace {
 
-bool IsPlaylist(const std::string& path) { return AsciiUpper(path).ends_with(".M3U"); }
+bool IsPlaylist(const std::string& path) {
+  const std::string upper = AsciiUpper(path);
+  return upper.ends_with(".M3U") || upper.ends_with(".M3U8");
+}
 
-// The file a line names by its absolute path below the base, as a path
-// relative to the base; empty when the line names nothing there.
-std::string NamedFile(const PlaylistRules& rules, const std::string& line) {
-  return line.starts_with(rules.base) ? line.substr(rules.base.size()) : std::string();
+// The file a line of `playlist` leads to below the base, as a player reads
+// it, as a path relative to the base; empty when it leads nowhere there.
+std::string NamedFile(const PlaylistRules& rules, const std::string& playlist,
+                      const std::string& line) {
+  const std::string folder = rules.base + playlist.substr(0, playlist.rfind('/') + 1);
+  std::string scratch;
+  const std::string path = ReadPlaylistEntry(line, folder, '/', scratch).Path();
+  return path.starts_with(rules.base) ? path.substr(rules.base.size()) : std::string();
 }
 
 class PlaylistChecker {
@@ -41,7 +49,7 @@ class PlaylistChecker {
  private:
   void CheckLine(const std::string& playlist, const std::string& old_line,
                  const std::string& new_line) {
-    const std::string old_file = NamedFile(rules_, old_line);
+    const std::string old_file = NamedFile(rules_, playlist, old_line);
     const bool named_mp3 = before_.files.contains(old_file) && !IsPlaylist(old_file);
     if (old_line == new_line) {
       // A file may have moved into the place another one left: the line is
@@ -54,7 +62,7 @@ class PlaylistChecker {
       return;
     }
     if (!named_mp3) return Problem(playlist, "changed a line that named no file: " + old_line);
-    const auto moved_to = after_.files.find(NamedFile(rules_, new_line));
+    const auto moved_to = after_.files.find(NamedFile(rules_, playlist, new_line));
     if (moved_to == after_.files.end() || moved_to->second != before_.files.at(old_file)) {
       Problem(playlist, "points " + old_line + " to " + new_line + ", which is not that file");
     }

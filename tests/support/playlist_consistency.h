@@ -23,8 +23,8 @@ struct PlaylistRules {
 
 // One text per problem with the playlists of `after`, compared with
 // `before` (snapshots of the base): a playlist gone or holding a different
-// number of lines; a changed line that did not name an .mp3 file by its
-// absolute path, or that now names no file with that file's content; a
+// number of lines; a changed line that did not lead to an .mp3 file (as a
+// player reads it), or that now names no file with that file's content; a
 // line that still names a file that moved (unless the playlist may stay
 // whole and did). Empty when there is none.
 std::vector<std::string> PlaylistProblems(const PlaylistRules& rules, const TreeSnapshot& before,

@@ -19,7 +19,8 @@ class RecordingHost final : public OrganizeHost {
   std::function<void()> on_pending_events;
 
   // What happened, in order: "clear", "show", "ask:PROMPT|CAPTION",
-  // "message:PROMPT|CAPTION" (appends only change `report`).
+  // "message:PROMPT|CAPTION", "skipped:PLAYLIST|REASON" (appends only change
+  // `report`).
   std::vector<std::string> events;
   std::string report;
   int last_found = 0;
@@ -33,6 +34,9 @@ class RecordingHost final : public OrganizeHost {
   }
   void ShowMessage(const std::string& prompt, const std::string& caption) override {
     events.push_back("message:" + prompt + "|" + caption);
+  }
+  void PlaylistSkipped(const std::string& path, const std::string& reason) override {
+    events.push_back("skipped:" + path + "|" + reason);
   }
   void ClearReport() override {
     events.push_back("clear");
