@@ -51,12 +51,19 @@ ReadAheadFileSystem::~ReadAheadFileSystem() {
   for (std::thread& worker : workers_) worker.join();
 }
 
-void ReadAheadFileSystem::ExpectTail(const std::string& full_path) {
+void ReadAheadFileSystem::ExpectTail(const std::string& full_path) { Announce(full_path, false); }
+
+void ReadAheadFileSystem::ExpectHeadAndTail(const std::string& full_path) {
+  Announce(full_path, true);
+}
+
+void ReadAheadFileSystem::Announce(const std::string& full_path, bool with_head) {
   {
     const std::lock_guard lock(mutex_);
     if (announced_.size() >= window_ || !WorthDoingAhead(average_read_ns_)) return;
     auto entry = std::make_shared<Announced>();
     entry->path = full_path;
+    entry->with_head = with_head;
     announced_.push_back(std::move(entry));
   }
   work_ready_.notify_one();
@@ -99,11 +106,18 @@ void ReadAheadFileSystem::ReadTailAhead(Announced& entry, std::unique_lock<std::
   entry.state = Announced::State::kReading;
   lock.unlock();
   std::array<std::uint8_t, kReadAheadTailSize> tail{};
-  TailRead read;
+  std::vector<std::uint8_t> head(entry.with_head ? kTagHeadSize : 0);
+  PartsRead read;
   bool failed = false;
   const auto start = std::chrono::steady_clock::now();
   try {
-    read = inner_.ReadOrdinaryFileTail(entry.path, tail);
+    if (entry.with_head) {
+      read = inner_.ReadOrdinaryFileParts(entry.path, 0, head, tail);
+    } else {
+      const TailRead tail_read = inner_.ReadOrdinaryFileTail(entry.path, tail);
+      read.read = tail_read.read;
+      read.error = tail_read.error;
+    }
   } catch (...) {
     // The caller reads it again itself and meets the failure there.
     failed = true;
@@ -112,6 +126,7 @@ void ReadAheadFileSystem::ReadTailAhead(Announced& entry, std::unique_lock<std::
   lock.lock();
   Timed(average_read_ns_, duration);
   entry.read = read;
+  entry.head = std::move(head);
   entry.tail = tail;
   entry.stale = entry.stale || failed;
   entry.state = Announced::State::kDone;
@@ -171,39 +186,59 @@ void ReadAheadFileSystem::AnnounceSubfolders(const std::string& folder,
   }
 }
 
+std::shared_ptr<ReadAheadFileSystem::Announced> ReadAheadFileSystem::TakeAnnounced(
+    const std::string& path, bool with_head) {
+  std::unique_lock lock(mutex_);
+  const auto found = std::find_if(announced_.begin(), announced_.end(), [&](const auto& entry) {
+    return entry->path == path && entry->with_head == with_head;
+  });
+  if (found == announced_.end()) return nullptr;
+  const std::shared_ptr<Announced> entry = *found;
+  announced_.erase(announced_.begin(), found + 1);
+  if (entry->state == Announced::State::kWaiting) return nullptr;
+  read_done_.wait(lock, [&] { return entry->state == Announced::State::kDone; });
+  return entry->stale ? nullptr : entry;
+}
+
 TailRead ReadAheadFileSystem::ReadOrdinaryFileTail(const std::string& path,
                                                    std::span<std::uint8_t> tail) {
   if (tail.size() != kReadAheadTailSize) return ReadHere(path, tail);
-  std::unique_lock lock(mutex_);
-  const auto found = std::find_if(announced_.begin(), announced_.end(),
-                                  [&](const auto& entry) { return entry->path == path; });
-  if (found == announced_.end()) {
-    lock.unlock();
-    return ReadHere(path, tail);
-  }
-  // Tails announced before this one were not asked for after all.
-  const std::shared_ptr<Announced> entry = *found;
-  announced_.erase(announced_.begin(), found + 1);
-  if (entry->state == Announced::State::kWaiting) {
-    lock.unlock();
-    return ReadHere(path, tail);
-  }
-  read_done_.wait(lock, [&] { return entry->state == Announced::State::kDone; });
-  if (entry->stale) {
-    lock.unlock();
-    return ReadHere(path, tail);
-  }
+  const std::shared_ptr<Announced> entry = TakeAnnounced(path, false);
+  if (!entry) return ReadHere(path, tail);
+  std::copy(entry->tail.begin(), entry->tail.end(), tail.begin());
+  return {entry->read.read, entry->read.error};
+}
+
+PartsRead ReadAheadFileSystem::ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
+                                                     std::span<std::uint8_t> head,
+                                                     std::span<std::uint8_t> tail) {
+  const bool announced_kind =
+      offset == 0 && head.size() == kTagHeadSize && tail.size() == kReadAheadTailSize;
+  const std::shared_ptr<Announced> entry = announced_kind ? TakeAnnounced(path, true) : nullptr;
+  if (!entry) return ReadPartsHere(path, offset, head, tail);
+  std::copy(entry->head.begin(), entry->head.end(), head.begin());
   std::copy(entry->tail.begin(), entry->tail.end(), tail.begin());
   return entry->read;
 }
 
-TailRead ReadAheadFileSystem::ReadHere(const std::string& path, std::span<std::uint8_t> tail) {
+template <typename Read>
+auto ReadAheadFileSystem::TimedRead(Read read) {
   const auto start = std::chrono::steady_clock::now();
-  const TailRead read = inner_.ReadOrdinaryFileTail(path, tail);
+  const auto result = read();
   const auto duration = std::chrono::steady_clock::now() - start;
   const std::lock_guard lock(mutex_);
   Timed(average_read_ns_, duration);
-  return read;
+  return result;
+}
+
+TailRead ReadAheadFileSystem::ReadHere(const std::string& path, std::span<std::uint8_t> tail) {
+  return TimedRead([&] { return inner_.ReadOrdinaryFileTail(path, tail); });
+}
+
+PartsRead ReadAheadFileSystem::ReadPartsHere(const std::string& path, std::uint64_t offset,
+                                             std::span<std::uint8_t> head,
+                                             std::span<std::uint8_t> tail) {
+  return TimedRead([&] { return inner_.ReadOrdinaryFileParts(path, offset, head, tail); });
 }
 
 FolderListing ReadAheadFileSystem::ListHere(const std::string& folder) {

@@ -20,14 +20,15 @@ namespace quillfold {
 // tails on a pool of worker threads while the caller works on earlier files,
 // so that a slow medium serves several reads at once; likewise, once a
 // folder is listed, the listings of its subfolders, which a search enters
-// next. Only tails (of kReadAheadTailSize bytes) and listings are read
-// ahead; nothing is ever changed by a worker. The caller still gets every
-// result in its own order and on its own thread, and gets exactly what
-// asking the other file system at that moment would give: a tail read before
-// a change through this file system that may have touched the same name is
-// read again, and no listing made before a change is used after it.
+// next. Only tails (of kReadAheadTailSize bytes), heads with tails (of
+// kTagHeadSize and kReadAheadTailSize bytes) and listings are read ahead; nothing is ever changed
+// by a worker. The caller still gets every result in its own order and on its own thread, and gets
+// exactly what asking the other file system at that moment would give: a tail read before a change
+// through this file system that may have touched the same name is read again, and no listing made
+// before a change is used after it.
 //
-// Memory stays bounded: at most Window() announced tails are kept at once.
+// Memory stays bounded: at most Window() announced reads are kept at once,
+// each at most kTagHeadSize + kReadAheadTailSize bytes.
 // The other file system must allow concurrent calls (the real one does).
 //
 // Reads that come from the page cache take microseconds, less than handing
@@ -51,10 +52,14 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
 
   std::size_t Window() const override { return window_; }
   void ExpectTail(const std::string& full_path) override;
+  void ExpectHeadAndTail(const std::string& full_path) override;
   void ForgetExpected() override;
 
   FolderListing ListFolder(const std::string& folder) override;
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  PartsRead ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
+                                  std::span<std::uint8_t> head,
+                                  std::span<std::uint8_t> tail) override;
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
   void RemoveEmptyFolder(const std::string& folder) override;
@@ -66,9 +71,11 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   struct Announced {
     enum class State { kWaiting, kReading, kDone };
     std::string path;
+    bool with_head = false;  // the head is read too (ReadOrdinaryFileParts)
     State state = State::kWaiting;
     bool stale = false;  // a change may have touched it after its read began
-    TailRead read;
+    PartsRead read;
+    std::vector<std::uint8_t> head;  // kTagHeadSize bytes when with_head
     std::array<std::uint8_t, kReadAheadTailSize> tail{};
   };
 
@@ -80,10 +87,20 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   };
 
   void WorkerLoop();
+  void Announce(const std::string& full_path, bool with_head);
   void ReadTailAhead(Announced& entry, std::unique_lock<std::mutex>& lock);
+  // The announced read of `path` (of the kind `with_head` says), once done
+  // and not stale; null when it must be made here. Reads announced before it
+  // were not asked for after all and go.
+  std::shared_ptr<Announced> TakeAnnounced(const std::string& path, bool with_head);
   void ListAhead(ListingAhead& entry, std::unique_lock<std::mutex>& lock);
   // Reads and lists on this thread, timing the call.
   TailRead ReadHere(const std::string& path, std::span<std::uint8_t> tail);
+  PartsRead ReadPartsHere(const std::string& path, std::uint64_t offset,
+                          std::span<std::uint8_t> head, std::span<std::uint8_t> tail);
+  // Runs `read` on this thread, timing it.
+  template <typename Read>
+  auto TimedRead(Read read);
   FolderListing ListHere(const std::string& folder);
   // Announces the subfolders of `folder` for listing ahead; under mutex_.
   void AnnounceSubfolders(const std::string& folder, const FolderListing& listing);
