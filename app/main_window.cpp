@@ -120,6 +120,13 @@ void MainWindow::BuildControls() {
   progress_ = new QLabel(this);
   progress_->setObjectName(QStringLiteral("progress"));
   statusBar()->addWidget(progress_, 1);
+  hint_ = new QLabel(this);
+  hint_->setObjectName(QStringLiteral("id3v2Hint"));
+  statusBar()->addWidget(hint_);
+  chk_id3v2_ = new QCheckBox(ShownText(kId3v2Box.text), this);
+  chk_id3v2_->setObjectName(ShownText(kId3v2Box.name));
+  chk_id3v2_->setChecked(OrganizeOptions{}.*kId3v2Box.field != 0);
+  statusBar()->addPermanentWidget(chk_id3v2_);
 }
 
 void MainWindow::BuildMenus() {
@@ -177,6 +184,7 @@ void MainWindow::Load() {
   for (std::size_t i = 0; i < kOptionBoxes.size(); ++i) {
     option_boxes_[i]->setChecked(options.*kOptionBoxes[i].field != 0);
   }
+  chk_id3v2_->setChecked(options.*kId3v2Box.field != 0);
   ApplyStartPath();
   FolderClickStep();
 }

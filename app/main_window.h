@@ -55,6 +55,7 @@ class MainWindow final : public QMainWindow, public OrganizeHost {
   void HandlePendingEvents() override;
   void SearchProgress(int found) override;
   void PlacingProgress(int index, int count) override;
+  void FilesWithOnlyId3v2(int count) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -100,6 +101,8 @@ class MainWindow final : public QMainWindow, public OrganizeHost {
   QMenu* mnu_file_ = nullptr;
   QMenu* mnu_help_ = nullptr;
   QLabel* progress_ = nullptr;
+  QLabel* hint_ = nullptr;  // the ID3v1 mode's count of files with only ID3v2
+  QCheckBox* chk_id3v2_ = nullptr;
   QPointer<ReportWindow> report_window_;
 };
 

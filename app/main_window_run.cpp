@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/option_boxes.h"
 #include "app/report_window.h"
+#include "app/shown_text.h"
 #include "errors/error_reporter.h"
 #include "errors/run_error.h"
 
@@ -47,9 +48,11 @@ void MainWindow::ShowRunFailure(std::int32_t number, const std::string& descript
 // what the run reads is usable; the window still repaints and moves.
 void MainWindow::SetRunning(bool running) {
   for (QWidget* control : {static_cast<QWidget*>(drive1_), static_cast<QWidget*>(dir1_),
-                           static_cast<QWidget*>(frm_options_), static_cast<QWidget*>(cmd_go_)}) {
+                           static_cast<QWidget*>(frm_options_), static_cast<QWidget*>(cmd_go_),
+                           static_cast<QWidget*>(chk_id3v2_)}) {
     control->setEnabled(!running);
   }
+  if (running) hint_->clear();
   mnu_file_->menuAction()->setEnabled(!running);
   mnu_help_->menuAction()->setEnabled(!running);
   if (!running) progress_->clear();
@@ -62,6 +65,7 @@ OrganizeOptions MainWindow::CurrentOptions() {
   for (std::size_t i = 0; i < kOptionBoxes.size(); ++i) {
     options.*kOptionBoxes[i].field = option_boxes_[i]->isChecked() ? 1 : 0;
   }
+  options.*kId3v2Box.field = chk_id3v2_->isChecked() ? 1 : 0;
   return options;
 }
 
@@ -88,6 +92,13 @@ void MainWindow::HandlePendingEvents() { QCoreApplication::processEvents(); }
 
 void MainWindow::SearchProgress(int found) {
   progress_->setText(QStringLiteral("Files found: %1").arg(found));
+}
+
+void MainWindow::FilesWithOnlyId3v2(int count) {
+  hint_->setText(QStringLiteral("%1 file(s) have an ID3v2 tag but no ID3v1 tag: tick \"%2\" to "
+                                "read them")
+                     .arg(count)
+                     .arg(ShownText(kId3v2Box.text)));
 }
 
 void MainWindow::PlacingProgress(int index, int count) {

@@ -46,4 +46,11 @@ inline constexpr std::array<OptionBox, 6> kOptionBoxes = {{
      {240, 2040, 3375, 375}},
 }};
 
+// The check box that reads ID3v2 tags. Not one of the Options frame's six,
+// whose drawn layout it leaves as it was: it sits in the status bar, beside
+// the hint that names it, so `position` is unused. Stored and read with the
+// six, under its own name.
+inline constexpr OptionBox kId3v2Box = {
+    "chkID3v2", "Read ID3v2 Tags (names in every script)", &OrganizeOptions::chkID3v2, {}};
+
 }  // namespace quillfold

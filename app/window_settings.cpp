@@ -37,6 +37,8 @@ OrganizeOptions ReadStoredOptions(Registry& registry, OrganizeOptions options) {
   for (const OptionBox& box : kOptionBoxes) {
     options.*box.field = StoredOptionState(ReadText(registry, box.name), options.*box.field);
   }
+  options.*kId3v2Box.field =
+      StoredOptionState(ReadText(registry, kId3v2Box.name), options.*kId3v2Box.field);
   return options;
 }
 
@@ -49,6 +51,7 @@ void SaveWindowSettings(Registry& registry, const std::string& start_path,
   for (const OptionBox& box : kOptionBoxes) {
     WriteText(registry, box.name, options.*box.field == 0 ? "unchecked" : "checked");
   }
+  WriteText(registry, kId3v2Box.name, options.*kId3v2Box.field == 0 ? "unchecked" : "checked");
 }
 
 }  // namespace quillfold

@@ -28,6 +28,8 @@ bool ApplyFlag(std::string_view arg, CliArguments& parsed) {
     options.chkDelDirs = 1;
   } else if (arg == "--no-playlists") {
     options.chkUpdateM3U = 0;
+  } else if (arg == "--id3v2") {
+    options.chkID3v2 = 1;
   } else {
     return false;
   }
@@ -111,18 +113,22 @@ std::string AbsoluteFolder(std::string_view path, std::string_view current_folde
 }
 
 std::string UsageText() {
-  return "Usage: quillfold-cli [--apply] [--yes] [--no-track-number] [--require-track-number]\n"
-         "                     [--no-unknown-album] [--remove-empty-folders] [--no-playlists]\n"
-         "                     [--jobs N] BASE\n"
+  return "Usage: quillfold-cli [--apply] [--yes] [--id3v2] [--no-track-number]\n"
+         "                     [--require-track-number] [--no-unknown-album]\n"
+         "                     [--remove-empty-folders] [--no-playlists] [--jobs N] BASE\n"
          "       quillfold-cli --undo [--apply] [--yes] BASE\n"
          "       quillfold-cli --undo --list BASE\n"
          "       quillfold-cli --help | --version\n"
          "\n"
          "Puts the MP3 files below BASE in order: BASE/Artist/Album/NN. Title.mp3, from each\n"
-         "file's ID3v1 tag. Without --apply nothing is changed: the report says what would be.\n"
+         "file's ID3v1 tag (with --id3v2, its ID3v2 tag first). Without --apply nothing is\n"
+         "changed: the report says what would be.\n"
          "\n"
          "  --apply                 really move files, rewrite playlists, remove folders\n"
          "  --yes                   do not ask before a real run\n"
+         "  --id3v2                 read ID3v2 tags (2.2 to 2.4), ID3v1 where they say nothing;\n"
+         "                          names keep every script, the album artist names the\n"
+         "                          artist folder, discs give \"D-NN. Title.mp3\"\n"
          "  --no-track-number       name files \"Title.mp3\" instead of \"NN. Title.mp3\"\n"
          "  --require-track-number  send files without a track number to UNSORTED\n"
          "  --no-unknown-album      send files without an album to UNSORTED, not to Unknown\n"

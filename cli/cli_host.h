@@ -26,6 +26,7 @@ class CliHost final : public OrganizeHost {
   void SearchProgress(int found) override;
   void PlacingProgress(int index, int count) override;
   void TagUnreadable(const std::string& path, const std::string& reason) override;
+  void FilesWithOnlyId3v2(int count) override;
   void PlaylistLinkSkipped(const std::string& link, const std::string& reason) override;
   bool StopRequested() override { return console_.StopSignal() != 0; }
 

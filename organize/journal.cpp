@@ -105,6 +105,8 @@ std::string OptionsDigits(const OrganizeOptions& options) {
                         options.chkNoAlbum, options.chkDelDirs, options.chkUpdateM3U}) {
     digits += box == 1 ? '1' : '0';
   }
+  // chkID3v2, after the six, so a journal written before it reads the same.
+  digits += options.chkID3v2 == 1 ? '1' : '0';
   return digits;
 }
 
@@ -148,7 +150,9 @@ std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& ba
         run.records.front().fields[0] != base_folder) {
       continue;
     }
-    run.playlists_updated = run.records.front().fields[1].ends_with('1');
+    // chkUpdateM3U is the sixth digit; chkID3v2's may follow it.
+    const std::string& options = run.records.front().fields[1];
+    run.playlists_updated = options.size() >= 6 && options[5] == '1';
     for (const JournalRecord& record : run.records) {
       run.complete |= record.kind == JournalRecord::Kind::kComplete;
       run.undone |= record.kind == JournalRecord::Kind::kUndone;

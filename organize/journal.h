@@ -22,7 +22,7 @@ inline constexpr int kAppendsPerFlush = 1024;
 // One record of a run's journal, as read back.
 struct JournalRecord {
   enum class Kind {
-    kRun,            // fields: base folder, options (the six check boxes' digits in order)
+    kRun,  // fields: base folder, options (the six check boxes' digits in order, then chkID3v2's)
     kFolderCreated,  // fields: folder (no trailing separator), recorded before it is made
     kMove,           // fields: old path, target path as decided; recorded before the rename
     kMoved,          // fields: the path the file went to, collision suffix included

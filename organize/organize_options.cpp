@@ -5,7 +5,8 @@ namespace quillfold {
 void PrintTo(const OrganizeOptions& options, std::ostream* os) {
   *os << "{chkDontDo=" << options.chkDontDo << " chkTrackName=" << options.chkTrackName
       << " chkIgnoreNoTrack=" << options.chkIgnoreNoTrack << " chkNoAlbum=" << options.chkNoAlbum
-      << " chkDelDirs=" << options.chkDelDirs << " chkUpdateM3U=" << options.chkUpdateM3U << "}";
+      << " chkDelDirs=" << options.chkDelDirs << " chkUpdateM3U=" << options.chkUpdateM3U
+      << " chkID3v2=" << options.chkID3v2 << "}";
 }
 
 }  // namespace quillfold

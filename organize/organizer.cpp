@@ -58,7 +58,8 @@ class Organizer::Impl {
   void PlaylistPhase();
   std::vector<std::string> PlaylistNames(const std::vector<std::string>& links);
   void PerFilePhase(RunState& state, TargetFolders& target_folders);
-  void AnnounceTail(int index);
+  // Announces the read of file `index`: its head and tail, or its tail.
+  void AnnounceRead(int index, bool head);
   std::optional<RunError> PlaylistSection(const RunState& state);
   void FolderRemoval(RunState& state);
   void CompleteJournal(bool run_failed);
@@ -245,10 +246,12 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
     }
   } forget_announced{upcoming_reads_};
   const int window = upcoming_reads_ ? static_cast<int>(upcoming_reads_->Window()) : 0;
-  for (int index = 0; index < std::min(window, count); ++index) AnnounceTail(index);
+  // Only what is read ahead follows this; each file reads the option itself.
+  const bool heads = window > 0 && host_.CurrentOptions().chkID3v2 == 1;
+  for (int index = 0; index < std::min(window, count); ++index) AnnounceRead(index, heads);
   for (int index = 0; index < count; ++index) {
     if (host_.StopRequested()) throw RunStopped();
-    if (index + window < count) AnnounceTail(index + window);
+    if (index + window < count) AnnounceRead(index + window, heads);
     host_.PlacingProgress(index + 1, count);
     const std::optional<std::string> line = PlaceFile(context, found_[index], RealRun());
     if (!line) continue;
@@ -258,10 +261,16 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
     }
     host_.AppendReport(ListedLine(*line));
   }
+  if (context.files_with_only_id3v2 > 0) host_.FilesWithOnlyId3v2(context.files_with_only_id3v2);
 }
 
-void Organizer::Impl::AnnounceTail(int index) {
-  if (upcoming_reads_) upcoming_reads_->ExpectTail(base_folder + found_[index]);
+void Organizer::Impl::AnnounceRead(int index, bool head) {
+  if (!upcoming_reads_) return;
+  if (head) {
+    upcoming_reads_->ExpectHeadAndTail(base_folder + found_[index]);
+  } else {
+    upcoming_reads_->ExpectTail(base_folder + found_[index]);
+  }
 }
 
 // Writes back and lists the changed playlists (a report-only run lists every

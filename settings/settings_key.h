@@ -17,5 +17,8 @@ inline constexpr std::string_view kSettingsKeyPath = "SOFTWARE\\Brackwater\\Quil
 inline constexpr std::array<std::string_view, 6> kOptionValueNames = {
     "chkDontDo", "chkTrackName", "chkIgnoreNoTrack", "chkNoAlbum", "chkDelDirs", "chkUpdateM3U"};
 inline constexpr std::string_view kStartPathValueName = "StartPath";
+// The ID3v2 check box's value, beside the six: a store without it reads as
+// "unchecked", so every older store keeps its runs as they were.
+inline constexpr std::string_view kId3v2ValueName = "chkID3v2";
 
 }  // namespace quillfold
