@@ -46,7 +46,24 @@ std::string Utf16WithByteOrderMark(const std::string& text) {
 }
 
 std::string Frame(const std::string& id, const std::string& body, int major) {
+  if (major == 2) return id + SizeBytes(body.size(), false).substr(1) + body;
   return id + SizeBytes(body.size(), major == 4) + std::string(2, '\0') + body;
+}
+
+// A 0 after every 0xFF, so that no byte pattern looks like an MPEG sync.
+std::string Unsynchronised(const std::string& bytes) {
+  std::string out;
+  for (const char c : bytes) {
+    out += c;
+    if (c == '\xFF') out += '\0';
+  }
+  return out;
+}
+
+std::string ExtendedHeader(int major) {
+  // ID3v2.3 counts its size without its own four bytes, ID3v2.4 with them.
+  if (major == 3) return SizeBytes(6, false) + std::string(6, '\0');
+  return SizeBytes(6, true) + std::string("\x01\0", 2);
 }
 
 std::string Picture(std::size_t size, int major) {
@@ -61,7 +78,7 @@ std::string Picture(std::size_t size, int major) {
 }  // namespace
 
 std::string EncodeId3v2(const Id3v2Spec& spec) {
-  std::string frames;
+  std::string frames = spec.extended_header ? ExtendedHeader(spec.major) : "";
   if (spec.picture_bytes > 0) frames += Picture(spec.picture_bytes, spec.major);
   for (const Id3v2TextFrame& frame : spec.frames) {
     const std::string body =
@@ -69,7 +86,9 @@ std::string EncodeId3v2(const Id3v2Spec& spec) {
     frames += Frame(frame.id, body, spec.major);
   }
   frames.append(spec.padding, '\0');
-  return "ID3" + std::string{static_cast<char>(spec.major), '\0', '\0'} +
+  if (spec.unsynchronised) frames = Unsynchronised(frames);
+  const int flags = (spec.unsynchronised ? 0x80 : 0) | (spec.extended_header ? 0x40 : 0);
+  return "ID3" + std::string{static_cast<char>(spec.major), '\0', static_cast<char>(flags)} +
          SizeBytes(frames.size(), true) + frames;
 }
 
