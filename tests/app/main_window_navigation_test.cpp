@@ -123,25 +123,27 @@ TEST_F(MainWindowNavigationTest, VolumesRememberTheirFolders) {
   EXPECT_EQ(Shown(*window), root_ / "stick/albums");
 }
 
-// Loading writes nothing; Quit writes StartPath (lblPath) and the six
-// options in tab order, and closes the window.
+// Loading writes nothing; Quit writes StartPath (lblPath), the six options
+// in tab order and then chkID3v2, and closes the window.
 TEST_F(MainWindowNavigationTest, QuitSavesTheSettingsInOrder) {
   auto window = OpenWindow();
   ASSERT_TRUE(StoredNames().empty()) << "loading writes nothing";
   Click(*window, work() + "/Alpha");
   Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
   Find<QCheckBox>(*window, "chkDelDirs")->setChecked(true);
+  Find<QCheckBox>(*window, "chkID3v2")->setChecked(true);
   Find<QAction>(*window, "mnuQuit")->trigger();
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(StoredNames(),
             (std::vector<std::string>{"StartPath", "chkDontDo", "chkTrackName", "chkIgnoreNoTrack",
-                                      "chkNoAlbum", "chkDelDirs", "chkUpdateM3U"}));
+                                      "chkNoAlbum", "chkDelDirs", "chkUpdateM3U", "chkID3v2"}));
   EXPECT_EQ(StoredSetting("StartPath"), work() + "/Alpha/");
   const std::vector<std::string> expected = {"unchecked", "checked", "checked",
                                              "checked",   "checked", "checked"};
   for (std::size_t i = 0; i < kOptionBoxes.size(); ++i) {
     EXPECT_EQ(StoredSetting(kOptionBoxes[i].name), expected[i]) << kOptionBoxes[i].name;
   }
+  EXPECT_EQ(StoredSetting("chkID3v2"), "checked");
 }
 
 }  // namespace
