@@ -46,12 +46,13 @@ class BenchRuns {
   Measurement OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options, int jobs = 1,
                           bool journaled = false);
 
- private:
   // The median of `repeats_` measurements of `work` on fresh copies (by
-  // each timed part; the peak memory is the largest seen).
-  Measurement Median(const LibraryShape& shape,
-                     const std::function<std::vector<double>(const std::string&)>& work);
+  // each timed part; the peak memory is the largest seen). `work` gets the
+  // copy's base folder and returns its timed parts in seconds.
+  Measurement Measure(const LibraryShape& shape,
+                      const std::function<std::vector<double>(const std::string&)>& work);
 
+ private:
   std::string NextCopy();
 
   std::string scratch_;

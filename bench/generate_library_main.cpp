@@ -1,6 +1,7 @@
 // Writes a seeded, messy music library for benchmarks and manual tests:
 //   quillfold-generate-library FOLDER [--files N] [--playlists P]
 //       [--lines MIN MAX] [--empty-chains C] [--hidden H] [--links L] [--seed S]
+//       [--id3v2]
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -36,6 +37,8 @@ LibraryShape ParseShape(int argc, char** argv) {
       shape.hidden_files = Number(argv, i, argc);
     else if (flag == "--links")
       shape.links = Number(argv, i, argc);
+    else if (flag == "--id3v2")
+      shape.id3v2 = true;
     else if (flag == "--seed")
       shape.seed = static_cast<std::uint64_t>(Number(argv, i, argc));
     else
@@ -50,14 +53,14 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
                  "usage: %s FOLDER [--files N] [--playlists P] [--lines MIN MAX] "
-                 "[--empty-chains C] [--hidden H] [--links L] [--seed S]\n",
+                 "[--empty-chains C] [--hidden H] [--links L] [--seed S] [--id3v2]\n",
                  argv[0]);
     return 2;
   }
   try {
     const LibraryShape shape = ParseShape(argc, argv);
     const auto stats =
-        quillfold::bench::WriteLibrary(quillfold::bench::PlanLibrary(shape), argv[1]);
+        quillfold::bench::WriteLibrary(quillfold::bench::PlanLibrary(shape), argv[1], shape.id3v2);
     std::printf("%zu files (%zu bytes), %zu playlist lines (%zu bytes) in %s\n", stats.files,
                 stats.audio_bytes, stats.playlist_lines, stats.playlist_bytes, argv[1]);
     return 0;
