@@ -165,25 +165,30 @@ FolderListing ReadAheadFileSystem::ListFolder(const std::string& folder) {
   lock.unlock();
   if (!listing) listing = ListHere(folder);
   lock.lock();
-  AnnounceSubfolders(folder, *listing);
+  const std::size_t announced = AnnounceSubfolders(folder, *listing);
   lock.unlock();
-  work_ready_.notify_all();
+  // One worker per new listing: waking every worker for each folder listed
+  // costs more than a listing from the page cache on a busy machine.
+  for (std::size_t i = 0; i < std::min(announced, workers_.size()); ++i) work_ready_.notify_one();
   return std::move(*listing);
 }
 
-void ReadAheadFileSystem::AnnounceSubfolders(const std::string& folder,
-                                             const FolderListing& listing) {
-  if (!WorthDoingAhead(average_listing_ns_)) return;
+std::size_t ReadAheadFileSystem::AnnounceSubfolders(const std::string& folder,
+                                                    const FolderListing& listing) {
+  if (!WorthDoingAhead(average_listing_ns_)) return 0;
   const char separator = inner_.separator();
   // Named as a search names them: the folder, one separator, the name.
   const std::string prefix =
       !folder.empty() && folder.back() == separator ? folder : folder + separator;
+  std::size_t announced = 0;
   for (const std::string& name : listing.folders) {
-    if (listings_ahead_.size() >= window_) return;
+    if (listings_ahead_.size() >= window_) break;
     auto entry = std::make_shared<ListingAhead>();
     entry->folder = prefix + name;
     listings_ahead_.push_back(std::move(entry));
+    ++announced;
   }
+  return announced;
 }
 
 std::shared_ptr<ReadAheadFileSystem::Announced> ReadAheadFileSystem::TakeAnnounced(

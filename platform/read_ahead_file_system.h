@@ -102,8 +102,9 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   template <typename Read>
   auto TimedRead(Read read);
   FolderListing ListHere(const std::string& folder);
-  // Announces the subfolders of `folder` for listing ahead; under mutex_.
-  void AnnounceSubfolders(const std::string& folder, const FolderListing& listing);
+  // Announces the subfolders of `folder` for listing ahead, and says how
+  // many; under mutex_.
+  std::size_t AnnounceSubfolders(const std::string& folder, const FolderListing& listing);
   // Takes one more call's duration into a running average; under mutex_.
   static void Timed(double& average_ns, std::chrono::nanoseconds duration);
   bool WorthDoingAhead(double average_ns) const {
