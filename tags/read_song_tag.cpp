@@ -14,7 +14,7 @@ namespace {
 
 // A read past the head takes at least this much, so that the text frames
 // after a picture come in one read.
-constexpr std::size_t kFollowUpReadSize = 16 * 1024;
+constexpr std::size_t kFollowUpReadSize = 4 * 1024;
 // Beyond the first read (head and tail together).
 constexpr int kFollowUpReads = 2;
 
