@@ -17,9 +17,17 @@
 #include "product/product.h"
 #include "tags/genre_table.h"
 #include "tags/path_helpers.h"
+#include "tags/read_song_tag.h"
 
 namespace quillfold {
 namespace {
+
+// What PlaceFile reads of a file in the ID3v2 mode, read ahead on a worker.
+void ReadSongTagAhead(FileSystem& file_system, const std::string& full_path) {
+  SongTag tag;
+  int read_error = 0;
+  ReadSongTag(file_system, full_path, tag, read_error);
+}
 
 // The base folder's length is a 16-bit number in the program's model.
 constexpr std::size_t kMaxBaseFolderLength = 32767;
@@ -58,8 +66,9 @@ class Organizer::Impl {
   void PlaylistPhase();
   std::vector<std::string> PlaylistNames(const std::vector<std::string>& links);
   void PerFilePhase(RunState& state, TargetFolders& target_folders);
-  // Announces the read of file `index`: its head and tail, or its tail.
-  void AnnounceRead(int index, bool head);
+  // Announces the read of file `index`: its ID3v2 and ID3v1 tags, or its
+  // tail alone.
+  void AnnounceRead(int index, bool id3v2);
   std::optional<RunError> PlaylistSection(const RunState& state);
   void FolderRemoval(RunState& state);
   void CompleteJournal(bool run_failed);
@@ -264,10 +273,10 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
   if (context.files_with_only_id3v2 > 0) host_.FilesWithOnlyId3v2(context.files_with_only_id3v2);
 }
 
-void Organizer::Impl::AnnounceRead(int index, bool head) {
+void Organizer::Impl::AnnounceRead(int index, bool id3v2) {
   if (!upcoming_reads_) return;
-  if (head) {
-    upcoming_reads_->ExpectHeadAndTail(base_folder + found_[index]);
+  if (id3v2) {
+    upcoming_reads_->ExpectReadsOf(base_folder + found_[index], ReadSongTagAhead);
   } else {
     upcoming_reads_->ExpectTail(base_folder + found_[index]);
   }

@@ -51,19 +51,19 @@ ReadAheadFileSystem::~ReadAheadFileSystem() {
   for (std::thread& worker : workers_) worker.join();
 }
 
-void ReadAheadFileSystem::ExpectTail(const std::string& full_path) { Announce(full_path, false); }
+void ReadAheadFileSystem::ExpectTail(const std::string& full_path) { Announce(full_path, nullptr); }
 
-void ReadAheadFileSystem::ExpectHeadAndTail(const std::string& full_path) {
-  Announce(full_path, true);
+void ReadAheadFileSystem::ExpectReadsOf(const std::string& full_path, AheadReader reader) {
+  Announce(full_path, reader);
 }
 
-void ReadAheadFileSystem::Announce(const std::string& full_path, bool with_head) {
+void ReadAheadFileSystem::Announce(const std::string& full_path, AheadReader reader) {
   {
     const std::lock_guard lock(mutex_);
     if (announced_.size() >= window_ || !WorthDoingAhead(average_read_ns_)) return;
     auto entry = std::make_shared<Announced>();
     entry->path = full_path;
-    entry->with_head = with_head;
+    entry->reader = reader;
     announced_.push_back(std::move(entry));
   }
   work_ready_.notify_one();
@@ -72,6 +72,7 @@ void ReadAheadFileSystem::Announce(const std::string& full_path, bool with_head)
 void ReadAheadFileSystem::ForgetExpected() {
   const std::lock_guard lock(mutex_);
   announced_.clear();
+  replaying_.reset();
 }
 
 void ReadAheadFileSystem::WorkerLoop() {
@@ -106,17 +107,15 @@ void ReadAheadFileSystem::ReadTailAhead(Announced& entry, std::unique_lock<std::
   entry.state = Announced::State::kReading;
   lock.unlock();
   std::array<std::uint8_t, kReadAheadTailSize> tail{};
-  std::vector<std::uint8_t> head(entry.with_head ? kTagHeadSize : 0);
-  PartsRead read;
+  TailRead read;
+  RecordingFileSystem recording(inner_);
   bool failed = false;
   const auto start = std::chrono::steady_clock::now();
   try {
-    if (entry.with_head) {
-      read = inner_.ReadOrdinaryFileParts(entry.path, 0, head, tail);
+    if (entry.reader != nullptr) {
+      entry.reader(recording, entry.path);
     } else {
-      const TailRead tail_read = inner_.ReadOrdinaryFileTail(entry.path, tail);
-      read.read = tail_read.read;
-      read.error = tail_read.error;
+      read = inner_.ReadOrdinaryFileTail(entry.path, tail);
     }
   } catch (...) {
     // The caller reads it again itself and meets the failure there.
@@ -126,8 +125,8 @@ void ReadAheadFileSystem::ReadTailAhead(Announced& entry, std::unique_lock<std::
   lock.lock();
   Timed(average_read_ns_, duration);
   entry.read = read;
-  entry.head = std::move(head);
   entry.tail = tail;
+  entry.reads = std::move(recording.reads);
   entry.stale = entry.stale || failed;
   entry.state = Announced::State::kDone;
 }
@@ -192,10 +191,10 @@ std::size_t ReadAheadFileSystem::AnnounceSubfolders(const std::string& folder,
 }
 
 std::shared_ptr<ReadAheadFileSystem::Announced> ReadAheadFileSystem::TakeAnnounced(
-    const std::string& path, bool with_head) {
+    const std::string& path, bool by_reader) {
   std::unique_lock lock(mutex_);
   const auto found = std::find_if(announced_.begin(), announced_.end(), [&](const auto& entry) {
-    return entry->path == path && entry->with_head == with_head;
+    return entry->path == path && (entry->reader != nullptr) == by_reader;
   });
   if (found == announced_.end()) return nullptr;
   const std::shared_ptr<Announced> entry = *found;
@@ -211,19 +210,25 @@ TailRead ReadAheadFileSystem::ReadOrdinaryFileTail(const std::string& path,
   const std::shared_ptr<Announced> entry = TakeAnnounced(path, false);
   if (!entry) return ReadHere(path, tail);
   std::copy(entry->tail.begin(), entry->tail.end(), tail.begin());
-  return {entry->read.read, entry->read.error};
+  return entry->read;
 }
 
 PartsRead ReadAheadFileSystem::ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
                                                      std::span<std::uint8_t> head,
                                                      std::span<std::uint8_t> tail) {
-  const bool announced_kind =
-      offset == 0 && head.size() == kTagHeadSize && tail.size() == kReadAheadTailSize;
-  const std::shared_ptr<Announced> entry = announced_kind ? TakeAnnounced(path, true) : nullptr;
-  if (!entry) return ReadPartsHere(path, offset, head, tail);
-  std::copy(entry->head.begin(), entry->head.end(), head.begin());
-  std::copy(entry->tail.begin(), entry->tail.end(), tail.begin());
-  return entry->read;
+  std::shared_ptr<Announced> entry;
+  if (offset == 0) {
+    // A reader's first read: its later ones follow before the next file's.
+    entry = TakeAnnounced(path, true);
+    const std::lock_guard lock(mutex_);
+    replaying_ = entry;
+  } else {
+    const std::lock_guard lock(mutex_);
+    if (replaying_ && replaying_->path == path && !replaying_->stale) entry = replaying_;
+  }
+  PartsRead read;
+  if (entry && Replay(entry->reads, offset, head, tail, read)) return read;
+  return ReadPartsHere(path, offset, head, tail);
 }
 
 template <typename Read>
@@ -282,8 +287,9 @@ void ReadAheadFileSystem::ForgetHeldFolders() {
 void ReadAheadFileSystem::MarkStale(std::initializer_list<const std::string*> paths) {
   const char separator = inner_.separator();
   const std::lock_guard lock(mutex_);
-  // Any change may touch any listing.
+  // Any change may touch any listing, and the file being replayed.
   DropListingsAhead();
+  if (replaying_) replaying_->stale = true;
   for (const auto& entry : announced_) {
     // A read that begins after the change sees it.
     if (entry->state == Announced::State::kWaiting) continue;

@@ -3,11 +3,9 @@
 #include <cstddef>
 #include <string>
 
-namespace quillfold {
+#include "platform/file_system.h"
 
-// The bytes from a file's start that a run reading ID3v2 tags asks for in
-// its first read: the tag header and the text frames of a typical tag.
-inline constexpr std::size_t kTagHeadSize = 4096;
+namespace quillfold {
 
 // A file system that can read file tails ahead of need also offers this, so
 // that the organiser can say which tails it will ask for next. Every call
@@ -23,11 +21,14 @@ class UpcomingReads {
   // before it.
   virtual void ExpectTail(const std::string& full_path) = 0;
 
-  // The run will ask for the head and tail of `full_path` together (the
-  // ReadOrdinaryFileParts of kTagHeadSize bytes
-  // from offset 0 and the last 128 bytes), after every read announced
-  // before it.
-  virtual void ExpectHeadAndTail(const std::string& full_path) = 0;
+  // A reader of one file's tag, run ahead of need: the reads it makes of the
+  // file through ReadOrdinaryFileParts are the reads the run will make.
+  using AheadReader = void (*)(FileSystem& file_system, const std::string& full_path);
+
+  // The run will read `full_path` as `reader` does, beginning with a
+  // ReadOrdinaryFileParts from offset 0, after every read announced before
+  // it.
+  virtual void ExpectReadsOf(const std::string& full_path, AheadReader reader) = 0;
 
   // No tail announced so far will be asked for: drop them all.
   virtual void ForgetExpected() = 0;

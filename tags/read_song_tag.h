@@ -4,12 +4,15 @@
 #include <string>
 
 #include "platform/file_system.h"
-#include "platform/upcoming_reads.h"
 #include "tags/id3v2_reader.h"
 #include "tags/song_tag.h"
 #include "tags/track_tag.h"
 
 namespace quillfold {
+
+// The bytes from a file's start that the first read takes: the tag header
+// and the text frames of a typical tag.
+inline constexpr std::size_t kTagHeadSize = 4096;
 
 // Each field from ID3v2 when the tag has it and it is not blank, otherwise
 // from ID3v1 (read as Latin-1, padding trimmed); the album artist and the
