@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <thread>
 
 #include "platform/posix_file_system.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/mp3_files.h"
+#include "tests/support/parts_read_counter.h"
 #include "tests/support/temp_folder.h"
 
 namespace quillfold {
@@ -72,19 +72,6 @@ TEST(ReadAheadTest, TailsPassedOverMakeRoomForNewOnes) {
   EXPECT_EQ(read_ahead_until(2 * window), 2 * window);
 }
 
-// Counts the reads of files' parts, from any thread.
-class PartsCounter final : public ForwardingFileSystem {
- public:
-  using ForwardingFileSystem::ForwardingFileSystem;
-  PartsRead ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
-                                  std::span<std::uint8_t> head,
-                                  std::span<std::uint8_t> tail) override {
-    ++reads;
-    return inner_.ReadOrdinaryFileParts(path, offset, head, tail);
-  }
-  std::atomic<int> reads{0};
-};
-
 // A tag reader: a head with the tail, then bytes further in.
 void ReadTwoParts(FileSystem& file_system, const std::string& path) {
   std::array<std::uint8_t, 4> bytes{};
@@ -99,10 +86,10 @@ TEST(ReadAheadTest, AReadersReadsAreReplayedUntilAChange) {
   const std::string path = temp.path() + "a.mp3";
   testing::WriteFile(path, "0123456789");
   for (const bool change : {false, true}) {
-    PartsCounter counted(RealFileSystem());
+    testing::PartsReadCounter counted(RealFileSystem());
     ReadAheadFileSystem read_ahead(counted, 2, kAlwaysReadAhead);
     read_ahead.ExpectReadsOf(path, ReadTwoParts);
-    while (counted.reads < 2) std::this_thread::yield();
+    while (counted.reads() < 2) std::this_thread::yield();
     std::array<std::uint8_t, 4> head{};
     std::array<std::uint8_t, 4> tail{};
     EXPECT_EQ(read_ahead.ReadOrdinaryFileParts(path, 0, head, tail).head_bytes, 4u);
@@ -112,7 +99,7 @@ TEST(ReadAheadTest, AReadersReadsAreReplayedUntilAChange) {
     EXPECT_EQ(read_ahead.ReadOrdinaryFileParts(path, 6, head, {}).head_bytes, 4u);
     EXPECT_EQ(std::string(head.begin(), head.end()) + std::string(tail.begin(), tail.end()),
               "67896789");
-    EXPECT_EQ(counted.reads, change ? 3 : 2);
+    EXPECT_EQ(counted.reads(), change ? 3u : 2u);
   }
 }
 
