@@ -5,6 +5,7 @@
 
 #include "app/twips.h"
 #include "organize/organize_options.h"
+#include "settings/settings_key.h"
 
 namespace quillfold {
 
@@ -51,6 +52,6 @@ inline constexpr std::array<OptionBox, 6> kOptionBoxes = {{
 // the hint that names it, so `position` is unused. Stored and read with the
 // six, under its own name.
 inline constexpr OptionBox kId3v2Box = {
-    "chkID3v2", "Read ID3v2 Tags (names in every script)", &OrganizeOptions::chkID3v2, {}};
+    kId3v2ValueName, "Read ID3v2 Tags (names in every script)", &OrganizeOptions::chkID3v2, {}};
 
 }  // namespace quillfold

@@ -256,11 +256,11 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
   } forget_announced{upcoming_reads_};
   const int window = upcoming_reads_ ? static_cast<int>(upcoming_reads_->Window()) : 0;
   // Only what is read ahead follows this; each file reads the option itself.
-  const bool heads = window > 0 && host_.CurrentOptions().chkID3v2 == 1;
-  for (int index = 0; index < std::min(window, count); ++index) AnnounceRead(index, heads);
+  const bool id3v2 = window > 0 && host_.CurrentOptions().chkID3v2 == 1;
+  for (int index = 0; index < std::min(window, count); ++index) AnnounceRead(index, id3v2);
   for (int index = 0; index < count; ++index) {
     if (host_.StopRequested()) throw RunStopped();
-    if (index + window < count) AnnounceRead(index + window, heads);
+    if (index + window < count) AnnounceRead(index + window, id3v2);
     host_.PlacingProgress(index + 1, count);
     const std::optional<std::string> line = PlaceFile(context, found_[index], RealRun());
     if (!line) continue;
