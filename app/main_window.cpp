@@ -152,6 +152,14 @@ void MainWindow::BuildControls() {
   elapsed_timer_ = new QTimer(this);
   elapsed_timer_->setInterval(1000);
   connect(elapsed_timer_, &QTimer::timeout, this, &MainWindow::ShowElapsed);
+  hint_ = new QLabel(this);
+  hint_->setObjectName(QStringLiteral("id3v2Hint"));
+  statusBar()->addWidget(hint_);
+  chk_id3v2_ = new QCheckBox(ShownText(kId3v2Box.text), this);
+  chk_id3v2_->setObjectName(ShownText(kId3v2Box.option->name));
+  chk_id3v2_->setChecked(OrganizeOptions{}.*kId3v2Box.option->field != 0);
+  statusBar()->addPermanentWidget(chk_id3v2_);
+  chk_id3v2_->setAccessibleName(chk_id3v2_->text());
   drive1_->setAccessibleName(QStringLiteral("Drive"));
   dir1_->setAccessibleName(QStringLiteral("Folders"));
   frm_options_->setAccessibleName(QStringLiteral("Options"));
@@ -241,6 +249,7 @@ void MainWindow::Load() {
   for (std::size_t i = 0; i < kOptionBoxes.size(); ++i) {
     option_boxes_[i]->setChecked(options.*kOptionBoxes[i].option->field != 0);
   }
+  chk_id3v2_->setChecked(options.*kId3v2Box.option->field != 0);
   ApplyStartPath();
   FolderClickStep();
 }

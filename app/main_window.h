@@ -77,6 +77,7 @@ class MainWindow final : public QMainWindow, public OrganizeHost {
 
   // Events are handled at most this often during a run (in ms).
   static constexpr int kEventIntervalMs = 20;
+  void FilesWithOnlyId3v2(int count) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -149,6 +150,8 @@ class MainWindow final : public QMainWindow, public OrganizeHost {
   QLabel* progress_ = nullptr;
   QLabel* elapsed_ = nullptr;
   QTimer* elapsed_timer_ = nullptr;
+  QLabel* hint_ = nullptr;  // the ID3v1 mode's count of files with only ID3v2
+  QCheckBox* chk_id3v2_ = nullptr;
   QPointer<ReportWindow> report_window_;
 };
 

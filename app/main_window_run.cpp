@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/option_boxes.h"
 #include "app/report_window.h"
+#include "app/shown_text.h"
 #include "errors/error_reporter.h"
 #include "organize/report.h"
 #include "product/product.h"
@@ -100,9 +101,11 @@ void MainWindow::RequestStop() {
 // "Go!" is the Stop button.
 void MainWindow::SetRunning(bool running) {
   for (QWidget* control : {static_cast<QWidget*>(drive1_), static_cast<QWidget*>(dir1_),
-                           static_cast<QWidget*>(frm_options_), static_cast<QWidget*>(lbl_path_)}) {
+                           static_cast<QWidget*>(frm_options_), static_cast<QWidget*>(lbl_path_),
+                           static_cast<QWidget*>(chk_id3v2_)}) {
     control->setEnabled(!running);
   }
+  if (running) hint_->clear();
   mnu_file_->menuAction()->setEnabled(!running);
   mnu_help_->menuAction()->setEnabled(!running);
   cmd_go_->setText(running ? QStringLiteral("Stop") : QStringLiteral("Go!"));
@@ -147,6 +150,7 @@ OrganizeOptions MainWindow::CurrentOptions() {
     options.*kOptionBoxes[i].option->field = option_boxes_[i]->isChecked() ? 1 : 0;
   }
   if (dont_do_override_) options.chkDontDo = *dont_do_override_;
+  options.*kId3v2Box.option->field = chk_id3v2_->isChecked() ? 1 : 0;
   return options;
 }
 
@@ -182,6 +186,13 @@ void MainWindow::HandlePendingEvents() {
 
 void MainWindow::SearchProgress(int found) {
   if (!stop_requested_) progress_->setText(QStringLiteral("Files found: %1").arg(found));
+}
+
+void MainWindow::FilesWithOnlyId3v2(int count) {
+  hint_->setText(QStringLiteral("%1 file(s) have an ID3v2 tag but no ID3v1 tag: tick \"%2\" to "
+                                "read them")
+                     .arg(count)
+                     .arg(ShownText(kId3v2Box.text)));
 }
 
 void MainWindow::PlacingProgress(int index, int count) {

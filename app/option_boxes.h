@@ -5,6 +5,7 @@
 
 #include "app/twips.h"
 #include "organize/organize_options.h"
+#include "settings/settings_key.h"
 
 namespace quillfold {
 
@@ -25,5 +26,12 @@ inline constexpr std::array<OptionBox, 6> kOptionBoxes = {{
     {&kOrganizeOptions[4], "Remove any empty Directories when done", {240, 1680, 3375, 375}},
     {&kOrganizeOptions[5], "Update any Playlists (*.m3u) in Path as well", {240, 2040, 3375, 375}},
 }};
+
+// The check box that reads ID3v2 tags. Not one of the Options frame's six,
+// whose drawn layout it leaves as it was: it sits in the status bar, beside
+// the hint that names it, so `position` is unused. Stored and read with the
+// six, under its own name.
+inline constexpr OptionBox kId3v2Box = {
+    &kOrganizeOptions[6], "Read ID3v2 Tags (names in every script)", {}};
 
 }  // namespace quillfold

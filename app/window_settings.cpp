@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "app/option_boxes.h"
+#include "organize/organize_options.h"
 #include "settings/mdl_registry.h"
 #include "settings/settings_key.h"
 
@@ -51,9 +51,9 @@ int StoredOptionState(std::string_view text, int state) {
 }
 
 OrganizeOptions ReadStoredOptions(Registry& registry, OrganizeOptions options) {
-  for (const OptionBox& box : kOptionBoxes) {
-    options.*box.option->field =
-        StoredOptionState(ReadText(registry, box.option->name), options.*box.option->field);
+  for (const OrganizeOption& option : kOrganizeOptions) {
+    options.*option.field =
+        StoredOptionState(ReadText(registry, option.name), options.*option.field);
   }
   return options;
 }
@@ -64,9 +64,8 @@ void SaveWindowSettings(Registry& registry, const std::string& start_path,
                         const OrganizeOptions& options) {
   EnsureRegKey(registry, kSettingsRoot, kSettingsKeyPath);
   WriteText(registry, kStartPath, start_path);
-  for (const OptionBox& box : kOptionBoxes) {
-    WriteText(registry, box.option->name,
-              options.*box.option->field == 0 ? "unchecked" : "checked");
+  for (const OrganizeOption& option : kOrganizeOptions) {
+    WriteText(registry, option.name, options.*option.field == 0 ? "unchecked" : "checked");
   }
 }
 

@@ -27,7 +27,7 @@ void FreshLibrary(const LibraryShape& shape, const std::string& base) {
   // Generating in a child keeps the plan out of the parent, whose pages
   // every measured child would otherwise share.
   MeasureInChild([&] {
-    WriteLibrary(PlanLibrary(shape), base);
+    WriteLibrary(PlanLibrary(shape), base, shape.id3v2);
     return std::vector<double>{};
   });
   // Nothing of the writing may still be on its way to the disk while the
@@ -61,8 +61,8 @@ double Median(std::vector<double> values) {
 
 }  // namespace
 
-Measurement BenchRuns::Median(const LibraryShape& shape,
-                              const std::function<std::vector<double>(const std::string&)>& work) {
+Measurement BenchRuns::Measure(const LibraryShape& shape,
+                               const std::function<std::vector<double>(const std::string&)>& work) {
   std::vector<std::vector<double>> parts;
   Measurement result;
   for (int i = 0; i < repeats_; ++i) {
@@ -125,14 +125,14 @@ double BenchRuns::PlaylistBytes(const LibraryShape& shape) {
 bool BenchRuns::CanDropCaches() { return DropCaches(); }
 
 Measurement BenchRuns::LowerBound(const LibraryShape& shape, int threads) {
-  return Median(shape, [threads](const std::string& base) {
+  return Measure(shape, [threads](const std::string& base) {
     const LowerBoundFigures figures = RunLowerBound(base, threads);
     return std::vector<double>{figures.walk_and_read_seconds, figures.total_seconds};
   });
 }
 
 Measurement BenchRuns::RewritePlaylists(const LibraryShape& shape) {
-  return Median(shape, [&](const std::string& base) {
+  return Measure(shape, [&](const std::string& base) {
     std::vector<std::string> paths;
     for (const auto& playlist : PlanLibrary(shape).playlists) {
       paths.push_back(base + "/" + playlist.relative);
@@ -147,7 +147,7 @@ Measurement BenchRuns::RewritePlaylists(const LibraryShape& shape) {
 
 Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options,
                                    int jobs, bool journaled) {
-  return Median(shape, [&](const std::string& base) {
+  return Measure(shape, [&](const std::string& base) {
     BenchHost host(base, options);
     PosixJournalStorage journals(base + "-journals");
     std::optional<ReadAheadFileSystem> read_ahead;
@@ -163,7 +163,7 @@ Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOpti
 }
 
 Measurement BenchRuns::RunAndUndo(const LibraryShape& shape, int jobs) {
-  return Median(shape, [&](const std::string& base) {
+  return Measure(shape, [&](const std::string& base) {
     OrganizeOptions options;
     options.chkDontDo = 0;
     BenchHost host(base, options);

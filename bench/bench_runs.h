@@ -57,12 +57,13 @@ class BenchRuns {
   // the undo does not put everything back.
   Measurement RunAndUndo(const LibraryShape& shape, int jobs);
 
- private:
   // The median of `repeats_` measurements of `work` on fresh copies (by
-  // each timed part; the peak memory is the largest seen).
-  Measurement Median(const LibraryShape& shape,
-                     const std::function<std::vector<double>(const std::string&)>& work);
+  // each timed part; the peak memory is the largest seen). `work` gets the
+  // copy's base folder and returns its timed parts in seconds.
+  Measurement Measure(const LibraryShape& shape,
+                      const std::function<std::vector<double>(const std::string&)>& work);
 
+ private:
   std::string NextCopy();
 
   std::string scratch_;

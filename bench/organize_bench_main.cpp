@@ -8,7 +8,9 @@
 //          (--nas-files, 10,000; needs FUSE, skipped with a line otherwise)
 //   sizes  warm, libraries of --sizes files (10,000, 100,000, 1,000,000), each
 //          generated once and run on hard-linked copies: the growth per file
-//   quillfold-bench [--sections warm,cold,nas] [--files N] [--cold-files N]
+// and, with "id3v2" among the sections, each of them adds the ID3v2 rows: the
+// library with ID3v2 tags read with --id3v2, and the TagLib yardstick.
+//   quillfold-bench [--sections warm,cold,nas,sizes,id3v2] [--files N] [--cold-files N]
 //                   [--nas-files N] [--delay-us D] [--repeat R] [--nas-repeat R]
 //                   [--seed S] [--scratch FOLDER] [--jobs J] [--threads T]
 //                   [--playlists 0] [--sizes N,N,...]
@@ -30,6 +32,7 @@
 
 #include "bench/bench_runs.h"
 #include "bench/delayed_mount.h"
+#include "bench/taglib_yardstick.h"
 #include "platform/read_ahead_file_system.h"
 #include "product/program_usage.h"
 
@@ -37,7 +40,7 @@ namespace quillfold::bench {
 namespace {
 
 struct Settings {
-  std::string sections = "warm,cold,nas,sizes";
+  std::string sections = "warm,cold,nas,sizes,id3v2";
   std::string sizes = "10000,100000,1000000";
   LibraryShape shape;
   int cold_files = 30000;
@@ -124,17 +127,27 @@ void PrintRow(const char* what, double seconds, int files, double yardstick, dou
 }
 
 // What one section holds each run to: the yardstick (one-at-a-time or
-// parallel) and the ratio allowed for report-only and real runs.
+// parallel) and the ratio allowed for report-only and real runs; for the
+// ID3v2 rows, the ratio allowed against the ID3v1 mode and against TagLib.
 struct Targets {
   bool parallel_yardstick;
   double report;
   double real;
+  double id3v2_vs_id3v1;
+  double id3v2_vs_taglib;
+};
+
+// The ID3v1 mode's seconds, for the ID3v2 rows to be held to.
+struct Id3v1Figures {
+  double report_one = 0;  // report-only, --jobs 1
+  double report = 0;      // report-only, --jobs J
+  double real = 0;        // real run, --jobs J
 };
 
 // Report-only and real runs against the yardstick, on a library without
 // playlists: the yardstick does no playlist work either.
-double FileRuns(BenchRuns& runs, const Settings& settings, const LibraryShape& shape,
-                const Targets& targets) {
+Id3v1Figures FileRuns(BenchRuns& runs, const Settings& settings, const LibraryShape& shape,
+                      const Targets& targets) {
   const Measurement bound = runs.LowerBound(shape);
   const Measurement parallel = runs.LowerBound(shape, settings.threads);
   const Measurement report_one = runs.OrganizeRun(shape, RunOptions(true));
@@ -166,7 +179,38 @@ double FileRuns(BenchRuns& runs, const Settings& settings, const LibraryShape& s
   // every change, against the real run without one.
   PrintRow(("real run, journaled" + jobs).c_str(), journaled.figures[0], shape.files,
            real.figures[0], 1.1, journaled.peak_memory_kib);
-  return real.figures[0];
+  return {report_one.figures[0], report.figures[0], real.figures[0]};
+}
+
+// The same library with ID3v2 tags alone, half of them after 30 KiB of
+// cover art, read with --id3v2: against the ID3v1 mode on the ID3v1
+// library, and against TagLib reading the same tags on as many threads as
+// the run's --jobs.
+void Id3v2Runs(BenchRuns& runs, const Settings& settings, LibraryShape shape,
+               const Id3v1Figures& id3v1, const Targets& targets) {
+  shape.id3v2 = true;
+  OrganizeOptions report_options = RunOptions(true);
+  report_options.chkID3v2 = 1;
+  OrganizeOptions real_options = RunOptions(false);
+  real_options.chkID3v2 = 1;
+  const Measurement report_one = runs.OrganizeRun(shape, report_options);
+  const Measurement report = runs.OrganizeRun(shape, report_options, settings.jobs);
+  const Measurement real = runs.OrganizeRun(shape, real_options, settings.jobs);
+  const Measurement taglib = runs.Measure(shape, [&](const std::string& base) {
+    return std::vector<double>{ReadTagsWithTagLib(base, settings.jobs)};
+  });
+  const std::string jobs = " (--jobs " + std::to_string(settings.jobs) + ")";
+  std::printf("ID3v2 library (half with 30 KiB of cover art first), against the ID3v1 mode\n");
+  PrintRow("--id3v2 report-only (--jobs 1)", report_one.figures[0], shape.files, id3v1.report_one,
+           targets.id3v2_vs_id3v1, report_one.peak_memory_kib);
+  PrintRow(("--id3v2 report-only" + jobs).c_str(), report.figures[0], shape.files, id3v1.report,
+           targets.id3v2_vs_id3v1, report.peak_memory_kib);
+  PrintRow(("--id3v2 real run" + jobs).c_str(), real.figures[0], shape.files, id3v1.real,
+           targets.id3v2_vs_id3v1, real.peak_memory_kib);
+  const std::string yardstick = "TagLib yardstick, " + std::to_string(settings.jobs) + " threads";
+  PrintRow(yardstick.c_str(), taglib.figures[0], shape.files, 0, 0, taglib.peak_memory_kib);
+  PrintRow(("--id3v2 report-only vs TagLib" + jobs).c_str(), report.figures[0], shape.files,
+           taglib.figures[0], targets.id3v2_vs_taglib, report.peak_memory_kib);
 }
 
 // Real runs with 100,000 and 1,000,000 playlist lines (1,000 lines each, a
@@ -223,8 +267,10 @@ LibraryShape WithFiles(LibraryShape shape, int files) {
 void WarmSection(const Settings& settings, const std::string& scratch) {
   std::printf("\nwarm cache, %d files\n", settings.shape.files);
   BenchRuns runs(scratch, settings.repeats);
-  const double without = FileRuns(runs, settings, settings.shape, {false, 1.3, 1.5});
-  if (settings.playlist_runs) PlaylistRuns(runs, settings.shape, without, settings.jobs);
+  const Targets targets{false, 1.3, 1.5, 1.3, 1.0 / 1.5};
+  const Id3v1Figures id3v1 = FileRuns(runs, settings, settings.shape, targets);
+  if (settings.Wants("id3v2")) Id3v2Runs(runs, settings, settings.shape, id3v1, targets);
+  if (settings.playlist_runs) PlaylistRuns(runs, settings.shape, id3v1.real, settings.jobs);
   runs.RemoveCopies();
 }
 
@@ -235,7 +281,11 @@ void ColdSection(const Settings& settings, const std::string& scratch) {
     return;
   }
   BenchRuns runs(scratch, settings.repeats, true);
-  FileRuns(runs, settings, WithFiles(settings.shape, settings.cold_files), {true, 1.3, 1.3});
+  // No target is set for ID3v2 on a cold disk: the simulator's stand in.
+  const Targets targets{true, 1.3, 1.3, 1.5, 1.0 / 1.5};
+  const LibraryShape shape = WithFiles(settings.shape, settings.cold_files);
+  const Id3v1Figures id3v1 = FileRuns(runs, settings, shape, targets);
+  if (settings.Wants("id3v2")) Id3v2Runs(runs, settings, shape, id3v1, targets);
   runs.RemoveCopies();
 }
 
@@ -253,7 +303,10 @@ void NasSection(const Settings& settings, const std::string& scratch) {
   {
     const DelayedMount mount(source, mount_point, settings.delay_us);
     BenchRuns runs(source, settings.nas_repeats, false, mount_point);
-    FileRuns(runs, settings, WithFiles(settings.shape, settings.nas_files), {true, 1.5, 1.0});
+    const Targets targets{true, 1.5, 1.0, 1.5, 1.0 / 1.5};
+    const LibraryShape shape = WithFiles(settings.shape, settings.nas_files);
+    const Id3v1Figures id3v1 = FileRuns(runs, settings, shape, targets);
+    if (settings.Wants("id3v2")) Id3v2Runs(runs, settings, shape, id3v1, targets);
     runs.RemoveCopies();
   }
   std::filesystem::remove(mount_point);

@@ -72,6 +72,14 @@ void CliHost::TagUnreadable(const std::string& path, const std::string& reason) 
                "\" could not be read (" + reason + "); it is filed as a file without a tag\n");
 }
 
+void CliHost::FilesWithOnlyId3v2(int count) {
+  ClearProgress();
+  const std::string files = count == 1 ? "1 file has" : std::to_string(count) + " files have";
+  console_.Err("quillfold-cli: " + files +
+               " an ID3v2 tag but no ID3v1 tag and went to \"UNSORTED - No ID3v1 Tag\"; "
+               "--id3v2 reads ID3v2 tags\n");
+}
+
 void CliHost::PlaylistLinkSkipped(const std::string& link, const std::string& reason) {
   NotUpdated("playlist link", link, reason);
 }

@@ -27,6 +27,7 @@ class CliHost final : public OrganizeHost {
   void SearchProgress(int found) override;
   void PlacingProgress(int index, int count) override;
   void TagUnreadable(const std::string& path, const std::string& reason) override;
+  void FilesWithOnlyId3v2(int count) override;
   void PlaylistLinkSkipped(const std::string& link, const std::string& reason) override;
   void MountedFolderSkipped(const std::string& folder) override;
   void PlaylistSkipped(const std::string& path, const std::string& reason) override;

@@ -78,6 +78,8 @@ std::string OptionsDigits(const OrganizeOptions& options) {
   for (const OrganizeOption& option : kOrganizeOptions) {
     digits += options.*option.field == 1 ? '1' : '0';
   }
+  // chkID3v2, after the six, so a journal written before it reads the same.
+  digits += options.chkID3v2 == 1 ? '1' : '0';
   return digits;
 }
 
@@ -135,7 +137,8 @@ std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& ba
     const std::vector<std::string> run_fields = parsed.records.front().fields;
     if (run_fields[0] != base_folder) Rebase(parsed.records, run_fields[0], base_folder);
     RunRecord run{name, NumberOr0(run_fields[2]), std::move(parsed.records), parsed.whole_bytes};
-    run.playlists_updated = run_fields[1].ends_with('1');
+    // chkUpdateM3U is the sixth digit; chkID3v2's may follow it.
+    run.playlists_updated = run_fields[1].size() >= 6 && run_fields[1][5] == '1';
     NoteState(run);
     runs.push_back(std::move(run));
   }

@@ -28,7 +28,8 @@ inline constexpr std::chrono::milliseconds kFlushInterval{1000};
 // One record of a run's journal, as read back.
 struct JournalRecord {
   enum class Kind {
-    kRun,            // base folder, options (the six check boxes' digits), start time (ns,
+    kRun,            // base folder, options (the check boxes' digits in
+                     // kOrganizeOptions' order), start time (ns,
                      // UTC), the base's key (BaseKey)
     kFolderCreated,  // folder (no trailing separator); recorded before it is made
     kTry,            // old path, target path, "device:inode"; before each rename attempt

@@ -55,6 +55,12 @@ class OrganizeHost {
   virtual void TagUnreadable([[maybe_unused]] const std::string& path,
                              [[maybe_unused]] const std::string& reason) {}
 
+  // The ID3v1 mode found `count` files (at least one) that have an ID3v2
+  // tag but no ID3v1 tag, and filed them as files without a tag; the front
+  // end says so outside the report, naming the option that reads them.
+  // Called once, after the last file.
+  virtual void FilesWithOnlyId3v2([[maybe_unused]] int count) {}
+
   // The playlist link at `link` is not followed: `reason` says why (it leads
   // outside the base folder, or to no file). Its playlist is not updated.
   virtual void PlaylistLinkSkipped([[maybe_unused]] const std::string& link,

@@ -6,8 +6,8 @@
 
 namespace quillfold {
 
-// The six option check boxes, each 0 (unticked) or 1 (ticked). The defaults
-// are the boxes' design-time states, which hold until stored settings say
+// The option check boxes (the six of the Options frame and chkID3v2), each 0 (unticked) or 1
+// (ticked). The defaults are the boxes' design-time states, which hold until stored settings say
 // otherwise. A run never keeps a copy: it asks its host for the current
 // state each time it needs one option (see OrganizeHost::CurrentOptions).
 struct OrganizeOptions {
@@ -27,6 +27,13 @@ struct OrganizeOptions {
   // "Update any Playlists (*.m3u) in Path as well" (set when 1).
   int chkUpdateM3U = 1;
 
+  // "Read ID3v2 Tags (names in every script)": read ID3v2 (2.2 to 2.4) with
+  // ID3v1 as the fallback, keep every script in names, file by the album
+  // artist and number discs. Off, every run reads ID3v1 alone, as ever.
+  // Not one of the six check boxes of the Options frame: stored and
+  // recorded under its own name.
+  int chkID3v2 = 0;
+
   bool operator==(const OrganizeOptions&) const = default;
 };
 
@@ -41,14 +48,16 @@ struct OrganizeOption {
 };
 
 // Every option, in the order the check boxes are tabbed through, the
-// settings are read and written, and the journal records them.
-inline constexpr std::array<OrganizeOption, 6> kOrganizeOptions = {{
+// settings are read and written, and the journal records them: the six of
+// the Options frame, then chkID3v2.
+inline constexpr std::array<OrganizeOption, 7> kOrganizeOptions = {{
     {"chkDontDo", &OrganizeOptions::chkDontDo, "--apply", 0},
     {"chkTrackName", &OrganizeOptions::chkTrackName, "--no-track-number", 0},
     {"chkIgnoreNoTrack", &OrganizeOptions::chkIgnoreNoTrack, "--require-track-number", 0},
     {"chkNoAlbum", &OrganizeOptions::chkNoAlbum, "--no-unknown-album", 0},
     {"chkDelDirs", &OrganizeOptions::chkDelDirs, "--remove-empty-folders", 1},
     {"chkUpdateM3U", &OrganizeOptions::chkUpdateM3U, "--no-playlists", 0},
+    {"chkID3v2", &OrganizeOptions::chkID3v2, "--id3v2", 1},
 }};
 
 void PrintTo(const OrganizeOptions& options, std::ostream* os);

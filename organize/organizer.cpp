@@ -17,11 +17,19 @@
 #include "platform/upcoming_reads.h"
 #include "product/product.h"
 #include "tags/genre_table.h"
+#include "tags/read_song_tag.h"
 #include "text/add_backslash.h"
 #include "text/scope_exit.h"
 
 namespace quillfold {
 namespace {
+
+// What PlaceFile reads of a file in the ID3v2 mode, read ahead on a worker.
+void ReadSongTagAhead(FileSystem& file_system, const std::string& full_path) {
+  SongTag tag;
+  int read_error = 0;
+  ReadSongTag(file_system, full_path, tag, read_error);
+}
 
 // The base folder's length is a 16-bit number in the program's model.
 constexpr std::size_t kMaxBaseFolderLength = 32767;
@@ -102,7 +110,9 @@ class Organizer::Impl {
               std::string_view what);
   std::vector<std::string> PlaylistNames(const std::vector<std::string>& links);
   void PerFilePhase(RunState& state, TargetFolders& target_folders);
-  void AnnounceTail(int index);
+  // Announces the read of file `index`: its ID3v2 and ID3v1 tags, or its
+  // tail alone.
+  void AnnounceRead(int index, bool id3v2);
   std::optional<RunError> PlaylistSection(const RunState& state, JournalEnding& journal);
   void FolderRemoval(RunState& state);
   void StartJournal();
@@ -303,10 +313,12 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
     if (upcoming_reads_) upcoming_reads_->ForgetExpected();
   });
   const int window = upcoming_reads_ ? static_cast<int>(upcoming_reads_->Window()) : 0;
-  for (int index = 0; index < std::min(window, count); ++index) AnnounceTail(index);
+  // Only what is read ahead follows this; each file reads the option itself.
+  const bool id3v2 = window > 0 && host_.CurrentOptions().chkID3v2 == 1;
+  for (int index = 0; index < std::min(window, count); ++index) AnnounceRead(index, id3v2);
   for (int index = 0; index < count; ++index) {
     LetHostIn();
-    if (index + window < count) AnnounceTail(index + window);
+    if (index + window < count) AnnounceRead(index + window, id3v2);
     host_.PlacingProgress(index + 1, count);
     const std::optional<std::string> line =
         PlaceFile(context, std::string(found_[index]), RealRun());
@@ -317,10 +329,17 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
     }
     host_.AppendReport(ListedLine(*line));
   }
+  if (context.files_with_only_id3v2 > 0) host_.FilesWithOnlyId3v2(context.files_with_only_id3v2);
 }
 
-void Organizer::Impl::AnnounceTail(int index) {
-  if (upcoming_reads_) upcoming_reads_->ExpectTail(std::string(base_folder).append(found_[index]));
+void Organizer::Impl::AnnounceRead(int index, bool id3v2) {
+  if (!upcoming_reads_) return;
+  const std::string path = std::string(base_folder).append(found_[index]);
+  if (id3v2) {
+    upcoming_reads_->ExpectReadsOf(path, ReadSongTagAhead);
+  } else {
+    upcoming_reads_->ExpectTail(path);
+  }
 }
 
 // Writes back and lists the changed playlists (a report-only run lists every

@@ -6,20 +6,29 @@
 #include "organize/move.h"
 #include "organize/placement.h"
 #include "organize/report.h"
+#include "tags/read_song_tag.h"
 #include "tags/read_track_tag.h"
 
 namespace quillfold {
 namespace {
 
 // A file that cannot be read is filed as one without a tag, as ever; the
-// front end is told which and why.
-std::optional<TrackTag> TagOf(RunContext& context, const std::string& full_path) {
-  TrackTag tag;
+// front end is told which and why. In the ID3v1 mode a file without an
+// ID3v1 tag is counted when it starts with an ID3v2 tag, for the hint that
+// names the option that would read it.
+std::optional<SongTag> TagOf(RunContext& context, const std::string& full_path, bool id3v2) {
   int read_error = 0;
-  const bool tagged = ReadTrackTag(context.file_system, full_path, tag, read_error);
+  std::optional<SongTag> song;
+  if (id3v2) {
+    SongTag tag;
+    if (ReadSongTag(context.file_system, full_path, tag, read_error)) song = std::move(tag);
+  } else if (TrackTag tag; ReadTrackTag(context.file_system, full_path, tag, read_error)) {
+    song = FromTrackTag(tag);
+  } else if (read_error == 0 && StartsWithId3v2(context.file_system, full_path)) {
+    ++context.files_with_only_id3v2;
+  }
   if (read_error != 0) context.host.TagUnreadable(full_path, std::strerror(read_error));
-  if (!tagged) return std::nullopt;
-  return tag;
+  return song;
 }
 
 // Each option is read on its own, at the moment the file needs it.
@@ -28,6 +37,7 @@ PlacementOptions CurrentPlacementOptions(OrganizeHost& host) {
   options.ignore_no_track = host.CurrentOptions().chkIgnoreNoTrack == 1;
   options.track_name = host.CurrentOptions().chkTrackName == 1;
   options.no_album = host.CurrentOptions().chkNoAlbum == 1;
+  options.id3v2 = host.CurrentOptions().chkID3v2 == 1;
   return options;
 }
 
@@ -36,10 +46,12 @@ PlacementOptions CurrentPlacementOptions(OrganizeHost& host) {
 std::optional<std::string> PlaceFile(RunContext& context, const std::string& relative_path,
                                      bool apply_changes) {
   const char separator = context.file_system.separator();
-  const std::optional<TrackTag> tag = TagOf(context, context.base_folder + relative_path);
+  const PlacementOptions options = CurrentPlacementOptions(context.host);
+  const std::optional<SongTag> tag =
+      TagOf(context, context.base_folder + relative_path, options.id3v2);
   const std::string current_name = CurrentName(relative_path, separator);
-  const Placement target = DecidePlacement(tag, CurrentPlacementOptions(context.host),
-                                           context.base_folder, current_name, separator);
+  const Placement target =
+      DecidePlacement(tag, options, context.base_folder, current_name, separator);
   const auto move_result = MoveToTarget(context, target, relative_path, apply_changes);
   if (!move_result) return std::nullopt;
   return ResultLine(current_name, *move_result);

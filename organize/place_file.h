@@ -7,7 +7,7 @@
 
 namespace quillfold {
 
-// Handles one found file: reads its tag once, reads chkIgnoreNoTrack,
+// Handles one found file: reads chkID3v2, chkIgnoreNoTrack,
 // chkTrackName and chkNoAlbum from the host, decides its place, hands that to
 // MoveToTarget and returns the file's report line, e.g.
 //   "track3.mp3": Move to "./Some Band/First Album/05. Opening Song.mp3"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "tags/track_tag.h"
+#include "tags/song_tag.h"
 
 namespace quillfold {
 
@@ -14,6 +14,10 @@ struct PlacementOptions {
   bool track_name = true;       // chkTrackName: "07. Title.mp3" instead of "Title.mp3"
   bool ignore_no_track = true;  // chkIgnoreNoTrack: a missing track number is no reason to leave
   bool no_album = true;         // chkNoAlbum: Artist/Unknown/ when the album is missing
+  // chkID3v2: names keep every script (SafeFolderName, SafeFileName), the
+  // album artist names the artist folder, and a disc of an album of several
+  // gives "D-NN. Title.mp3". Unset, names follow CleanName as ever.
+  bool id3v2 = false;
 };
 
 // Where one file belongs: a folder below the base (ending in the separator)
@@ -42,7 +46,9 @@ std::string CurrentName(std::string_view relative_path, char separator);
 //   - exactly one other condition failing: the "UNSORTED" folder named for
 //     it; two or more: "UNSORTED - Multiple Data Missing". Every "UNSORTED"
 //     folder lies directly in the base and the file keeps its current name.
-Placement DecidePlacement(const std::optional<TrackTag>& tag, const PlacementOptions& options,
+// With options.id3v2 an album artist counts as the artist and takes its
+// place in the folder.
+Placement DecidePlacement(const std::optional<SongTag>& tag, const PlacementOptions& options,
                           std::string_view base_folder, std::string_view current_name,
                           char separator);
 

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/upcoming_reads.h"
 
 namespace quillfold {
+
+class UpcomingReads;  // platform/upcoming_reads.h
 
 // What one folder holds, as a search sees it. Names are byte strings, in
 // listing order (see listing_order.h). Symbolic links are never listed as
@@ -33,6 +34,15 @@ struct ResolvedPath {
 struct TailRead {
   bool read = false;
   int error = 0;  // the errno of a file that could not be read, else 0
+};
+
+// What one read of a file's head (and tail) gave.
+struct PartsRead {
+  bool read = false;           // an ordinary file was opened and read
+  int error = 0;               // the errno of a file that could not be read, else 0
+  std::uint64_t size = 0;      // the file's length in bytes, when read
+  std::size_t head_bytes = 0;  // bytes put at the front of `head`
+  bool tail_read = false;      // `tail` holds the file's last tail.size() bytes
 };
 
 enum class RenameOutcome {
@@ -100,6 +110,18 @@ class FileSystem {
   // read, one close; never blocks on a FIFO and never reads anything but the
   // tail; never throws.
   virtual TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) = 0;
+
+  // Under the same rules as ReadOrdinaryFileTail, with one open, one close
+  // and no more than two reads: fills the front of `head` with the bytes
+  // from `offset` on, as many as the file holds up to head.size()
+  // (head_bytes says how many; 0 when `offset` is at or past the end), and,
+  // when `tail` is not empty and the file is at least tail.size() long,
+  // `tail` with its last bytes (tail_read). `read` is false, with `error` as
+  // for the tail, when `path` is no ordinary file or cannot be read; never
+  // throws, never reads anything but the two spans.
+  virtual PartsRead ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
+                                          std::span<std::uint8_t> head,
+                                          std::span<std::uint8_t> tail) = 0;
 
   // True when `folder` is where another file system is mounted (an empty USB
   // stick under the base): never removed, never entered when looking for

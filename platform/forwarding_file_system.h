@@ -20,6 +20,11 @@ class ForwardingFileSystem : public FileSystem {
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override {
     return inner_.ReadOrdinaryFileTail(path, tail);
   }
+  PartsRead ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
+                                  std::span<std::uint8_t> head,
+                                  std::span<std::uint8_t> tail) override {
+    return inner_.ReadOrdinaryFileParts(path, offset, head, tail);
+  }
   bool IsMountPoint(const std::string& folder) override { return inner_.IsMountPoint(folder); }
   int CreateFolderChain(const std::string& folder_path) override {
     return inner_.CreateFolderChain(folder_path);

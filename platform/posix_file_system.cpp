@@ -106,26 +106,56 @@ bool PosixFileSystem::IsSymbolicLink(const std::string& path) {
          S_ISLNK(info.st_mode);
 }
 
-TailRead PosixFileSystem::ReadOrdinaryFileTail(const std::string& path,
-                                               std::span<std::uint8_t> tail) {
+// Opens `path` for reading when it is an ordinary file: a regular file whose
+// name does not begin with ".". `opened.read` is false otherwise, with the
+// errno of a file that could not be opened, or 0 when there is nothing to read.
+PosixFileSystem::OpenedFile PosixFileSystem::OpenOrdinaryFile(const std::string& path) {
   if (BaseName(path).starts_with('.')) return {};
   const auto at = folders_.Locate(path);
   if (!at) return {false, errno};
   // O_NONBLOCK keeps a FIFO from holding the open; O_NOFOLLOW refuses links.
-  const UniqueFd fd(
-      openat(at->dir(), at->name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+  UniqueFd fd(openat(at->dir(), at->name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
   // A link (ELOOP) or a socket (ENXIO) is no ordinary file to begin with.
   if (!fd) return {false, errno == ELOOP || errno == ENXIO ? 0 : errno};
   struct stat info {};
   if (fstat(fd.get(), &info) != 0) return {false, errno};
-  const auto size = static_cast<std::uint64_t>(info.st_size);
-  if (!S_ISREG(info.st_mode) || size < tail.size()) return {};
-  const ssize_t n =
-      pread(fd.get(), tail.data(), tail.size(), static_cast<off_t>(size - tail.size()));
-  if (n < 0) return {false, errno};
-  // Shorter than fstat said: cut while being read.
-  if (n != static_cast<ssize_t>(tail.size())) return {false, EIO};
-  return {true, 0};
+  if (!S_ISREG(info.st_mode)) return {};
+  return {true, 0, static_cast<std::uint64_t>(info.st_size), std::move(fd)};
+}
+
+namespace {
+
+// Reads exactly bytes.size() bytes at `offset`: 0, or the errno (EIO when the
+// file was cut while being read).
+int ReadExactly(int fd, std::span<std::uint8_t> bytes, std::uint64_t offset) {
+  const ssize_t n = pread(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+  if (n < 0) return errno;
+  return n == static_cast<ssize_t>(bytes.size()) ? 0 : EIO;
+}
+
+}  // namespace
+
+TailRead PosixFileSystem::ReadOrdinaryFileTail(const std::string& path,
+                                               std::span<std::uint8_t> tail) {
+  const OpenedFile opened = OpenOrdinaryFile(path);
+  if (!opened.read || opened.size < tail.size()) return {false, opened.error};
+  const int error = ReadExactly(opened.fd.get(), tail, opened.size - tail.size());
+  return {error == 0, error};
+}
+
+PartsRead PosixFileSystem::ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
+                                                 std::span<std::uint8_t> head,
+                                                 std::span<std::uint8_t> tail) {
+  const OpenedFile opened = OpenOrdinaryFile(path);
+  PartsRead parts{opened.read, opened.error, opened.size, 0, false};
+  if (!opened.read) return parts;
+  const std::uint64_t left = offset < opened.size ? opened.size - offset : 0;
+  parts.head_bytes = static_cast<std::size_t>(std::min<std::uint64_t>(left, head.size()));
+  int error = ReadExactly(opened.fd.get(), head.first(parts.head_bytes), offset);
+  parts.tail_read = error == 0 && !tail.empty() && opened.size >= tail.size();
+  if (parts.tail_read) error = ReadExactly(opened.fd.get(), tail, opened.size - tail.size());
+  if (error != 0) return {false, error};
+  return parts;
 }
 
 std::optional<ResolvedPath> PosixFileSystem::FollowLinks(const std::string& path) {

@@ -3,6 +3,7 @@
 #include "platform/file_system.h"
 #include "platform/folder_descriptors.h"
 #include "platform/no_replace_rename.h"
+#include "platform/unique_fd.h"
 
 namespace quillfold {
 
@@ -19,6 +20,9 @@ class PosixFileSystem final : public FileSystem {
   bool PathExists(const std::string& path) override;
   bool IsSymbolicLink(const std::string& path) override;
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  PartsRead ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
+                                  std::span<std::uint8_t> head,
+                                  std::span<std::uint8_t> tail) override;
   std::optional<ResolvedPath> FollowLinks(const std::string& path) override;
   bool IsMountPoint(const std::string& folder) override;
   int CreateFolderChain(const std::string& folder_path) override;
@@ -35,6 +39,13 @@ class PosixFileSystem final : public FileSystem {
   void ForgetHeldFolders() override;
 
  private:
+  struct OpenedFile {
+    bool read = false;  // an ordinary file, open in `fd`
+    int error = 0;
+    std::uint64_t size = 0;
+    UniqueFd fd{-1};
+  };
+  OpenedFile OpenOrdinaryFile(const std::string& path);
   void RewriteInPlace(const std::string& path, const std::string& content, int folder_error);
   bool MakeFolderAndParents(const std::string& folder);
   bool MakeFolder(const std::string& folder);

@@ -51,12 +51,19 @@ ReadAheadFileSystem::~ReadAheadFileSystem() {
   for (std::thread& worker : workers_) worker.join();
 }
 
-void ReadAheadFileSystem::ExpectTail(const std::string& full_path) {
+void ReadAheadFileSystem::ExpectTail(const std::string& full_path) { Announce(full_path, nullptr); }
+
+void ReadAheadFileSystem::ExpectReadsOf(const std::string& full_path, AheadReader reader) {
+  Announce(full_path, reader);
+}
+
+void ReadAheadFileSystem::Announce(const std::string& full_path, AheadReader reader) {
   {
     const std::lock_guard lock(mutex_);
     if (announced_.size() >= window_ || !WorthDoingAhead(average_read_ns_)) return;
     auto entry = std::make_shared<Announced>();
     entry->path = full_path;
+    entry->reader = reader;
     announced_.push_back(std::move(entry));
   }
   work_ready_.notify_one();
@@ -65,6 +72,7 @@ void ReadAheadFileSystem::ExpectTail(const std::string& full_path) {
 void ReadAheadFileSystem::ForgetExpected() {
   const std::lock_guard lock(mutex_);
   announced_.clear();
+  replaying_.reset();
 }
 
 void ReadAheadFileSystem::WorkerLoop() {
@@ -100,10 +108,15 @@ void ReadAheadFileSystem::ReadTailAhead(Announced& entry, std::unique_lock<std::
   lock.unlock();
   std::array<std::uint8_t, kReadAheadTailSize> tail{};
   TailRead read;
+  RecordingFileSystem recording(inner_);
   bool failed = false;
   const auto start = std::chrono::steady_clock::now();
   try {
-    read = inner_.ReadOrdinaryFileTail(entry.path, tail);
+    if (entry.reader != nullptr) {
+      entry.reader(recording, entry.path);
+    } else {
+      read = inner_.ReadOrdinaryFileTail(entry.path, tail);
+    }
   } catch (...) {
     // The caller reads it again itself and meets the failure there.
     failed = true;
@@ -113,6 +126,7 @@ void ReadAheadFileSystem::ReadTailAhead(Announced& entry, std::unique_lock<std::
   Timed(average_read_ns_, duration);
   entry.read = read;
   entry.tail = tail;
+  entry.reads = std::move(recording.reads);
   entry.stale = entry.stale || failed;
   entry.state = Announced::State::kDone;
 }
@@ -150,60 +164,91 @@ FolderListing ReadAheadFileSystem::ListFolder(const std::string& folder) {
   lock.unlock();
   if (!listing) listing = ListHere(folder);
   lock.lock();
-  AnnounceSubfolders(folder, *listing);
+  const std::size_t announced = AnnounceSubfolders(folder, *listing);
   lock.unlock();
-  work_ready_.notify_all();
+  // One worker per new listing: waking every worker for each folder listed
+  // costs more than a listing from the page cache on a busy machine.
+  for (std::size_t i = 0; i < std::min(announced, workers_.size()); ++i) work_ready_.notify_one();
   return std::move(*listing);
 }
 
-void ReadAheadFileSystem::AnnounceSubfolders(const std::string& folder,
-                                             const FolderListing& listing) {
-  if (!WorthDoingAhead(average_listing_ns_)) return;
+std::size_t ReadAheadFileSystem::AnnounceSubfolders(const std::string& folder,
+                                                    const FolderListing& listing) {
+  if (!WorthDoingAhead(average_listing_ns_)) return 0;
   const char separator = inner_.separator();
   // Named as a search names them: the folder, one separator, the name.
   const std::string prefix =
       !folder.empty() && folder.back() == separator ? folder : folder + separator;
+  std::size_t announced = 0;
   for (const std::string& name : listing.folders) {
-    if (listings_ahead_.size() >= window_) return;
+    if (listings_ahead_.size() >= window_) break;
     auto entry = std::make_shared<ListingAhead>();
     entry->folder = prefix + name;
     listings_ahead_.push_back(std::move(entry));
+    ++announced;
   }
+  return announced;
+}
+
+std::shared_ptr<ReadAheadFileSystem::Announced> ReadAheadFileSystem::TakeAnnounced(
+    const std::string& path, bool by_reader) {
+  std::unique_lock lock(mutex_);
+  const auto found = std::find_if(announced_.begin(), announced_.end(), [&](const auto& entry) {
+    return entry->path == path && (entry->reader != nullptr) == by_reader;
+  });
+  if (found == announced_.end()) return nullptr;
+  const std::shared_ptr<Announced> entry = *found;
+  announced_.erase(announced_.begin(), found + 1);
+  if (entry->state == Announced::State::kWaiting) return nullptr;
+  read_done_.wait(lock, [&] { return entry->state == Announced::State::kDone; });
+  return entry->stale ? nullptr : entry;
 }
 
 TailRead ReadAheadFileSystem::ReadOrdinaryFileTail(const std::string& path,
                                                    std::span<std::uint8_t> tail) {
   if (tail.size() != kReadAheadTailSize) return ReadHere(path, tail);
-  std::unique_lock lock(mutex_);
-  const auto found = std::find_if(announced_.begin(), announced_.end(),
-                                  [&](const auto& entry) { return entry->path == path; });
-  if (found == announced_.end()) {
-    lock.unlock();
-    return ReadHere(path, tail);
-  }
-  // Tails announced before this one were not asked for after all.
-  const std::shared_ptr<Announced> entry = *found;
-  announced_.erase(announced_.begin(), found + 1);
-  if (entry->state == Announced::State::kWaiting) {
-    lock.unlock();
-    return ReadHere(path, tail);
-  }
-  read_done_.wait(lock, [&] { return entry->state == Announced::State::kDone; });
-  if (entry->stale) {
-    lock.unlock();
-    return ReadHere(path, tail);
-  }
+  const std::shared_ptr<Announced> entry = TakeAnnounced(path, false);
+  if (!entry) return ReadHere(path, tail);
   std::copy(entry->tail.begin(), entry->tail.end(), tail.begin());
   return entry->read;
 }
 
-TailRead ReadAheadFileSystem::ReadHere(const std::string& path, std::span<std::uint8_t> tail) {
+PartsRead ReadAheadFileSystem::ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
+                                                     std::span<std::uint8_t> head,
+                                                     std::span<std::uint8_t> tail) {
+  std::shared_ptr<Announced> entry;
+  if (offset == 0) {
+    // A reader's first read: its later ones follow before the next file's.
+    entry = TakeAnnounced(path, true);
+    const std::lock_guard lock(mutex_);
+    replaying_ = entry;
+  } else {
+    const std::lock_guard lock(mutex_);
+    if (replaying_ && replaying_->path == path && !replaying_->stale) entry = replaying_;
+  }
+  PartsRead read;
+  if (entry && Replay(entry->reads, offset, head, tail, read)) return read;
+  return ReadPartsHere(path, offset, head, tail);
+}
+
+template <typename Read>
+auto ReadAheadFileSystem::TimedRead(Read read) {
   const auto start = std::chrono::steady_clock::now();
-  const TailRead read = inner_.ReadOrdinaryFileTail(path, tail);
+  const auto result = read();
   const auto duration = std::chrono::steady_clock::now() - start;
   const std::lock_guard lock(mutex_);
   Timed(average_read_ns_, duration);
-  return read;
+  return result;
+}
+
+TailRead ReadAheadFileSystem::ReadHere(const std::string& path, std::span<std::uint8_t> tail) {
+  return TimedRead([&] { return inner_.ReadOrdinaryFileTail(path, tail); });
+}
+
+PartsRead ReadAheadFileSystem::ReadPartsHere(const std::string& path, std::uint64_t offset,
+                                             std::span<std::uint8_t> head,
+                                             std::span<std::uint8_t> tail) {
+  return TimedRead([&] { return inner_.ReadOrdinaryFileParts(path, offset, head, tail); });
 }
 
 FolderListing ReadAheadFileSystem::ListHere(const std::string& folder) {
@@ -242,8 +287,9 @@ void ReadAheadFileSystem::ForgetHeldFolders() {
 void ReadAheadFileSystem::MarkStale(std::initializer_list<const std::string*> paths) {
   const char separator = inner_.separator();
   const std::lock_guard lock(mutex_);
-  // Any change may touch any listing.
+  // Any change may touch any listing, and the file being replayed.
   DropListingsAhead();
+  if (replaying_) replaying_->stale = true;
   for (const auto& entry : announced_) {
     // A read that begins after the change sees it.
     if (entry->state == Announced::State::kWaiting) continue;

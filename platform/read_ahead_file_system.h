@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/forwarding_file_system.h"
+#include "platform/recorded_reads.h"
 #include "platform/upcoming_reads.h"
 
 namespace quillfold {
@@ -20,14 +21,16 @@ namespace quillfold {
 // tails on a pool of worker threads while the caller works on earlier files,
 // so that a slow medium serves several reads at once; likewise, once a
 // folder is listed, the listings of its subfolders, which a search enters
-// next. Only tails (of kReadAheadTailSize bytes) and listings are read
-// ahead; nothing is ever changed by a worker. The caller still gets every
-// result in its own order and on its own thread, and gets exactly what
-// asking the other file system at that moment would give: a tail read before
-// a change through this file system that may have touched the same name is
-// read again, and no listing made before a change is used after it.
+// next. Only tails (of kReadAheadTailSize bytes), the reads of a tag reader
+// (ExpectReadsOf) and listings are read ahead; nothing is ever changed
+// by a worker. The caller still gets every result in its own order and on its own thread, and gets
+// exactly what asking the other file system at that moment would give: a tail read before a change
+// through this file system that may have touched the same name is read again, and no listing made
+// before a change is used after it.
 //
-// Memory stays bounded: at most Window() announced tails are kept at once.
+// Memory stays bounded: at most Window() announced files are kept at once,
+// each with a tail, or with what its tag reader read (at most three reads;
+// the ID3v2 reader's take at most 4 KiB, 128 bytes and twice 64 KiB).
 // The other file system must allow concurrent calls (the real one does).
 //
 // Reads that come from the page cache take microseconds, less than handing
@@ -51,10 +54,14 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
 
   std::size_t Window() const override { return window_; }
   void ExpectTail(const std::string& full_path) override;
+  void ExpectReadsOf(const std::string& full_path, AheadReader reader) override;
   void ForgetExpected() override;
 
   FolderListing ListFolder(const std::string& folder) override;
   TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override;
+  PartsRead ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
+                                  std::span<std::uint8_t> head,
+                                  std::span<std::uint8_t> tail) override;
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
   void RemoveEmptyFolder(const std::string& folder) override;
@@ -67,10 +74,12 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   struct Announced {
     enum class State { kWaiting, kReading, kDone };
     std::string path;
+    AheadReader reader = nullptr;  // none: only the tail is read
     State state = State::kWaiting;
     bool stale = false;  // a change may have touched it after its read began
     TailRead read;
     std::array<std::uint8_t, kReadAheadTailSize> tail{};
+    std::vector<RecordedRead> reads;  // the reader's
   };
 
   struct ListingAhead {
@@ -81,13 +90,24 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   };
 
   void WorkerLoop();
+  void Announce(const std::string& full_path, AheadReader reader);
   void ReadTailAhead(Announced& entry, std::unique_lock<std::mutex>& lock);
+  // The announced read of `path` (by a reader or of the tail alone), once
+  // done and not stale; null when it must be made here. Reads announced
+  // before it were not asked for after all and go.
+  std::shared_ptr<Announced> TakeAnnounced(const std::string& path, bool by_reader);
   void ListAhead(ListingAhead& entry, std::unique_lock<std::mutex>& lock);
   // Reads and lists on this thread, timing the call.
   TailRead ReadHere(const std::string& path, std::span<std::uint8_t> tail);
+  PartsRead ReadPartsHere(const std::string& path, std::uint64_t offset,
+                          std::span<std::uint8_t> head, std::span<std::uint8_t> tail);
+  // Runs `read` on this thread, timing it.
+  template <typename Read>
+  auto TimedRead(Read read);
   FolderListing ListHere(const std::string& folder);
-  // Announces the subfolders of `folder` for listing ahead; under mutex_.
-  void AnnounceSubfolders(const std::string& folder, const FolderListing& listing);
+  // Announces the subfolders of `folder` for listing ahead, and says how
+  // many; under mutex_.
+  std::size_t AnnounceSubfolders(const std::string& folder, const FolderListing& listing);
   // Takes one more call's duration into a running average; under mutex_.
   static void Timed(double& average_ns, std::chrono::nanoseconds duration);
   bool WorthDoingAhead(double average_ns) const {
@@ -109,6 +129,9 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   std::condition_variable read_done_;
   std::deque<std::shared_ptr<Announced>> announced_;  // in the order they will be asked for
   std::deque<std::shared_ptr<ListingAhead>> listings_ahead_;
+  // The file whose reader's reads the run is replaying: its later reads
+  // come after the first.
+  std::shared_ptr<Announced> replaying_;
   bool stopping_ = false;
   std::vector<std::thread> workers_;
 };

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace quillfold {
 
 // A file system that can read file tails ahead of need also offers this, so
@@ -18,6 +20,15 @@ class UpcomingReads {
   // The run will ask for the tail of `full_path` after every tail announced
   // before it.
   virtual void ExpectTail(const std::string& full_path) = 0;
+
+  // A reader of one file's tag, run ahead of need: the reads it makes of the
+  // file through ReadOrdinaryFileParts are the reads the run will make.
+  using AheadReader = void (*)(FileSystem& file_system, const std::string& full_path);
+
+  // The run will read `full_path` as `reader` does, beginning with a
+  // ReadOrdinaryFileParts from offset 0, after every read announced before
+  // it.
+  virtual void ExpectReadsOf(const std::string& full_path, AheadReader reader) = 0;
 
   // No tail announced so far will be asked for: drop them all.
   virtual void ForgetExpected() = 0;

@@ -1,6 +1,7 @@
 // Writes a seeded, messy music library for benchmarks and manual tests:
 //   quillfold-generate-library FOLDER [--files N] [--playlists P]
 //       [--lines MIN MAX] [--empty-chains C] [--hidden H] [--links L] [--seed S]
+//       [--id3v2]
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -37,6 +38,8 @@ LibraryShape ParseShape(int argc, char** argv) {
       shape.hidden_files = Number(argv, i, argc);
     else if (flag == "--links")
       shape.links = Number(argv, i, argc);
+    else if (flag == "--id3v2")
+      shape.id3v2 = true;
     else if (flag == "--seed")
       shape.seed = static_cast<std::uint64_t>(Number(argv, i, argc));
     else
@@ -47,7 +50,7 @@ LibraryShape ParseShape(int argc, char** argv) {
 
 constexpr const char* kUsage =
     "usage: %s FOLDER [--files N] [--playlists P] [--lines MIN MAX] [--empty-chains C]\n"
-    "           [--hidden H] [--links L] [--seed S]\n"
+    "           [--hidden H] [--links L] [--seed S] [--id3v2]\n"
     "Writes a seeded, messy library of tagged MP3 files and playlists into FOLDER.\n";
 
 }  // namespace
@@ -65,7 +68,7 @@ int main(int argc, char** argv) {
   try {
     const LibraryShape shape = ParseShape(argc, argv);
     const auto stats =
-        quillfold::bench::WriteLibrary(quillfold::bench::PlanLibrary(shape), argv[1]);
+        quillfold::bench::WriteLibrary(quillfold::bench::PlanLibrary(shape), argv[1], shape.id3v2);
     std::printf("%zu files (%zu bytes), %zu playlist lines (%zu bytes) in %s\n", stats.files,
                 stats.audio_bytes, stats.playlist_lines, stats.playlist_bytes, argv[1]);
     return 0;

@@ -17,6 +17,10 @@ struct LibraryShape {
   int empty_chains = 40;  // chains of one to three nested empty folders
   int hidden_files = 0;   // of `files`, how many have a name beginning with "."
   int links = 0;          // symbolic links: half to files, half to folders
+  // Tags written as ID3v2.4 alone (as mutagen and eyeD3 write them), every
+  // second file with 30 KiB of cover art before the text frames, in place
+  // of ID3v1 trailers.
+  bool id3v2 = false;
   std::uint64_t seed = 1;
 };
 

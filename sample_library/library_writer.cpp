@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "organize/playlist_entry.h"
+#include "sample_library/id3v2_bytes.h"
 #include "sample_library/mp3_bytes.h"
 
 namespace quillfold::bench {
@@ -32,10 +33,24 @@ void MakeFolders(const std::string& path) {
   if (error) throw std::runtime_error("cannot create folder \"" + path + "\": " + error.message());
 }
 
-std::string AudioFile(const PlannedFile& file) {
-  std::string content = MpegFrames(file.frames);
-  if (file.tag.tagged) content += EncodeId3v1(file.tag.fields);
-  return content;
+constexpr std::size_t kCoverArtBytes = 30 * 1024;
+
+// The ID3v2.4 tag of `fields`: a frame for each text that is set.
+std::string Id3v2Tag(const TagFields& fields, bool cover_art) {
+  Id3v2Spec spec{.picture_bytes = cover_art ? kCoverArtBytes : 0, .padding = 256};
+  for (const auto& [id, text] : {std::pair{"TIT2", fields.title}, std::pair{"TPE1", fields.artist},
+                                 std::pair{"TALB", fields.album}}) {
+    if (!text.empty()) spec.frames.push_back({id, text});
+  }
+  if (fields.track > 0) spec.frames.push_back({"TRCK", std::to_string(fields.track)});
+  spec.frames.push_back({"TCON", "(" + std::to_string(fields.genre) + ")"});
+  return EncodeId3v2(spec);
+}
+
+std::string AudioFile(const PlannedFile& file, bool id3v2, bool cover_art) {
+  if (!file.tag.tagged) return MpegFrames(file.frames);
+  if (id3v2) return Id3v2Tag(file.tag.fields, cover_art) + MpegFrames(file.frames);
+  return MpegFrames(file.frames) + EncodeId3v1(file.tag.fields);
 }
 
 }  // namespace
@@ -58,13 +73,13 @@ std::string PlaylistLine(const LibraryPlan& plan, const PlannedPlaylist& playlis
   }
 }
 
-LibraryStats WriteLibrary(const LibraryPlan& plan, const std::string& base) {
+LibraryStats WriteLibrary(const LibraryPlan& plan, const std::string& base, bool id3v2) {
   LibraryStats stats;
   MakeFolders(base);
   for (const auto& folder : plan.folders) MakeFolders(base + "/" + folder);
   for (const auto& folder : plan.empty_folders) MakeFolders(base + "/" + folder);
   for (const auto& file : plan.files) {
-    const std::string content = AudioFile(file);
+    const std::string content = AudioFile(file, id3v2, stats.files % 2 == 1);
     WriteNewFile(base + "/" + file.relative, content);
     ++stats.files;
     stats.audio_bytes += content.size();

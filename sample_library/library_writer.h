@@ -21,8 +21,8 @@ std::string PlaylistLine(const LibraryPlan& plan, const PlannedPlaylist& playlis
                          const PlaylistEntry& entry, const std::string& base);
 
 // Writes `plan` below the folder `base` (created when missing; no trailing
-// "/"). Playlists get CR LF after every line. Throws std::runtime_error,
-// naming the path, when anything cannot be written.
-LibraryStats WriteLibrary(const LibraryPlan& plan, const std::string& base);
+// "/"), with ID3v2 tags when `id3v2` (see LibraryShape::id3v2). Playlists get CR LF after every
+// line. Throws std::runtime_error, naming the path, when anything cannot be written.
+LibraryStats WriteLibrary(const LibraryPlan& plan, const std::string& base, bool id3v2 = false);
 
 }  // namespace quillfold::bench

@@ -13,8 +13,8 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 shift || true
-scripts/install-packages.sh clang-14 libclang-rt-14-dev cmake ninja-build libgtest-dev \
-  libgmock-dev
+scripts/install-packages.sh clang-14 libclang-rt-14-dev cmake ninja-build pkg-config libgtest-dev \
+  libgmock-dev libutf8proc-dev libtag1-dev
 
 build_dir=${QUILLFOLD_FUZZ_BUILD_DIR:-build-fuzz}
 CXX=clang++-14 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

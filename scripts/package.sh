@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-packages.sh build-essential dpkg-dev debhelper lintian desktop-file-utils appstream \
-  groff-base man-db cmake ninja-build pkg-config qt6-base-dev libgl-dev
+  groff-base man-db cmake ninja-build pkg-config qt6-base-dev libgl-dev libutf8proc-dev
 
 desktop-file-validate app/resources/quillfold.desktop
 appstreamcli validate --no-net --pedantic data/*.metainfo.xml

@@ -6,8 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# libtag1-dev only for the tests: the ID3v2 reader is checked against TagLib.
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev qt6-base-dev libgl-dev
-          fonts-dejavu-core)
+          fonts-dejavu-core libutf8proc-dev libtag1-dev)
 
 scripts/install-packages.sh "${packages[@]}"
 

@@ -20,7 +20,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 scripts/install-packages.sh g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev \
-  e2fsprogs xfsprogs btrfs-progs ntfs-3g dosfstools fusefat squashfs-tools fuse3 libfuse3-dev
+  libutf8proc-dev libtag1-dev e2fsprogs xfsprogs btrfs-progs ntfs-3g dosfstools fusefat squashfs-tools fuse3 libfuse3-dev
 
 build_dir=${QUILLFOLD_MATRIX_BUILD_DIR:-build-matrix}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLFOLD_WERROR=ON \

@@ -8,7 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-packages.sh g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev
+scripts/install-packages.sh g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libutf8proc-dev \
+  libtag1-dev
 
 build_dir=${QUILLFOLD_TSAN_BUILD_DIR:-build-tsan}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLFOLD_BUILD_GUI=OFF \

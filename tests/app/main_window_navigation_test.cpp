@@ -126,31 +126,9 @@ TEST_F(MainWindowNavigationTest, VolumesRememberTheirFolders) {
   EXPECT_EQ(Shown(*window), root_ / "stick/albums");
 }
 
-// A folder typed into the path (Enter) or dropped on the window is chosen
-// and the list follows it; a file or a missing folder is refused with a
-// message and the chosen path stays.
-TEST_F(MainWindowNavigationTest, TypedOrDroppedFoldersAreChosenAfterTheChecks) {
-  auto window = OpenWindow();
-  auto* path = Find<QLineEdit>(*window, "lblPath");
-  for (const std::string& typed : {work() + "/song.mp3", work() + "/nowhere", work() + "/Alpha"}) {
-    path->setText(QString::fromStdString(typed));
-    QTest::keyClick(path, Qt::Key_Return);
-  }
-  EXPECT_EQ(dialogs_.messages.size(), 2u);
-  EXPECT_EQ(window->chosen_path(), work() + "/Alpha/");
-  EXPECT_EQ(Shown(*window), work() + "/Alpha");
-  QMimeData dragged;
-  dragged.setUrls({QUrl::fromLocalFile(QString::fromStdString(work() + "/beta"))});
-  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
-  // Outside a real drag Qt does not route a drop; the window takes it itself.
-  static_cast<QObject*>(window.get())->event(&drop);
-  EXPECT_EQ(LabelText(*window), work() + "/beta/");
-  EXPECT_EQ(Shown(*window), work() + "/beta");
-}
-
-// Loading writes nothing; Quit writes StartPath (lblPath) and the six
-// options in tab order, then the window's place, and closes the window. The
-// next start puts the window back there.
+// Loading writes nothing; Quit writes StartPath (lblPath), the six options
+// in tab order and then chkID3v2, then the window's place, and closes the
+// window. The next start puts the window back there.
 TEST_F(MainWindowNavigationTest, QuitSavesTheSettingsInOrder) {
   auto window = OpenWindow();
   ASSERT_TRUE(StoredNames().empty()) << "loading writes nothing";
@@ -159,11 +137,12 @@ TEST_F(MainWindowNavigationTest, QuitSavesTheSettingsInOrder) {
   Find<QCheckBox>(*window, "chkDelDirs")->setChecked(true);
   window->setGeometry(window->geometry().translated(7, 5).adjusted(0, 0, 30, 20));
   const QRect place = window->geometry();
+  Find<QCheckBox>(*window, "chkID3v2")->setChecked(true);
   Find<QAction>(*window, "mnuQuit")->trigger();
   EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(StoredNames(),
-            (std::vector<std::string>{"StartPath", "chkDontDo", "chkTrackName", "chkIgnoreNoTrack",
-                                      "chkNoAlbum", "chkDelDirs", "chkUpdateM3U", "frmMainPlace"}));
+  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"StartPath", "chkDontDo", "chkTrackName",
+                                                     "chkIgnoreNoTrack", "chkNoAlbum", "chkDelDirs",
+                                                     "chkUpdateM3U", "chkID3v2", "frmMainPlace"}));
   EXPECT_EQ(OpenWindow()->geometry(), place);
   EXPECT_EQ(StoredSetting("StartPath"), work() + "/Alpha/");
   const std::vector<std::string> expected = {"unchecked", "checked", "checked",
@@ -172,6 +151,7 @@ TEST_F(MainWindowNavigationTest, QuitSavesTheSettingsInOrder) {
     EXPECT_EQ(StoredSetting(kOptionBoxes[i].option->name), expected[i])
         << kOptionBoxes[i].option->name;
   }
+  EXPECT_EQ(StoredSetting("chkID3v2"), "checked");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "cli/console.h"
 #include "organize/journal.h"
 #include "platform/posix_file_system.h"
+#include "sample_library/id3v2_bytes.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_journal_storage.h"
 #include "tests/support/mp3_files.h"
@@ -73,6 +74,7 @@ TEST(CliArgumentsTest, EachFlagChangesItsOneCheckBox) {
       {{"--no-unknown-album", "B"}, Options(1, 1, 1, 0, 0, 1), false},
       {{"--remove-empty-folders", "B"}, Options(1, 1, 1, 1, 1, 1), false},
       {{"--no-playlists", "B"}, Options(1, 1, 1, 1, 0, 0), false},
+      {{"--id3v2", "B"}, {.chkID3v2 = 1}, false},
       {{"--apply", "--yes", "--no-track-number", "--require-track-number", "--no-unknown-album",
         "--remove-empty-folders", "--no-playlists", "B"},
        Options(0, 0, 0, 0, 1, 0),
@@ -230,6 +232,43 @@ TEST_F(CliInProcessTest, AFileThatCannotBeReadIsNamedOnStandardErrorAndFiledAsUn
                                 "locked.mp3\" could not be read (Permission denied); it is "
                                 "filed as a file without a tag\n");
     EXPECT_NE(console_.out.find("\"locked.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/locked.mp3\""),
+              std::string::npos)
+        << console_.out;
+  }
+}
+
+// A file tagged as mutagen tags by default (ID3v2.4 only) beside an ID3v1
+// file: the ID3v1 mode files it as untagged and says why on standard error;
+// --id3v2 files it by its tag, through the read-ahead or without it.
+TEST_F(CliInProcessTest, Id3v2OnlyFilesAreNamedByTheHintAndFiledWithTheOption) {
+  const std::string title(60, 'x');
+  testing::WriteFile(music_ + "new.mp3", bench::EncodeId3v2({.frames = {{"TIT2", title},
+                                                                        {"TPE1", "Bj\xC3\xB6rk"},
+                                                                        {"TPE2", "AC/DC"},
+                                                                        {"TALB",
+                                                                         "D\xC3\xA9"
+                                                                         "but"},
+                                                                        {"TRCK", "3/12"},
+                                                                        {"TPOS", "2/2"}},
+                                                             .picture_bytes = 30 * 1024}) +
+                                             "audio");
+  EXPECT_EQ(Run({"music"}), 0);
+  EXPECT_EQ(console_.err,
+            "quillfold-cli: 1 file has an ID3v2 tag but no ID3v1 tag and went to \"UNSORTED - "
+            "No ID3v1 Tag\"; --id3v2 reads ID3v2 tags\n");
+  EXPECT_NE(console_.out.find("\"new.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/new.mp3\""),
+            std::string::npos)
+      << console_.out;
+  for (const std::string_view jobs : {"--jobs=1", "--jobs=8"}) {
+    FreshConsole();
+    EXPECT_EQ(Run({"--id3v2", jobs, "music"}), 0);
+    EXPECT_EQ(console_.err, "");
+    EXPECT_NE(console_.out.find("\"new.mp3\": Move to \"./ACDC/D\xC3\xA9"
+                                "but/2-03. " +
+                                title + ".mp3\""),
+              std::string::npos)
+        << console_.out;
+    EXPECT_NE(console_.out.find("\"song.mp3\": Move to \"./Band/Album/01. Song.mp3\""),
               std::string::npos)
         << console_.out;
   }

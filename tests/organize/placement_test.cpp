@@ -7,9 +7,10 @@
 namespace quillfold {
 namespace {
 
-// A tag as the reader leaves it: every text padded to its width.
-TrackTag Tag(std::string title, std::string artist, std::string album, std::int16_t track,
-             std::uint8_t genre = 255) {
+// An ID3v1 tag as the reader leaves it (every text padded to its width),
+// taken as the ID3v1 mode takes it.
+SongTag Tag(std::string title, std::string artist, std::string album, std::int16_t track,
+            std::uint8_t genre = 255) {
   TrackTag tag;
   tag.TagId = "TAG";
   tag.Title = title.append(30 - title.size(), ' ');
@@ -17,7 +18,7 @@ TrackTag Tag(std::string title, std::string artist, std::string album, std::int1
   tag.Album = album.append(30 - album.size(), ' ');
   tag.Track = track;
   tag.Genre = genre;
-  return tag;
+  return FromTrackTag(tag);
 }
 
 // `folder` below D:\Music\ and `name`.
@@ -34,7 +35,7 @@ TEST(PlacementTest, EachTagAndOptionSetGivesItsFolderAndName) {
   FillGenreTable();
   const struct {
     std::string what;
-    std::optional<TrackTag> tag;
+    std::optional<SongTag> tag;
     PlacementOptions options;
     Placement expected;
   } cases[] = {
@@ -71,6 +72,52 @@ TEST(PlacementTest, EachTagAndOptionSetGivesItsFolderAndName) {
        At("Band\\Album\\", "01. Song.mp3")},
       {"Soundtrack without album", Tag("Theme", "Composer", "", 2, 24), kDefaults,
        At("Composer\\Unknown\\", "02. Theme.mp3")},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DecidePlacement(c.tag, c.options, "D:\\Music\\", "Track+1.MP3", '\\'), c.expected)
+        << c.what;
+  }
+}
+
+TEST(PlacementTest, Id3v2ModeKeepsScriptsFilesByAlbumArtistAndNumbersDiscs) {
+  const PlacementOptions v2{.id3v2 = true};
+  const std::string title(60, 't');
+  const auto song = [](std::string artist, std::string album_artist, int disc, int discs) {
+    return SongTag{.title = "Hyperballad / Remix?",
+                   .artist = std::move(artist),
+                   .album_artist = std::move(album_artist),
+                   .album = "Post",
+                   .track = 3,
+                   .disc = disc,
+                   .disc_count = discs};
+  };
+  const struct {
+    std::string what;
+    SongTag tag;
+    PlacementOptions options;
+    Placement expected;
+  } cases[] = {
+      {"letters of every script", song("Bj\xC3\xB6rk", "", 0, 0), v2,
+       At("Bj\xC3\xB6rk\\Post\\", "03. Hyperballad  Remix.mp3")},
+      {"album artist names the folder", song("Guest", "Various", 0, 0), v2,
+       At("Various\\Post\\", "03. Hyperballad  Remix.mp3")},
+      {"album artist alone counts as the artist", song("", "AC/DC", 0, 0), v2,
+       At("ACDC\\Post\\", "03. Hyperballad  Remix.mp3")},
+      {"disc 2 of 2", song("B", "", 2, 2), v2, At("B\\Post\\", "2-03. Hyperballad  Remix.mp3")},
+      {"disc 1 of 1 is no multi-disc album", song("B", "", 1, 1), v2,
+       At("B\\Post\\", "03. Hyperballad  Remix.mp3")},
+      {"disc 2 of an unknown count", song("B", "", 2, 0), v2,
+       At("B\\Post\\", "2-03. Hyperballad  Remix.mp3")},
+      {"discs without a track number wanted",
+       song("B", "", 2, 2),
+       {.track_name = false, .id3v2 = true},
+       At("B\\Post\\", "Hyperballad  Remix.mp3")},
+      {"long titles not cut",
+       {.title = title, .artist = "B", .album = "A", .track = 1},
+       v2,
+       At("B\\A\\", "01. " + title + ".mp3")},
+      {"the ID3v1 mode numbers no discs", song("B", "", 2, 2), kDefaults,
+       At("B\\Post\\", "03. Hyperballad  Remix.mp3")},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(DecidePlacement(c.tag, c.options, "D:\\Music\\", "Track+1.MP3", '\\'), c.expected)

@@ -10,6 +10,7 @@
 #include "platform/posix_file_system.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/mp3_files.h"
+#include "tests/support/parts_read_counter.h"
 #include "tests/support/temp_folder.h"
 
 namespace quillfold {
@@ -69,6 +70,37 @@ TEST(ReadAheadTest, TailsPassedOverMakeRoomForNewOnes) {
   ASSERT_TRUE(read_ahead.ReadOrdinaryFileTail(path(window - 1), tail).read);
   for (int i = window; i < 2 * window; ++i) read_ahead.ExpectTail(path(i));
   EXPECT_EQ(read_ahead_until(2 * window), 2 * window);
+}
+
+// A tag reader: a head with the tail, then bytes further in.
+void ReadTwoParts(FileSystem& file_system, const std::string& path) {
+  std::array<std::uint8_t, 4> bytes{};
+  file_system.ReadOrdinaryFileParts(path, 0, bytes, bytes);
+  file_system.ReadOrdinaryFileParts(path, 6, bytes, {});
+}
+
+// The run's reads of a file whose tag reader ran ahead are answered from
+// what the reader read, until a change may have touched the file.
+TEST(ReadAheadTest, AReadersReadsAreReplayedUntilAChange) {
+  const testing::TempFolder temp;
+  const std::string path = temp.path() + "a.mp3";
+  testing::WriteFile(path, "0123456789");
+  for (const bool change : {false, true}) {
+    testing::PartsReadCounter counted(RealFileSystem());
+    ReadAheadFileSystem read_ahead(counted, 2, kAlwaysReadAhead);
+    read_ahead.ExpectReadsOf(path, ReadTwoParts);
+    while (counted.reads() < 2) std::this_thread::yield();
+    std::array<std::uint8_t, 4> head{};
+    std::array<std::uint8_t, 4> tail{};
+    EXPECT_EQ(read_ahead.ReadOrdinaryFileParts(path, 0, head, tail).head_bytes, 4u);
+    if (change) {
+      EXPECT_EQ(read_ahead.CreateFolderChain(temp.path() + "x/"), 0);
+    }
+    EXPECT_EQ(read_ahead.ReadOrdinaryFileParts(path, 6, head, {}).head_bytes, 4u);
+    EXPECT_EQ(std::string(head.begin(), head.end()) + std::string(tail.begin(), tail.end()),
+              "67896789");
+    EXPECT_EQ(counted.reads(), change ? 3u : 2u);
+  }
 }
 
 // Tails go to the workers only while reads are slow; from the page cache

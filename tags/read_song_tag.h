@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/file_system.h"
+#include "tags/id3v2_reader.h"
+#include "tags/song_tag.h"
+#include "tags/track_tag.h"
+
+namespace quillfold {
+
+// The bytes from a file's start that the first read takes: the tag header
+// and the text frames of a typical tag.
+inline constexpr std::size_t kTagHeadSize = 4096;
+
+// Each field from ID3v2 when the tag has it and it is not blank, otherwise
+// from ID3v1 (read as Latin-1, padding trimmed); the album artist and the
+// disc come from ID3v2 alone. TRCK "3/12" gives track 3, TPOS "1/2" disc 1
+// of 2, TCON its genre name (see GenreFromTcon).
+SongTag MergedTag(const std::optional<Id3v2Fields>& id3v2, const std::optional<TrackTag>& id3v1);
+
+// Reads the ID3v2 tag at the start of the ordinary file at `path` and its
+// ID3v1 tag at the end, and merges them (MergedTag). One read of the first
+// kTagHeadSize bytes and the last 128 for a typical file; a tag whose text
+// frames lie further in (after a picture) costs at most two more reads, of
+// those frames only. False, with `tag` untouched, when the file has neither
+// tag or cannot be read; `read_error` as for ReadTrackTag.
+bool ReadSongTag(FileSystem& file_system, const std::string& path, SongTag& tag, int& read_error);
+
+// True when the ordinary file at `path` begins with an ID3v2 header (one
+// read of its first ten bytes). Any failure gives false.
+bool StartsWithId3v2(FileSystem& file_system, const std::string& path);
+
+}  // namespace quillfold
