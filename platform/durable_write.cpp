@@ -54,4 +54,44 @@ void RemoveLeftoverTemporaries(const std::string& folder, std::string_view prefi
   }
 }
 
+namespace {
+
+// Gives the file at `fd` the owner and group of `old` as far as the OS lets
+// this user (root: both; anyone: a group they belong to).
+void KeepOwner(int fd, const struct stat& old) {
+  if (fchown(fd, old.st_uid, old.st_gid) != 0) fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+}
+
+std::string ParentOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+DurableReplace ReplaceDurably(const std::string& path, std::string temp_prefix,
+                              std::string_view content, OwnerKept kept) {
+  using Step = DurableReplace::Step;
+  struct stat old_info {};
+  const bool had_file = stat(path.c_str(), &old_info) == 0;
+  std::string& temp_path = temp_prefix.append(kTemporaryRandomChars, 'X');
+  UniqueFd fd(mkostemp(temp_path.data(), O_CLOEXEC));
+  if (!fd) return {Step::kTemporary, errno};
+  const auto fail = [&](Step step) {
+    const int error = errno;
+    unlink(temp_path.c_str());
+    return DurableReplace{step, error};
+  };
+  // The mode after the owner, as a change of owner clears the set-id bits.
+  if (had_file && kept == OwnerKept::kOwnerAndMode) KeepOwner(fd.get(), old_info);
+  if (had_file && !KeepMode(fd.get(), old_info.st_mode)) return fail(Step::kWrite);
+  if (!WriteAll(fd.get(), content) || fsync(fd.get()) != 0 || !fd.Close()) {
+    return fail(Step::kWrite);
+  }
+  if (rename(temp_path.c_str(), path.c_str()) != 0) return fail(Step::kRename);
+  if (!SyncFolder(ParentOf(path))) return {Step::kFolderFlush, errno};
+  return {};
+}
+
 }  // namespace quillfold

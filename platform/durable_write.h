@@ -23,6 +23,28 @@ bool SyncFolder(const std::string& folder);
 // The random part mkostemp puts in place of "XXXXXX" in a temporary's name.
 inline constexpr std::size_t kTemporaryRandomChars = 6;
 
+// Whether a replacement takes the old file's owner and group too, as far as
+// the user may give them (a playlist in a shared folder stays its owner's),
+// or only its permission bits.
+enum class OwnerKept { kModeOnly, kOwnerAndMode };
+
+// How ReplaceDurably went: the step that failed, with its errno, or kDone.
+struct DurableReplace {
+  enum class Step { kDone, kTemporary, kWrite, kRename, kFolderFlush };
+  Step failed = Step::kDone;
+  int error = 0;
+};
+
+// Replaces (or creates) the file at `path` with `content` in one step: a new
+// file named `temp_prefix` and kTemporaryRandomChars random characters (a
+// full path, beside `path`) is given the old file's mode (and owner, as
+// `kept` says), written and flushed, then renamed over `path`, and the
+// folder is flushed. Until the rename the old file is untouched; on a failure
+// before it the temporary is removed. kFolderFlush comes after the rename:
+// the new content is in place, only less sure to survive a power cut.
+DurableReplace ReplaceDurably(const std::string& path, std::string temp_prefix,
+                              std::string_view content, OwnerKept kept);
+
 // Removes the regular files in `folder` named `prefix` and exactly
 // kTemporaryRandomChars more: the temporaries a replacement cut short by a
 // kill or a crash left behind. Never any other file; one that cannot be

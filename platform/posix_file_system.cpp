@@ -47,14 +47,6 @@ std::string WithoutTrailingSlash(const std::string& folder, bool& had_slash) {
   return plain;
 }
 
-// Gives the file at `fd` the owner and group of `old` as far as the OS lets
-// this user (root: both; anyone: a group they belong to). True when at least
-// the group was kept.
-bool KeepOwner(int fd, const struct stat& old) {
-  return fchown(fd, old.st_uid, old.st_gid) == 0 ||
-         fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
-}
-
 // The errors of a folder that refuses a new entry while a file in it may
 // still be written: no write permission, an immutable folder.
 bool FolderTakesNoNewFile(int error) { return error == EACCES || error == EPERM; }
@@ -251,37 +243,31 @@ void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string
   if (had_file && faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES) {
     throw RunErrorFromOs(EACCES, "writing", path);
   }
-  std::string temp_path = ParentFolder(path) + "/." + std::string(BaseName(path)) +
-                          std::string(kReplacementTag) + std::string(kTemporaryRandomChars, 'X');
-  UniqueFd fd(mkostemp(temp_path.data(), O_CLOEXEC));
-  if (!fd) {
-    const int error = errno;
-    if (had_file && FolderTakesNoNewFile(error)) return RewriteInPlace(path, content, error);
-    throw RunErrorFromOs(error, "writing", path);
+  const DurableReplace replaced = ReplaceDurably(
+      path, ParentFolder(path) + "/." + std::string(BaseName(path)) + std::string(kReplacementTag),
+      content, OwnerKept::kOwnerAndMode);
+  using Step = DurableReplace::Step;
+  const int error = replaced.error;
+  switch (replaced.failed) {
+    case Step::kDone:
+    // The new playlist is in place and complete; a folder that cannot be
+    // flushed only weakens its durability over a power cut, which is no
+    // reason to end the run and report the playlist as not written.
+    case Step::kFolderFlush:
+      return;
+    case Step::kTemporary:
+      if (had_file && FolderTakesNoNewFile(error)) return RewriteInPlace(path, content, error);
+      break;
+    case Step::kRename:
+      // Some FUSE file systems cannot rename over an existing file at all.
+      if (had_file && (error == ENOSYS || error == EOPNOTSUPP || error == EPERM)) {
+        return RewriteInPlace(path, content, error);
+      }
+      break;
+    case Step::kWrite:
+      break;
   }
-  const auto fail = [&](int error) {
-    unlink(temp_path.c_str());
-    return RunErrorFromOs(error, "writing", path);
-  };
-  if (had_file) {
-    // The mode after the owner, as a change of owner clears the set-id bits.
-    KeepOwner(fd.get(), old_info);
-    if (!KeepMode(fd.get(), old_info.st_mode)) throw fail(errno);
-  }
-  if (!WriteAll(fd.get(), content) || fsync(fd.get()) != 0 || !fd.Close()) throw fail(errno);
-  if (rename(temp_path.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    // Some FUSE file systems cannot rename over an existing file at all.
-    if (had_file && (error == ENOSYS || error == EOPNOTSUPP || error == EPERM)) {
-      unlink(temp_path.c_str());
-      return RewriteInPlace(path, content, error);
-    }
-    throw fail(error);
-  }
-  // The new playlist is in place and complete from here on; a folder that
-  // cannot be flushed only weakens its durability over a power cut, which is
-  // no reason to end the run and report the playlist as not written.
-  SyncFolder(ParentFolder(path));
+  throw RunErrorFromOs(error, "writing", path);
 }
 
 // The fallback where the folder refuses the temporary (or the rename) but

@@ -114,20 +114,16 @@ std::int32_t HiveFile::Update(const std::function<std::int32_t(Hive&)>& change) 
 }
 
 std::int32_t HiveFile::Save(const std::string& content) const {
-  struct stat old_info {};
-  const bool had_file = stat(path_.c_str(), &old_info) == 0;
-  std::string temp_path = folder_ + TemporaryPrefix() + "XXXXXX";
-  UniqueFd fd(mkostemp(temp_path.data(), O_CLOEXEC));
-  if (!fd) return ResultFromOs(errno, ERROR_CANTWRITE);
-  const bool saved = (!had_file || KeepMode(fd.get(), old_info.st_mode)) &&
-                     WriteAll(fd.get(), content) && fsync(fd.get()) == 0 && fd.Close() &&
-                     rename(temp_path.c_str(), path_.c_str()) == 0;
-  if (!saved) {
-    const int error = errno;
-    unlink(temp_path.c_str());
-    return ResultFromOs(error, ERROR_CANTWRITE);
+  const DurableReplace saved =
+      ReplaceDurably(path_, folder_ + TemporaryPrefix(), content, OwnerKept::kModeOnly);
+  switch (saved.failed) {
+    case DurableReplace::Step::kDone:
+      return ERROR_SUCCESS;
+    case DurableReplace::Step::kFolderFlush:
+      return ERROR_CANTWRITE;
+    default:
+      return ResultFromOs(saved.error, ERROR_CANTWRITE);
   }
-  return SyncFolder(folder_) ? ERROR_SUCCESS : ERROR_CANTWRITE;
 }
 
 std::int32_t HiveFile::SetAside(const std::string& content) const {
