@@ -57,9 +57,11 @@ void RemoveLeftoverTemporaries(const std::string& folder, std::string_view prefi
 namespace {
 
 // Gives the file at `fd` the owner and group of `old` as far as the OS lets
-// this user (root: both; anyone: a group they belong to).
-void KeepOwner(int fd, const struct stat& old) {
-  if (fchown(fd, old.st_uid, old.st_gid) != 0) fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+// this user (root: both; anyone: a group they belong to). True when at least
+// the group was kept.
+bool KeepOwner(int fd, const struct stat& old) {
+  return fchown(fd, old.st_uid, old.st_gid) == 0 ||
+         fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
 }
 
 std::string ParentOf(const std::string& path) {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 #include "errors/run_error.h"
 #include "platform/durable_write.h"
@@ -338,15 +339,17 @@ bool PosixFileSystem::RemoveSecondName(const std::string& extra, const std::stri
 }
 
 // The mode after the owner, as a change of owner clears the set-id bits.
+// Best effort, as the contract says: what the user may not give back (an
+// owner, a group they are not in) stays as the folder was made.
 void PosixFileSystem::SetOwnerAndMode(const std::string& folder, const FileIdentity& identity) {
   const auto at = folders_.Locate(folder);
   if (!at) return;
   if (fchownat(at->dir(), at->name.c_str(), identity.owner, identity.group, AT_SYMLINK_NOFOLLOW) !=
       0) {
-    fchownat(at->dir(), at->name.c_str(), static_cast<uid_t>(-1), identity.group,
-             AT_SYMLINK_NOFOLLOW);
+    std::ignore = fchownat(at->dir(), at->name.c_str(), static_cast<uid_t>(-1), identity.group,
+                           AT_SYMLINK_NOFOLLOW);
   }
-  fchmodat(at->dir(), at->name.c_str(), identity.mode, 0);
+  std::ignore = fchmodat(at->dir(), at->name.c_str(), identity.mode, 0);
 }
 
 // Held by its real path, so a base named through a linked folder and the
