@@ -77,18 +77,18 @@ std::string Picture(std::size_t size, int major) {
 
 }  // namespace
 
-std::string EncodeId3v2(const Id3v2Spec& spec) {
-  std::string frames = spec.extended_header ? ExtendedHeader(spec.major) : "";
-  if (spec.picture_bytes > 0) frames += Picture(spec.picture_bytes, spec.major);
-  for (const Id3v2TextFrame& frame : spec.frames) {
+std::string EncodeId3v2(const Id3v2Layout& layout) {
+  std::string frames = layout.extended_header ? ExtendedHeader(layout.major) : "";
+  if (layout.picture_bytes > 0) frames += Picture(layout.picture_bytes, layout.major);
+  for (const Id3v2TextFrame& frame : layout.frames) {
     const std::string body =
-        spec.major == 4 ? "\x03" + frame.text : "\x01" + Utf16WithByteOrderMark(frame.text);
-    frames += Frame(frame.id, body, spec.major);
+        layout.major == 4 ? "\x03" + frame.text : "\x01" + Utf16WithByteOrderMark(frame.text);
+    frames += Frame(frame.id, body, layout.major);
   }
-  frames.append(spec.padding, '\0');
-  if (spec.unsynchronised) frames = Unsynchronised(frames);
-  const int flags = (spec.unsynchronised ? 0x80 : 0) | (spec.extended_header ? 0x40 : 0);
-  return "ID3" + std::string{static_cast<char>(spec.major), '\0', static_cast<char>(flags)} +
+  frames.append(layout.padding, '\0');
+  if (layout.unsynchronised) frames = Unsynchronised(frames);
+  const int flags = (layout.unsynchronised ? 0x80 : 0) | (layout.extended_header ? 0x40 : 0);
+  return "ID3" + std::string{static_cast<char>(layout.major), '\0', static_cast<char>(flags)} +
          SizeBytes(frames.size(), true) + frames;
 }
 

@@ -14,7 +14,7 @@ struct Id3v2TextFrame {
 };
 
 // A generated ID3v2 tag, written as taggers commonly write one.
-struct Id3v2Spec {
+struct Id3v2Layout {
   // 2 and 3: texts in UTF-16 with a byte-order mark, sizes as plain
   // integers (as iTunes and id3lib write); 4: texts in UTF-8, syncsafe sizes
   // (as mutagen and eyeD3 write).
@@ -28,7 +28,7 @@ struct Id3v2Spec {
   bool unsynchronised = false;   // the whole tag, as ID3v2.2 and 2.3 do it
 };
 
-// The bytes of the tag `spec` describes, header included.
-std::string EncodeId3v2(const Id3v2Spec& spec);
+// The bytes of the tag `layout` describes, header included.
+std::string EncodeId3v2(const Id3v2Layout& layout);
 
 }  // namespace quillfold::bench

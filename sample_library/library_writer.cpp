@@ -37,14 +37,14 @@ constexpr std::size_t kCoverArtBytes = 30 * 1024;
 
 // The ID3v2.4 tag of `fields`: a frame for each text that is set.
 std::string Id3v2Tag(const TagFields& fields, bool cover_art) {
-  Id3v2Spec spec{.picture_bytes = cover_art ? kCoverArtBytes : 0, .padding = 256};
+  Id3v2Layout layout{.picture_bytes = cover_art ? kCoverArtBytes : 0, .padding = 256};
   for (const auto& [id, text] : {std::pair{"TIT2", fields.title}, std::pair{"TPE1", fields.artist},
                                  std::pair{"TALB", fields.album}}) {
-    if (!text.empty()) spec.frames.push_back({id, text});
+    if (!text.empty()) layout.frames.push_back({id, text});
   }
-  if (fields.track > 0) spec.frames.push_back({"TRCK", std::to_string(fields.track)});
-  spec.frames.push_back({"TCON", "(" + std::to_string(fields.genre) + ")"});
-  return EncodeId3v2(spec);
+  if (fields.track > 0) layout.frames.push_back({"TRCK", std::to_string(fields.track)});
+  layout.frames.push_back({"TCON", "(" + std::to_string(fields.genre) + ")"});
+  return EncodeId3v2(layout);
 }
 
 std::string AudioFile(const PlannedFile& file, bool id3v2, bool cover_art) {
