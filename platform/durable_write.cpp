@@ -64,12 +64,6 @@ bool KeepOwner(int fd, const struct stat& old) {
          fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
 }
 
-std::string ParentOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 DurableReplace ReplaceDurably(const std::string& path, std::string temp_prefix,
@@ -92,8 +86,14 @@ DurableReplace ReplaceDurably(const std::string& path, std::string temp_prefix,
     return fail(Step::kWrite);
   }
   if (rename(temp_path.c_str(), path.c_str()) != 0) return fail(Step::kRename);
-  if (!SyncFolder(ParentOf(path))) return {Step::kFolderFlush, errno};
+  if (!SyncFolder(ParentFolder(path))) return {Step::kFolderFlush, errno};
   return {};
+}
+
+std::string ParentFolder(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace quillfold

@@ -16,6 +16,9 @@ bool WriteAll(int fd, std::string_view content);
 // there the mount decides them for every file alike.
 bool KeepMode(int fd, unsigned mode);
 
+// The folder holding `path`: "/a/b" -> "/a", "/a" -> "/", "b" -> ".".
+std::string ParentFolder(const std::string& path);
+
 // Flushes `folder` itself, so that a rename into it survives a crash. True
 // also where the file system cannot flush folders at all.
 bool SyncFolder(const std::string& folder);

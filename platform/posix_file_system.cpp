@@ -28,12 +28,6 @@ std::string_view BaseName(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-std::string ParentFolder(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // ReplaceTextFile writes beside the file, under ".NAME" + this + six
 // random characters.
 constexpr std::string_view kReplacementTag = ".quillfold-";
