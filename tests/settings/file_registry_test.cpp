@@ -28,7 +28,7 @@ using testing::WriteFile;
 
 // CreateKey saves every missing level at once; OpenKey then finds the key
 // in any letter case, also below an open key, but not by a prefix of its
-// name nor under another root.
+// name nor under another root. A value is never copied past a buffer's end.
 TEST(FileRegistryTest, CreateKeyMakesEveryLevelThatOpenKeyThenFinds) {
   HiveFolder hives;
   Registry& registry = hives.registry();
@@ -43,6 +43,11 @@ TEST(FileRegistryTest, CreateKeyMakesEveryLevelThatOpenKeyThenFinds) {
   EXPECT_EQ(registry.OpenKey(HKEY_LOCAL_MACHINE, "software\\BRACKWATER\\quillfold", any_case), 0);
   EXPECT_EQ(SetData(registry, child, "v", "1"), 0);
   EXPECT_EQ(QueryData(registry, any_case, "V"), "1") << "both handles name one key";
+  std::int32_t type = 0;
+  std::uint32_t size = 0;
+  std::uint8_t untouched = 'x';
+  EXPECT_EQ(registry.QueryValue(child, "v", type, &untouched, size), ERROR_MORE_DATA);
+  EXPECT_EQ(std::pair(size, untouched), std::pair(1u, std::uint8_t{'x'})) << "nothing copied";
   for (const auto& [root, path] : {std::pair{HKEY_LOCAL_MACHINE, "SOFTWARE\\Brack"},
                                    std::pair{HKEY_CURRENT_USER, kSettingsKeyPath.data()}}) {
     HKEY missing = 99;
