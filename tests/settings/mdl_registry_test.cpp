@@ -18,13 +18,6 @@ using testing::HiveFolder;
 using testing::QueryData;
 using testing::SetData;
 
-std::vector<std::string_view> SevenNames() {
-  std::vector<std::string_view> names;
-  for (const OrganizeOption& option : kOrganizeOptions) names.push_back(option.name);
-  names.push_back(kStartPathValueName);
-  return names;
-}
-
 class MdlRegistryTest : public ::testing::Test {
  protected:
   Registry& registry() { return hives_.registry(); }
@@ -34,11 +27,6 @@ class MdlRegistryTest : public ::testing::Test {
   RegValue Read(std::string_view name) {
     return ReadSetting(registry(), kSettingsRoot, kSettingsKeyPath, name);
   }
-  HKEY OpenSettings() {
-    HKEY key = 0;
-    EXPECT_EQ(registry().OpenKey(kSettingsRoot, kSettingsKeyPath, key), 0);
-    return key;
-  }
 
   HiveFolder hives_;
 };
@@ -46,88 +34,71 @@ class MdlRegistryTest : public ::testing::Test {
 // Each text comes back byte for byte, also to a registry started afresh on
 // the same folder, and is stored without a terminating NUL.
 TEST_F(MdlRegistryTest, TextsReadBackExactlyAsWritten) {
-  EnsureRegKey(registry(), kSettingsRoot, kSettingsKeyPath);
-  const std::string texts[] = {
-      "D:\\Music\\",
-      "",
-      "/home/ann/" + std::string(5000, 'x') + "/",
-      std::string("/music/\0", 8),
-      std::string("a\0\0b", 4),
-      "\"quoted\" \\ [section] \r\n@=",
-  };
+  const HKEY key = hives_.Create();
+  const std::string texts[] = {"", "/home/ann/" + std::string(5000, 'x') + "/",
+                               std::string("/music/\0b\0", 10),
+                               "\"quoted\" \\ [section] \r\n@=", "D:\\Music\\"};
   for (const auto& text : texts) {
     Write("StartPath", text);
     FileRegistry restarted(hives_.folder());
     EXPECT_EQ(ReadSetting(restarted, kSettingsRoot, kSettingsKeyPath, "StartPath"), RegValue(text))
         << "text of " << text.size() << " bytes";
   }
-  Write("StartPath", "D:\\Music\\");
-  EXPECT_EQ(QueryData(registry(), OpenSettings(), "StartPath").size(), 9u);
+  EXPECT_EQ(QueryData(registry(), key, "StartPath").size(), 9u);
 }
 
-TEST_F(MdlRegistryTest, WithoutTheKeyAllSevenNamesReadEmptyAndWritesStoreNothing) {
-  for (const auto name : SevenNames()) EXPECT_EQ(Read(name), RegValue()) << name;
-  for (const auto name : SevenNames()) Write(name, std::string("checked"));
-  for (const auto name : SevenNames()) EXPECT_EQ(Read(name), RegValue()) << name;
+TEST_F(MdlRegistryTest, WithoutTheKeyEverySettingReadsEmptyAndWritesStoreNothing) {
+  std::vector<std::string_view> names = {kStartPathValueName};
+  for (const OrganizeOption& option : kOrganizeOptions) names.push_back(option.name);
+  for (const auto name : names) Write(name, std::string("checked"));
+  for (const auto name : names) EXPECT_EQ(Read(name), RegValue()) << name;
   EXPECT_TRUE(hives_.Names().empty()) << "a failed open writes nothing";
-
-  EnsureRegKey(registry(), kSettingsRoot, kSettingsKeyPath);
-  for (const auto name : SevenNames()) {
-    EXPECT_EQ(Read(name), RegValue()) << name << " under an empty key";
-  }
+  hives_.Create();
+  for (const auto name : names) EXPECT_EQ(Read(name), RegValue()) << name << " under an empty key";
 }
 
-TEST_F(MdlRegistryTest, ValuesConvertToTheTypeTheyAreWrittenAs) {
-  EnsureRegKey(registry(), kSettingsRoot, kSettingsKeyPath);
+// A text that is no number is refused as a number; a type other than text
+// and number stores nothing and reports 0.
+TEST_F(MdlRegistryTest, ValuesConvertToTheTypeTheyAreWrittenAsOrStoreNothing) {
+  const HKEY key = hives_.Create();
+  using S = std::string;
   const struct {
     RegValue written;
     std::int32_t type;
+    std::int32_t result;
     RegValue read;
   } cases[] = {
-      {RegValue(42), REG_DWORD, RegValue(42)},
-      {RegValue(-1), REG_DWORD, RegValue(-1)},
-      {RegValue(std::string("17")), REG_DWORD, RegValue(17)},
-      {RegValue(), REG_DWORD, RegValue(0)},
-      {RegValue(42), REG_SZ, RegValue(std::string("42"))},
-      {RegValue(), REG_SZ, RegValue(std::string())},
+      {-1, REG_DWORD, 0, -1},
+      {S("16909060"), REG_DWORD, 0, 0x01020304},
+      {RegValue(), REG_DWORD, 0, 0},
+      {42, REG_SZ, 0, S("42")},
+      {S("checked"), REG_DWORD, ERROR_INVALID_PARAMETER, RegValue()},
+      {S("x"), 3, 0, RegValue()},
+      {S("x"), -1, 0, RegValue()},
   };
+  int row = 0;
   for (const auto& c : cases) {
-    Write("Value", c.written, c.type);
-    EXPECT_EQ(Read("Value"), c.read)
-        << ::testing::PrintToString(c.written) << " as type " << c.type;
+    const std::string name = "Value" + std::to_string(++row);
+    EXPECT_EQ(WriteKeyValue(registry(), key, name, c.type, c.written), c.result) << "row " << row;
+    EXPECT_EQ(Read(name), c.read) << "row " << row;
   }
-}
-
-// A type other than text and number stores nothing and reports 0; a text
-// that is no number is refused as a number.
-TEST_F(MdlRegistryTest, WritesThatCannotBeMadeStoreNothing) {
-  EnsureRegKey(registry(), kSettingsRoot, kSettingsKeyPath);
-  const HKEY key = OpenSettings();
-  for (const std::int32_t type : {0, 2, 3, 7, -1}) {
-    EXPECT_EQ(WriteKeyValue(registry(), key, "Value", type, RegValue(std::string("x"))), 0) << type;
-    EXPECT_EQ(Read("Value"), RegValue()) << "type " << type;
-  }
-  EXPECT_EQ(WriteKeyValue(registry(), key, "Value", REG_DWORD, RegValue(std::string("checked"))),
-            ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(Read("Value"), RegValue());
 }
 
 TEST_F(MdlRegistryTest, ReadKeyValueLeavesTheValueAloneForMissingValuesAndOtherTypes) {
-  EnsureRegKey(registry(), kSettingsRoot, kSettingsKeyPath);
-  const HKEY key = OpenSettings();
+  const HKEY key = hives_.Create();
   ASSERT_EQ(SetData(registry(), key, "Binary", "\x01\x02", 3), 0);
   ASSERT_EQ(SetData(registry(), key, "Expand", "%HOME%", 2), 0);
-  const std::pair<std::string, std::int32_t> cases[] = {
-      {"Binary", -1}, {"Expand", -1}, {"Missing", ERROR_FILE_NOT_FOUND}};
-  for (const auto& [name, expected] : cases) {
+  const std::tuple<HKEY, std::string, std::int32_t> cases[] = {
+      {key, "Binary", -1},
+      {key, "Expand", -1},
+      {key, "Missing", ERROR_FILE_NOT_FOUND},
+      {0, "Binary", ERROR_INVALID_HANDLE}};
+  for (const auto& [read_key, name, expected] : cases) {
     RegValue value = std::string("untouched");
-    EXPECT_EQ(ReadKeyValue(registry(), key, name, value), expected) << name;
+    EXPECT_EQ(ReadKeyValue(registry(), read_key, name, value), expected) << name;
     EXPECT_EQ(value, RegValue(std::string("untouched"))) << name;
     EXPECT_EQ(Read(name), RegValue()) << name;
   }
-  RegValue value = 5;
-  EXPECT_EQ(ReadKeyValue(registry(), 0, "Binary", value), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(value, RegValue(5));
 }
 
 // The settings' own registry, but another process saves between a size
@@ -163,7 +134,7 @@ class SavedBetweenRegistry final : public Registry {
 TEST(ReadKeyValueTest, TheReadAfterTheSizeQueryDecidesWhatIsRead) {
   const auto saving = [](std::string text) {
     return
-        [text](Registry& registry, HKEY key) { ASSERT_EQ(SetData(registry, key, "v", text), 0); };
+        [text](Registry& registry, HKEY key) { EXPECT_EQ(SetData(registry, key, "v", text), 0); };
   };
   const struct {
     std::string name;

@@ -7,48 +7,33 @@
 namespace quillfold {
 namespace {
 
-TEST(RegValueTest, TextOfEachKindOfValue) {
-  struct Case {
+TEST(RegValueTest, TextAndIntegerOfEachKindOfValue) {
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  using S = std::string;
+  const struct {
     RegValue value;
-    std::string expected;
-  };
-  const Case cases[] = {
-      {std::monostate(), ""},
-      {std::string("D:\\Music\\"), "D:\\Music\\"},
-      {std::string("a\0b", 3), std::string("a\0b", 3)},
-      {0, "0"},
-      {-42, "-42"},
-      {std::numeric_limits<std::int32_t>::min(), "-2147483648"},
+    std::string text;
+    std::optional<std::int32_t> integer;
+  } cases[] = {
+      {std::monostate(), "", 0},
+      {-42, "-42", -42},
+      {kMin, "-2147483648", kMin},
+      {S("a\0b", 3), S("a\0b", 3), std::nullopt},
+      {S("  -17 "), "  -17 ", -17},
+      {S("+5"), "+5", 5},
+      {S("2147483647"), "2147483647", 2147483647},
+      {S("-2147483648"), "-2147483648", kMin},
+      {S("2147483648"), "2147483648", std::nullopt},
+      {S(""), "", std::nullopt},
+      {S("  "), "  ", std::nullopt},
+      {S("12abc"), "12abc", std::nullopt},
+      {S("1.5"), "1.5", std::nullopt},
+      {S("+-5"), "+-5", std::nullopt},
+      {S("0x10"), "0x10", std::nullopt},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(RegValueText(c.value), c.expected) << ::testing::PrintToString(c.value);
-  }
-}
-
-TEST(RegValueTest, IntegerOfEachKindOfValueOrNothingForTextThatIsNoNumber) {
-  struct Case {
-    RegValue value;
-    std::optional<std::int32_t> expected;
-  };
-  const Case cases[] = {
-      {std::monostate(), 0},
-      {7, 7},
-      {std::string("42"), 42},
-      {std::string("  -17 "), -17},
-      {std::string("+5"), 5},
-      {std::string("2147483647"), 2147483647},
-      {std::string("-2147483648"), std::numeric_limits<std::int32_t>::min()},
-      {std::string("2147483648"), std::nullopt},
-      {std::string(""), std::nullopt},
-      {std::string("  "), std::nullopt},
-      {std::string("checked"), std::nullopt},
-      {std::string("12abc"), std::nullopt},
-      {std::string("1.5"), std::nullopt},
-      {std::string("+-5"), std::nullopt},
-      {std::string("0x10"), std::nullopt},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(RegValueInteger(c.value), c.expected) << ::testing::PrintToString(c.value);
+    EXPECT_EQ(RegValueText(c.value), c.text) << ::testing::PrintToString(c.value);
+    EXPECT_EQ(RegValueInteger(c.value), c.integer) << ::testing::PrintToString(c.value);
   }
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "settings/file_registry.h"
+#include "settings/settings_key.h"
 #include "tests/support/temp_folder.h"
 
 namespace quillfold::testing {
@@ -34,6 +35,13 @@ class HiveFolder {
     return names;
   }
   FileRegistry& registry() { return registry_; }
+  // Creates `path` (the settings key by default) under HKEY_LOCAL_MACHINE
+  // and opens it; fails the test when that fails.
+  HKEY Create(std::string_view path = kSettingsKeyPath) {
+    HKEY key = 0;
+    EXPECT_EQ(registry_.CreateKey(HKEY_LOCAL_MACHINE, path, key), 0) << path;
+    return key;
+  }
 
  private:
   TempFolder temp_;

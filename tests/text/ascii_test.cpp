@@ -21,16 +21,9 @@ TEST(EqualsIgnoringAsciiCaseTest, FoldsOnlyTheLettersAToZ) {
 }
 
 TEST(ControlBytesEscapedTest, WritesEveryControlByteButTheTabInHex) {
-  const struct {
-    std::string_view text;
-    std::string_view shown;
-  } cases[] = {
-      {"plain \xE9t\xE9.mp3", "plain \xE9t\xE9.mp3"},
-      {"a\nb\r\nc", "a\\x0Ab\\x0D\\x0Ac"},
-      {"\x1B[31mred\x7F", "\\x1B[31mred\\x7F"},
-      {std::string_view("nul\0\ttab", 8), "nul\\x00\ttab"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ControlBytesEscaped(c.text), c.shown) << c.text;
+  EXPECT_EQ(ControlBytesEscaped("plain \xE9t\xE9.mp3"), "plain \xE9t\xE9.mp3");
+  EXPECT_EQ(ControlBytesEscaped(std::string_view("a\r\n\x1B[31m\x7F\0\t", 11)),
+            "a\\x0D\\x0A\\x1B[31m\\x7F\\x00\t");
 }
 
 }  // namespace
