@@ -136,6 +136,9 @@ class RunJournal {
   void Moved(const std::string& final_path);  // held until the next write
   void WillReplacePlaylist(const std::string& path, const std::string& old_bytes,
                            const std::string& new_bytes);
+  // The same from a description of the new content, which need not be held.
+  void WillReplacePlaylist(const std::string& path, const std::string& old_bytes,
+                           ContentChange change);
   void WillRemoveFolder(const std::string& folder, const FileIdentity& identity);
   void Complete();
   void Failed();

@@ -76,7 +76,10 @@ class Organizer::Impl {
       : file_system_(file_system),
         host_(host),
         journals_(journals),
-        upcoming_reads_(file_system.upcoming_reads()) {}
+        upcoming_reads_(file_system.upcoming_reads()) {
+    // Events only: a stop is answered between playlists, never inside one.
+    playlists_.SetBetweenPieces([this] { host_.HandlePendingEvents(); });
+  }
 
   void Run();
 
@@ -364,7 +367,7 @@ std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state,
         if (journal_ != nullptr) {
           journal_->WillReplacePlaylist(base_folder + playlists_.PlaylistName(slot),
                                         playlists_.LoadedContent(slot),
-                                        playlists_.PlaylistContent(slot));
+                                        playlists_.PlaylistChange(slot));
         }
         SavePlaylist(file_system_, base_folder, playlists_, slot);
       } catch (const std::exception& error) {
