@@ -59,10 +59,6 @@ std::string OldContent(std::string_view new_bytes, const std::vector<ChangedStre
   return old;
 }
 
-ContentChange DescribeChange(std::string_view old_bytes, std::string_view new_bytes) {
-  return {new_bytes.size(), ContentHash(new_bytes), ChangedStretches(old_bytes, new_bytes)};
-}
-
 std::uint64_t ContentHash(std::string_view bytes, std::uint64_t hash) {
   for (const unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ULL;
   return hash;

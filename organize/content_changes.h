@@ -31,10 +31,6 @@ struct ContentChange {
   std::vector<ChangedStretch> stretches;
 };
 
-// The change from `old_bytes` to `new_bytes`, its stretches as
-// ChangedStretches finds them.
-ContentChange DescribeChange(std::string_view old_bytes, std::string_view new_bytes);
-
 // The old content, from the new one and its changed stretches.
 std::string OldContent(std::string_view new_bytes, const std::vector<ChangedStretch>& stretches);
 
