@@ -160,7 +160,9 @@ ContentChange PlaylistStore::PlaylistChange(int slot) const {
   const Slot& held = At(slot);
   const std::string_view mark = held.byte_order_mark ? kUtf8ByteOrderMark : "";
   ContentChange change{mark.size(), ContentHash(mark), {}};
+  std::size_t lines = 0;
   VisitSavedLines(held, [&](std::string_view line, std::string_view end, std::string_view old) {
+    BetweenPieces(++lines);
     change.new_hash = ContentHash(end, ContentHash(line, change.new_hash));
     const std::size_t length = line.size() + end.size();
     const bool same = old.size() == length && old.starts_with(line) && old.ends_with(end);

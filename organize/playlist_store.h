@@ -71,9 +71,10 @@ class PlaylistStore {
   ContentChange PlaylistChange(int slot) const;
 
   // Called between bounded pieces of the work on one playlist (reading it,
-  // splitting it into lines, indexing its lines, writing it), so that a front end can
-  // take its events while a very large playlist is handled. Never called
-  // with anything half-done that a throw would leave broken.
+  // splitting it into lines, indexing its lines, describing its change for
+  // the journal, writing it), so that a front end can take its events while
+  // a very large playlist is handled. It must not throw: a file being
+  // written may be in the middle of its content.
   void SetBetweenPieces(std::function<void()> between_pieces);
   const std::function<void()>& between_pieces() const { return between_pieces_; }
   bool PlaylistChanged(int slot) const { return At(slot).changed; }
