@@ -59,8 +59,7 @@ std::string OldContent(std::string_view new_bytes, const std::vector<ChangedStre
   return old;
 }
 
-std::uint64_t ContentHash(std::string_view bytes) {
-  std::uint64_t hash = 14695981039346656037ULL;
+std::uint64_t ContentHash(std::string_view bytes, std::uint64_t hash) {
   for (const unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ULL;
   return hash;
 }

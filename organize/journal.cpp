@@ -222,17 +222,17 @@ void RunJournal::WillTry(const std::string& old_path, const std::string& target,
 void RunJournal::Moved(const std::string& final_path) { Add(Kind::kMoved, {final_path}); }
 
 void RunJournal::WillReplacePlaylist(const std::string& path, const std::string& old_bytes,
-                                     const std::string& new_bytes) {
+                                     ContentChange change, Durability durability) {
   std::vector<std::string> fields = {
       path, std::to_string(old_bytes.size()), std::to_string(ContentHash(old_bytes)),
-      std::to_string(new_bytes.size()), std::to_string(ContentHash(new_bytes))};
-  for (ChangedStretch& stretch : ChangedStretches(old_bytes, new_bytes)) {
+      std::to_string(change.new_size), std::to_string(change.new_hash)};
+  for (ChangedStretch& stretch : change.stretches) {
     fields.push_back(std::to_string(stretch.offset));
     fields.push_back(std::to_string(stretch.length));
     fields.push_back(std::move(stretch.old_bytes));
   }
   Add(Kind::kPlaylist, fields);
-  Write(Durability::kToDisk);
+  Write(durability);
 }
 
 void RunJournal::WillRemoveFolder(const std::string& folder, const FileIdentity& identity) {

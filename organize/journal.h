@@ -134,8 +134,10 @@ class RunJournal {
   void WillCreateFolder(const std::string& folder);  // held until the next write
   void WillTry(const std::string& old_path, const std::string& target, const FileIdentity& file);
   void Moved(const std::string& final_path);  // held until the next write
+  // From a description of the new content, which need not be held; kBatched leaves the flush to a
+  // later Write, which must come before the playlist is replaced.
   void WillReplacePlaylist(const std::string& path, const std::string& old_bytes,
-                           const std::string& new_bytes);
+                           ContentChange change, Durability durability = Durability::kToDisk);
   void WillRemoveFolder(const std::string& folder, const FileIdentity& identity);
   void Complete();
   void Failed();

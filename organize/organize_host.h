@@ -40,8 +40,10 @@ class OrganizeHost {
   // every phase, never inside one: in the tree searches after each file
   // found and before each subfolder is entered; before each playlist is
   // read, each file placed, each playlist written and each folder removed;
-  // and before each step of an undo. A front end that wants fewer calls
-  // skips some itself (the desktop program handles events every few ms).
+  // between bounded pieces of reading, indexing and writing one very large
+  // playlist, where it must not throw; and before each step of an undo. A
+  // front end that wants fewer calls skips some itself (the desktop program
+  // handles events every few ms).
   virtual void HandlePendingEvents() = 0;
 
   // Progress for large trees. `found` files so far during a search for

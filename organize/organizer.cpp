@@ -76,7 +76,10 @@ class Organizer::Impl {
       : file_system_(file_system),
         host_(host),
         journals_(journals),
-        upcoming_reads_(file_system.upcoming_reads()) {}
+        upcoming_reads_(file_system.upcoming_reads()) {
+    // Events only: a stop is answered between playlists, never inside one.
+    playlists_.SetBetweenPieces([this] { host_.HandlePendingEvents(); });
+  }
 
   void Run();
 
@@ -114,6 +117,7 @@ class Organizer::Impl {
   // tail alone.
   void AnnounceRead(int index, bool id3v2);
   std::optional<RunError> PlaylistSection(const RunState& state, JournalEnding& journal);
+  bool JournalPlaylistChanges(std::optional<RunError>& first_failure);
   void FolderRemoval(RunState& state);
   void StartJournal();
   std::string RecoverInterruptedRuns();
@@ -355,17 +359,13 @@ std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state,
   }
   host_.AppendReport(PlaylistSectionHeader(RealRun()));
   std::optional<RunError> first_failure;
+  const bool journaled = !RealRun() || JournalPlaylistChanges(first_failure);
   for (int slot = 1; slot <= count; ++slot) {
     if (RealRun()) {
-      if (!playlists_.PlaylistChanged(slot)) continue;
+      if (!playlists_.PlaylistChanged(slot) || !journaled) continue;
       // Every changed playlist is written, even after a stop was asked for.
       host_.HandlePendingEvents();
       try {
-        if (journal_ != nullptr) {
-          journal_->WillReplacePlaylist(base_folder + playlists_.PlaylistName(slot),
-                                        playlists_.LoadedContent(slot),
-                                        playlists_.PlaylistContent(slot));
-        }
         SavePlaylist(file_system_, base_folder, playlists_, slot);
       } catch (const std::exception& error) {
         if (!first_failure) first_failure = RunErrorFromException(error);
@@ -376,6 +376,30 @@ std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state,
   }
   if (!first_failure) journal.PlaylistsWritten();
   return first_failure;
+}
+
+// Records the replacement of every changed playlist before any is replaced,
+// appended as they come and flushed once: a flush per playlist would carry
+// the metadata of the moves before it each time. A crash after the flush
+// leaves each playlist old or new, as undo and the mending of a killed run
+// expect of any recorded one. False, with the failure, when the journal did
+// not take them all: then no playlist may be replaced.
+bool Organizer::Impl::JournalPlaylistChanges(std::optional<RunError>& first_failure) {
+  if (journal_ == nullptr) return true;
+  try {
+    for (int slot = 1; slot <= playlists_.PlaylistCount(); ++slot) {
+      if (!playlists_.PlaylistChanged(slot)) continue;
+      host_.HandlePendingEvents();
+      journal_->WillReplacePlaylist(base_folder + playlists_.PlaylistName(slot),
+                                    playlists_.LoadedContent(slot), playlists_.PlaylistChange(slot),
+                                    RunJournal::Durability::kBatched);
+    }
+    journal_->Write(RunJournal::Durability::kToDisk);
+  } catch (const std::exception& error) {
+    first_failure = RunErrorFromException(error);
+    return false;
+  }
+  return true;
 }
 
 // Removes the folders that are empty, search after search, so that a nested

@@ -1,31 +1,33 @@
 #include "organize/playlist_lines.h"
 
 namespace quillfold {
-namespace {
 
-// The first CR or LF from `start` on, or the content's size. A plain loop:
-// find_first_of tests each byte against the set by a call of its own.
+// A plain loop: find_first_of tests each byte against the set by a call of
+// its own.
 std::size_t NextLineEnd(std::string_view content, std::size_t start) {
   while (start < content.size() && content[start] != '\r' && content[start] != '\n') ++start;
   return start;
 }
 
-}  // namespace
-
-std::vector<LineSpan> FindPlaylistLines(std::string_view content) {
-  std::vector<LineSpan> lines;
+void ForEachPlaylistLine(std::string_view content,
+                         const std::function<void(const LineSpan&)>& take) {
   std::size_t start = 0;
   while (start < content.size()) {
     const std::size_t end = NextLineEnd(content, start);
     if (end == content.size()) {
-      lines.push_back({start, content.size() - start, 0});
+      take({start, content.size() - start, 0});
       break;
     }
     const bool cr_lf = content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n';
     const std::size_t end_length = cr_lf ? 2 : 1;
-    lines.push_back({start, end - start, end_length});
+    take({start, end - start, end_length});
     start = end + end_length;
   }
+}
+
+std::vector<LineSpan> FindPlaylistLines(std::string_view content) {
+  std::vector<LineSpan> lines;
+  ForEachPlaylistLine(content, [&](const LineSpan& span) { lines.push_back(span); });
   return lines;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,9 +15,17 @@ struct LineSpan {
   std::size_t end_length = 0;
 };
 
-// The lines of a playlist's content, as SplitPlaylistLines splits them, as
-// places in `content`: no line is copied.
+// Hands each line of a playlist's content, as SplitPlaylistLines splits
+// them, to `take` in order as its place in `content`: nothing is copied or
+// kept.
+void ForEachPlaylistLine(std::string_view content,
+                         const std::function<void(const LineSpan&)>& take);
+
+// The lines of a playlist's content, as ForEachPlaylistLine finds them.
 std::vector<LineSpan> FindPlaylistLines(std::string_view content);
+
+// The first CR or LF in `content` from `start` on, or the content's size.
+std::size_t NextLineEnd(std::string_view content, std::size_t start);
 
 // Splits a playlist's content into lines, as Linux reads a text line: a
 // line ends at a LF, at the pair CR LF (one line end) or at a lone CR; the

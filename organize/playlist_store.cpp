@@ -83,16 +83,14 @@ void PlaylistStore::SetPlaylistContent(int slot, std::string content) {
   const bool marked = std::string_view(content).starts_with(kUtf8ByteOrderMark);
   const std::size_t skipped = marked ? kUtf8ByteOrderMark.size() : 0;
   const std::string_view text = std::string_view(content).substr(skipped);
-  const std::vector<LineSpan> spans = FindPlaylistLines(text);
   std::vector<LineRef> lines;
   std::vector<std::uint8_t> ends;
-  lines.reserve(spans.size());
-  ends.reserve(spans.size());
-  for (const LineSpan& span : spans) {
+  ForEachPlaylistLine(text, [&](const LineSpan& span) {
     lines.push_back({static_cast<std::uint32_t>(span.offset + skipped),
                      static_cast<std::uint32_t>(span.length)});
     ends.push_back(LineEndCode(text.substr(span.offset + span.length, span.end_length)));
-  }
+    BetweenPieces(lines.size());
+  });
   const bool own_line_ends = HasLfOnlyLineEnd(text);
   Hold(slot, std::move(content), std::move(lines), std::move(ends));
   At(slot).byte_order_mark = marked;
@@ -106,6 +104,7 @@ void PlaylistStore::SetPlaylistLines(int slot, const std::vector<std::string>& l
     refs.push_back(
         {static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(line.size())});
     text += line;
+    text += "\r\n";
   }
   Hold(slot, std::move(text), std::move(refs), std::vector<std::uint8_t>(lines.size(), 2));
 }
@@ -136,14 +135,91 @@ std::vector<std::string> PlaylistStore::PlaylistLines(int slot) const {
 }
 
 std::string PlaylistStore::PlaylistContent(int slot) const {
-  const Slot& held = At(slot);
-  std::string content(held.byte_order_mark ? kUtf8ByteOrderMark : "");
-  content.reserve(held.text.size() + 2 * held.lines.size());
-  for (std::size_t line = 0; line < held.lines.size(); ++line) {
-    content += Line(held, line);
-    content += held.own_line_ends ? LineEnd(held, line) : "\r\n";
-  }
+  std::string content;
+  WriteContent(At(slot), [&](std::string_view piece) {
+    content += piece;
+    return true;
+  });
   return content;
+}
+
+ContentPieces PlaylistStore::PlaylistPieces(int slot) const {
+  const Slot& held = At(slot);
+  std::size_t size = held.byte_order_mark ? kUtf8ByteOrderMark.size() : 0;
+  VisitSavedLines(held, [&](std::string_view line, std::string_view end, std::string_view) {
+    size += line.size() + end.size();
+    return true;
+  });
+  return {size, [this, &held](const PieceWriter& write) { return WriteContent(held, write); }};
+}
+
+// Line by line, with the changed lines next to each other made one stretch:
+// a playlist whose every line was rewritten is recorded as one stretch, not
+// a million.
+ContentChange PlaylistStore::PlaylistChange(int slot) const {
+  const Slot& held = At(slot);
+  const std::string_view mark = held.byte_order_mark ? kUtf8ByteOrderMark : "";
+  ContentChange change{mark.size(), ContentHash(mark), {}};
+  std::size_t lines = 0;
+  VisitSavedLines(held, [&](std::string_view line, std::string_view end, std::string_view old) {
+    BetweenPieces(++lines);
+    change.new_hash = ContentHash(end, ContentHash(line, change.new_hash));
+    const std::size_t length = line.size() + end.size();
+    const bool same = old.size() == length && old.starts_with(line) && old.ends_with(end);
+    if (!same) {
+      std::vector<ChangedStretch>& stretches = change.stretches;
+      if (stretches.empty() ||
+          stretches.back().offset + stretches.back().length != change.new_size) {
+        stretches.push_back({change.new_size, 0, {}});
+      }
+      stretches.back().length += length;
+      stretches.back().old_bytes += old;
+    }
+    change.new_size += length;
+    return true;
+  });
+  return change;
+}
+
+void PlaylistStore::SetBetweenPieces(std::function<void()> between_pieces) {
+  between_pieces_ = std::move(between_pieces);
+}
+
+// A line that was replaced no longer points into the text it was loaded
+// from; it stood from where the line before it ended to its first line end.
+bool PlaylistStore::VisitSavedLines(const Slot& slot, const SavedLineVisit& visit) const {
+  const std::string_view text = slot.text;
+  std::size_t old_at = slot.byte_order_mark ? kUtf8ByteOrderMark.size() : 0;
+  for (std::size_t line = 0; line < slot.lines.size(); ++line) {
+    const LineRef ref = slot.lines[line];
+    const std::size_t length =
+        ref.length == LineRef::kWritten ? NextLineEnd(text, old_at) - old_at : ref.length;
+    const std::string_view end = LineEnd(slot, line);
+    const std::string_view old = text.substr(old_at, length + end.size());
+    old_at += old.size();
+    if (!visit(Line(slot, line), slot.own_line_ends ? end : "\r\n", old)) return false;
+  }
+  return true;
+}
+
+bool PlaylistStore::WriteContent(const Slot& slot, const PieceWriter& write) const {
+  std::string piece(slot.byte_order_mark ? kUtf8ByteOrderMark : "");
+  piece.reserve(kPieceBytes + kMaxPlaylistLineLength + 2);
+  const bool whole =
+      VisitSavedLines(slot, [&](std::string_view line, std::string_view end, std::string_view) {
+        piece += line;
+        piece += end;
+        if (piece.size() < kPieceBytes) return true;
+        if (!write(piece)) return false;
+        piece.clear();
+        if (between_pieces_) between_pieces_();
+        return true;
+      });
+  return whole && (piece.empty() || write(piece));
+}
+
+void PlaylistStore::BetweenPieces(std::size_t done) const {
+  if (between_pieces_ && done % kPieceLines == 0) between_pieces_();
 }
 
 int PlaylistStore::ReplaceMatchingLines(
@@ -231,6 +307,7 @@ void PlaylistStore::BuildIndex() {
       if (target.form == EntryForm::kNone) continue;
       index_.push_back(
           {KeyOf(target), {static_cast<int>(slot + 1), static_cast<std::uint32_t>(line)}});
+      BetweenPieces(index_.size());
     }
   }
   index_.shrink_to_fit();
@@ -240,7 +317,8 @@ void PlaylistStore::BuildIndex() {
 
 std::string LoadPlaylist(FileSystem& file_system, const std::string& base_folder,
                          PlaylistStore& store, int slot) {
-  std::string content = file_system.ReadTextFile(base_folder + store.PlaylistName(slot));
+  std::string content = file_system.ReadTextFileInPieces(base_folder + store.PlaylistName(slot),
+                                                         store.between_pieces());
   std::string why;
   if (content.find('\0') != std::string::npos) {
     why = "it is not a text file";
@@ -248,9 +326,9 @@ std::string LoadPlaylist(FileSystem& file_system, const std::string& base_folder
     why = "it is 4 GiB or larger";
   } else if (content.size() > kMaxPlaylistLineLength) {
     // Only content this long can hold a line this long.
-    for (const LineSpan& span : FindPlaylistLines(content)) {
+    ForEachPlaylistLine(content, [&](const LineSpan& span) {
       if (span.length > kMaxPlaylistLineLength) why = "a line of it is longer than 1 MiB";
-    }
+    });
   }
   store.SetPlaylistContent(slot, why.empty() ? std::move(content) : std::string());
   return why;
@@ -258,7 +336,8 @@ std::string LoadPlaylist(FileSystem& file_system, const std::string& base_folder
 
 void SavePlaylist(FileSystem& file_system, const std::string& base_folder,
                   const PlaylistStore& store, int slot) {
-  file_system.ReplaceTextFile(base_folder + store.PlaylistName(slot), store.PlaylistContent(slot));
+  file_system.ReplaceTextFileInPieces(base_folder + store.PlaylistName(slot),
+                                      store.PlaylistPieces(slot));
 }
 
 }  // namespace quillfold

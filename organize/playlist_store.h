@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "organize/content_changes.h"
 #include "platform/file_system.h"
 
 namespace quillfold {
@@ -62,6 +63,20 @@ class PlaylistStore {
   // some line of the content as read ended at a LF alone, each line followed
   // by its own line end as read instead (none after a last line without).
   std::string PlaylistContent(int slot) const;
+  // The same content in pieces of about kPieceBytes, built as they are
+  // written, so that a large playlist is never held twice.
+  ContentPieces PlaylistPieces(int slot) const;
+  // What a journal keeps of the slot's replacement, from the content as
+  // loaded to the content it is saved with.
+  ContentChange PlaylistChange(int slot) const;
+
+  // Called between bounded pieces of the work on one playlist (reading it,
+  // splitting it into lines, indexing its lines, describing its change for
+  // the journal, writing it), so that a front end can take its events while
+  // a very large playlist is handled. It must not throw: a file being
+  // written may be in the middle of its content.
+  void SetBetweenPieces(std::function<void()> between_pieces);
+  const std::function<void()>& between_pieces() const { return between_pieces_; }
   bool PlaylistChanged(int slot) const { return At(slot).changed; }
   // The content the slot was loaded with, byte for byte (for lines given one
   // by one, the lines joined without line ends).
@@ -80,6 +95,8 @@ class PlaylistStore {
 
  private:
   static constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+  static constexpr std::size_t kPieceBytes = 1 << 20;
+  static constexpr std::size_t kPieceLines = 1 << 15;
   // A line: `length` bytes at `offset` in its slot's text, or, when
   // `length` is kWritten, the text written_[offset].
   struct LineRef {
@@ -112,6 +129,14 @@ class PlaylistStore {
   Slot& At(int slot);
   std::string_view Line(const Slot& slot, std::size_t line) const;
   std::string_view LineEnd(const Slot& slot, std::size_t line) const;
+  // Calls `visit(line, end, old)` for each line of `slot` in order, with the
+  // line end it is saved with and the bytes it and its end were loaded as;
+  // stops at the first false and returns whether every line was visited.
+  using SavedLineVisit =
+      std::function<bool(std::string_view line, std::string_view end, std::string_view old)>;
+  bool VisitSavedLines(const Slot& slot, const SavedLineVisit& visit) const;
+  bool WriteContent(const Slot& slot, const PieceWriter& write) const;
+  void BetweenPieces(std::size_t done) const;
   void Hold(int slot, std::string text, std::vector<LineRef> lines, std::vector<std::uint8_t> ends);
   void BuildIndex();
   // Points the line at `position` to the text naming `new_path` in its
@@ -122,6 +147,7 @@ class PlaylistStore {
 
   std::string base_folder_;
   char separator_ = '/';
+  std::function<void()> between_pieces_;
   std::vector<Slot> slots_;
   int count_ = 0;
   // The texts that replacements wrote.
@@ -144,8 +170,8 @@ class PlaylistStore {
 std::string LoadPlaylist(FileSystem& file_system, const std::string& base_folder,
                          PlaylistStore& store, int slot);
 
-// Writes the lines of `slot` back to its file, each followed by CR LF. The
-// file is replaced atomically: on failure RunError is thrown and the old file
+// Writes the content of `slot` (PlaylistPieces) back to its file. The file
+// is replaced atomically: on failure RunError is thrown and the old file
 // stays whole.
 void SavePlaylist(FileSystem& file_system, const std::string& base_folder,
                   const PlaylistStore& store, int slot);

@@ -66,7 +66,7 @@ std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals
       // Recorded in the killed run's journal, so that undoing that run puts
       // back what this wrote, and then what the run itself wrote.
       journal.WillReplacePlaylist(base_folder + playlists.PlaylistName(slot),
-                                  playlists.LoadedContent(slot), playlists.PlaylistContent(slot));
+                                  playlists.LoadedContent(slot), playlists.PlaylistChange(slot));
       SavePlaylist(file_system, base_folder, playlists, slot);
       piece += ListedLine(playlists.PlaylistName(slot));
     }

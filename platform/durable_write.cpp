@@ -26,6 +26,21 @@ bool WriteAll(int fd, std::string_view content) {
   return true;
 }
 
+bool WritePieces(int fd, const ContentPieces& content) {
+  std::size_t written = 0;
+  bool write_failed = false;
+  const bool whole = content.write_to([&](std::string_view piece) {
+    // Never past the announced size: an in-place rewrite reserved only that.
+    if (piece.size() > content.size - written) return false;
+    written += piece.size();
+    write_failed = !WriteAll(fd, piece);
+    return !write_failed;
+  });
+  if (whole && written == content.size) return true;
+  if (!write_failed) errno = EIO;
+  return false;
+}
+
 bool KeepMode(int fd, unsigned mode) {
   return fchmod(fd, mode & 07777) == 0 || errno == ENOSYS || errno == EOPNOTSUPP;
 }
@@ -67,7 +82,7 @@ bool KeepOwner(int fd, const struct stat& old) {
 }  // namespace
 
 DurableReplace ReplaceDurably(const std::string& path, std::string temp_prefix,
-                              std::string_view content, OwnerKept kept) {
+                              const ContentPieces& content, OwnerKept kept) {
   using Step = DurableReplace::Step;
   struct stat old_info {};
   const bool had_file = stat(path.c_str(), &old_info) == 0;
@@ -82,7 +97,7 @@ DurableReplace ReplaceDurably(const std::string& path, std::string temp_prefix,
   // The mode after the owner, as a change of owner clears the set-id bits.
   if (had_file && kept == OwnerKept::kOwnerAndMode) KeepOwner(fd.get(), old_info);
   if (had_file && !KeepMode(fd.get(), old_info.st_mode)) return fail(Step::kWrite);
-  if (!WriteAll(fd.get(), content) || fsync(fd.get()) != 0 || !fd.Close()) {
+  if (!WritePieces(fd.get(), content) || fsync(fd.get()) != 0 || !fd.Close()) {
     return fail(Step::kWrite);
   }
   if (rename(temp_path.c_str(), path.c_str()) != 0) return fail(Step::kRename);

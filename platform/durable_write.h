@@ -4,12 +4,19 @@
 #include <string>
 #include <string_view>
 
+#include "platform/content_pieces.h"
+
 namespace quillfold {
 
 // Writes all of `content` to the file descriptor `fd`, going on after
 // interrupted and partial writes. False on the first real failure, with
 // errno telling why.
 bool WriteAll(int fd, std::string_view content);
+
+// Writes every piece of `content` to `fd` as it is handed over. False on the
+// first failure, with errno telling why; content that hands over other than
+// its `size` bytes, or stops early, fails with EIO.
+bool WritePieces(int fd, const ContentPieces& content);
 
 // Gives the file at `fd` the permission bits of `mode`. True also where the
 // file system keeps no permissions to set (FAT through FUSE answers ENOSYS):
@@ -46,7 +53,7 @@ struct DurableReplace {
 // before it the temporary is removed. kFolderFlush comes after the rename:
 // the new content is in place, only less sure to survive a power cut.
 DurableReplace ReplaceDurably(const std::string& path, std::string temp_prefix,
-                              std::string_view content, OwnerKept kept);
+                              const ContentPieces& content, OwnerKept kept);
 
 // Removes the regular files in `folder` named `prefix` and exactly
 // kTemporaryRandomChars more: the temporaries a replacement cut short by a

@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "platform/content_pieces.h"
 
 namespace quillfold {
 
@@ -149,8 +151,11 @@ class FileSystem {
   virtual void RemoveEmptyFolder(const std::string& folder) = 0;
 
   // The whole content of the file at `path`, byte for byte. Throws RunError
-  // when it cannot be opened or read.
-  virtual std::string ReadTextFile(const std::string& path) = 0;
+  // when it cannot be opened or read. `between_pieces`, when given, is called
+  // between bounded pieces of the reading of a large file.
+  virtual std::string ReadTextFileInPieces(const std::string& path,
+                                           const std::function<void()>& between_pieces) = 0;
+  std::string ReadTextFile(const std::string& path) { return ReadTextFileInPieces(path, {}); }
 
   // Replaces the file at `path` with `content` atomically: the new content is
   // written completely beside it, flushed, and renamed over it, keeping the
@@ -158,8 +163,15 @@ class FileSystem {
   // failure the old file stays whole and RunError is thrown. On the real file
   // system, where the folder refuses the temporary or the rename but the file
   // itself may be written, the file is rewritten in place and flushed
-  // instead: whole once it returns, but not atomic.
-  virtual void ReplaceTextFile(const std::string& path, const std::string& content) = 0;
+  // instead: whole once it returns, but not atomic, and never shorter than
+  // the old file until all of the new content is in it. `content` is written
+  // piece by piece as it hands the pieces over; content that hands over
+  // other than its `size` bytes is a failure like any other.
+  virtual void ReplaceTextFileInPieces(const std::string& path, const ContentPieces& content) = 0;
+  // As ReplaceTextFileInPieces, for content held whole.
+  void ReplaceTextFile(const std::string& path, const std::string& content) {
+    ReplaceTextFileInPieces(path, WholeContent(content));
+  }
 
   // Removes the temporaries that a ReplaceTextFile of `path` cut short (by a
   // kill or a crash) left beside it, recognisable by their name; never any

@@ -33,9 +33,12 @@ class ForwardingFileSystem : public FileSystem {
     return inner_.RenameNoReplace(from, to);
   }
   void RemoveEmptyFolder(const std::string& folder) override { inner_.RemoveEmptyFolder(folder); }
-  std::string ReadTextFile(const std::string& path) override { return inner_.ReadTextFile(path); }
-  void ReplaceTextFile(const std::string& path, const std::string& content) override {
-    inner_.ReplaceTextFile(path, content);
+  std::string ReadTextFileInPieces(const std::string& path,
+                                   const std::function<void()>& between_pieces) override {
+    return inner_.ReadTextFileInPieces(path, between_pieces);
+  }
+  void ReplaceTextFileInPieces(const std::string& path, const ContentPieces& content) override {
+    inner_.ReplaceTextFileInPieces(path, content);
   }
   void RemoveLeftoverReplacements(const std::string& path) override {
     inner_.RemoveLeftoverReplacements(path);

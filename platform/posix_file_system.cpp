@@ -212,14 +212,22 @@ void PosixFileSystem::RemoveEmptyFolder(const std::string& folder) {
 
 void PosixFileSystem::ForgetHeldFolders() { folders_.ForgetAll(); }
 
-std::string PosixFileSystem::ReadTextFile(const std::string& path) {
+std::string PosixFileSystem::ReadTextFileInPieces(const std::string& path,
+                                                  const std::function<void()>& between_pieces) {
   const auto at = folders_.Locate(path);
   const UniqueFd fd(at ? openat(at->dir(), at->name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
                        : -1);
   if (!fd) throw RunErrorFromOs(errno, "reading", path);
   std::string content;
+  // Room for the whole file at once: growing by doubling would hold two
+  // copies of a large playlist for a moment, and leave slack in the one kept.
+  struct stat info {};
+  if (fstat(fd.get(), &info) == 0 && info.st_size > 0) {
+    content.reserve(static_cast<std::size_t>(info.st_size));
+  }
   char buffer[1 << 16];
-  for (;;) {
+  constexpr std::size_t kBuffersPerPiece = 16;
+  for (std::size_t buffers = 1;; ++buffers) {
     const ssize_t n = read(fd.get(), buffer, sizeof buffer);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -227,10 +235,12 @@ std::string PosixFileSystem::ReadTextFile(const std::string& path) {
     }
     if (n == 0) return content;
     content.append(buffer, static_cast<std::size_t>(n));
+    if (between_pieces && buffers % kBuffersPerPiece == 0) between_pieces();
   }
 }
 
-void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string& content) {
+void PosixFileSystem::ReplaceTextFileInPieces(const std::string& path,
+                                              const ContentPieces& content) {
   struct stat old_info {};
   const bool had_file = stat(path.c_str(), &old_info) == 0;
   // Replacing a file the user may not write would hand it to them, owner
@@ -271,14 +281,14 @@ void PosixFileSystem::ReplaceTextFile(const std::string& path, const std::string
 // then it is overwritten from the start, shortened to its new length and
 // flushed. Not atomic, which is why it is only the fallback; the journal
 // keeps what the old bytes were for an undo.
-void PosixFileSystem::RewriteInPlace(const std::string& path, const std::string& content,
+void PosixFileSystem::RewriteInPlace(const std::string& path, const ContentPieces& content,
                                      int folder_error) {
   const UniqueFd fd(open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
   struct stat info {};
   const bool reserved =
-      fd && fstat(fd.get(), &info) == 0 && ReserveRoom(fd.get(), info.st_size, content.size());
-  if (reserved && WriteAll(fd.get(), content) &&
-      ftruncate(fd.get(), static_cast<off_t>(content.size())) == 0 && fsync(fd.get()) == 0) {
+      fd && fstat(fd.get(), &info) == 0 && ReserveRoom(fd.get(), info.st_size, content.size);
+  if (reserved && WritePieces(fd.get(), content) &&
+      ftruncate(fd.get(), static_cast<off_t>(content.size)) == 0 && fsync(fd.get()) == 0) {
     return;
   }
   const int error = errno;

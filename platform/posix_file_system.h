@@ -28,8 +28,9 @@ class PosixFileSystem final : public FileSystem {
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
   void RemoveEmptyFolder(const std::string& folder) override;
-  std::string ReadTextFile(const std::string& path) override;
-  void ReplaceTextFile(const std::string& path, const std::string& content) override;
+  std::string ReadTextFileInPieces(const std::string& path,
+                                   const std::function<void()>& between_pieces) override;
+  void ReplaceTextFileInPieces(const std::string& path, const ContentPieces& content) override;
   void RemoveLeftoverReplacements(const std::string& path) override;
   std::optional<FileIdentity> IdentityOf(const std::string& path) override;
   std::optional<FileIdentity> IdentityByWholePath(const std::string& path) override;
@@ -46,7 +47,7 @@ class PosixFileSystem final : public FileSystem {
     UniqueFd fd{-1};
   };
   OpenedFile OpenOrdinaryFile(const std::string& path);
-  void RewriteInPlace(const std::string& path, const std::string& content, int folder_error);
+  void RewriteInPlace(const std::string& path, const ContentPieces& content, int folder_error);
   bool MakeFolderAndParents(const std::string& folder);
   bool MakeFolder(const std::string& folder);
 

@@ -324,8 +324,9 @@ void ReadAheadFileSystem::RemoveEmptyFolder(const std::string& folder) {
   Changing({&folder}, [&] { inner_.RemoveEmptyFolder(folder); });
 }
 
-void ReadAheadFileSystem::ReplaceTextFile(const std::string& path, const std::string& content) {
-  Changing({&path}, [&] { inner_.ReplaceTextFile(path, content); });
+void ReadAheadFileSystem::ReplaceTextFileInPieces(const std::string& path,
+                                                  const ContentPieces& content) {
+  Changing({&path}, [&] { inner_.ReplaceTextFileInPieces(path, content); });
 }
 
 void ReadAheadFileSystem::RemoveLeftoverReplacements(const std::string& path) {

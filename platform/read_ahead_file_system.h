@@ -65,7 +65,7 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   int CreateFolderChain(const std::string& folder_path) override;
   RenameOutcome RenameNoReplace(const std::string& from, const std::string& to) override;
   void RemoveEmptyFolder(const std::string& folder) override;
-  void ReplaceTextFile(const std::string& path, const std::string& content) override;
+  void ReplaceTextFileInPieces(const std::string& path, const ContentPieces& content) override;
   void RemoveLeftoverReplacements(const std::string& path) override;
   void ForgetHeldFolders() override;
   UpcomingReads* upcoming_reads() override { return this; }

@@ -114,8 +114,8 @@ std::int32_t HiveFile::Update(const std::function<std::int32_t(Hive&)>& change) 
 }
 
 std::int32_t HiveFile::Save(const std::string& content) const {
-  const DurableReplace saved =
-      ReplaceDurably(path_, folder_ + TemporaryPrefix(), content, OwnerKept::kModeOnly);
+  const DurableReplace saved = ReplaceDurably(path_, folder_ + TemporaryPrefix(),
+                                              WholeContent(content), OwnerKept::kModeOnly);
   switch (saved.failed) {
     case DurableReplace::Step::kDone:
       return ERROR_SUCCESS;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "organize/playlist_store.h"
 
 namespace quillfold {
@@ -81,6 +83,12 @@ TEST(PlaylistEntryTest, EachFormFollowsTheMoveInItsOwnFormWithEveryLineEnd) {
       const std::string expected =
           std::string(row.line) == row.after ? before : with(end.after, row.after);
       EXPECT_EQ(on_disk, expected) << row.form << " in /m/" << row.folder << ", " << end.style;
+      // What the journal keeps must give back exactly the bytes as read.
+      const std::string saved = store.PlaylistContent(1);
+      const ContentChange change = store.PlaylistChange(1);
+      EXPECT_EQ(std::tuple(change.new_size, change.new_hash, OldContent(saved, change.stretches)),
+                std::tuple(saved.size(), ContentHash(saved), before))
+          << row.form << " in /m/" << row.folder << ", " << end.style;
     }
   }
 }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+#include <utility>
+
 #include "errors/run_error.h"
 
 namespace quillfold {
@@ -79,6 +83,34 @@ TEST_F(PlaylistStoreTest, SlotsOutsideTheCountAreRefused) {
   Hold({{"x"}});
   EXPECT_THROW(store_.PlaylistName(0), RunError);
   EXPECT_THROW(store_.PlaylistName(2), RunError);
+}
+
+// A playlist larger than a piece is written in bounded pieces, the host let
+// in between them and while its lines are split and indexed.
+TEST_F(PlaylistStoreTest, ALargePlaylistIsWrittenInBoundedPiecesWithTheHostLetIn) {
+  std::string content = "#EXTM3U\n";
+  for (int i = 0; i < 100000; ++i) content += "/m/track" + std::to_string(i) + ".mp3\n";
+  std::string expected = content;
+  expected.replace(expected.find("/m/track7.mp3"), 13, "/m/x/track7.mp3");
+  int host_calls = 0;
+  store_.SetBetweenPieces([&] { ++host_calls; });
+  store_.SetPlaylistCount(1);
+  store_.SetPlaylistName(1, "big.m3u");
+  store_.SetPlaylistContent(1, content);
+  ASSERT_EQ(store_.ReplaceMatchingLines("/m/track7.mp3", "/m/x/track7.mp3"), 1);
+  const int reading_calls = std::exchange(host_calls, 0);
+  const ContentPieces pieces = store_.PlaylistPieces(1);
+  std::string written;
+  std::size_t largest = 0;
+  ASSERT_TRUE(pieces.write_to([&](std::string_view piece) {
+    written += piece;
+    largest = std::max(largest, piece.size());
+    return true;
+  }));
+  EXPECT_EQ(std::tuple(written, pieces.size), std::tuple(expected, expected.size()));
+  EXPECT_LE(largest, (std::size_t{1} << 20) + 64);
+  EXPECT_GE(reading_calls, 4) << "split and index, each in pieces";
+  EXPECT_GE(host_calls, 1) << "between written pieces";
 }
 
 }  // namespace

@@ -114,14 +114,15 @@ class FaultyFileSystem final : public ForwardingFileSystem {
     ++calls_.removals;
     Change([&] { return (inner_.RemoveEmptyFolder(folder), 0); });
   }
-  std::string ReadTextFile(const std::string& path) override {
+  std::string ReadTextFileInPieces(const std::string& path,
+                                   const std::function<void()>& between_pieces) override {
     ++calls_.reads;
-    return inner_.ReadTextFile(path);
+    return inner_.ReadTextFileInPieces(path, between_pieces);
   }
-  void ReplaceTextFile(const std::string& path, const std::string& content) override {
+  void ReplaceTextFileInPieces(const std::string& path, const ContentPieces& content) override {
     ++calls_.replacements;
     if (disk_full_ || path == failing_replace_) throw RunErrorFromOs(ENOSPC, "writing", path);
-    Change([&] { return (inner_.ReplaceTextFile(path, content), 0); });
+    Change([&] { return (inner_.ReplaceTextFileInPieces(path, content), 0); });
   }
   bool RemoveSecondName(const std::string& extra, const std::string& kept) override {
     return Change([&] { return inner_.RemoveSecondName(extra, kept); });
