@@ -40,6 +40,7 @@ PosixJournalFile::~PosixJournalFile() {
 }
 
 void PosixJournalFile::Append(std::string_view bytes) {
+  if (bytes.empty()) return;
   if (!plain_writes_ && end_ + bytes.size() > mapped_from_ + mapped_bytes_ &&
       !MakeRoom(bytes.size())) {
     throw RunErrorFromOs(errno, "writing the journal", path_);
@@ -68,7 +69,7 @@ bool PosixJournalFile::MakeRoom(std::size_t bytes) {
   const std::size_t from = end_ / page * page;
   const std::size_t length = RoundedUp(end_ - from + bytes, kChunkBytes);
   if (fallocate(fd_.get(), 0, static_cast<off_t>(from), static_cast<off_t>(length)) != 0) {
-    if (errno != EOPNOTSUPP) return false;
+    if (errno != EOPNOTSUPP && errno != ENOSYS) return false;
     plain_writes_ = true;
     return lseek(fd_.get(), static_cast<off_t>(end_), SEEK_SET) >= 0;
   }
