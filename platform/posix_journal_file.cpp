@@ -41,14 +41,18 @@ PosixJournalFile::~PosixJournalFile() {
 
 void PosixJournalFile::Append(std::string_view bytes) {
   if (bytes.empty()) return;
-  if (!plain_writes_ && end_ + bytes.size() > mapped_from_ + mapped_bytes_ &&
-      !MakeRoom(bytes.size())) {
-    throw RunErrorFromOs(errno, "writing the journal", path_);
+  // A record larger than a chunk (a long playlist's old lines) is written
+  // rather than mapped whole, which would count it in the program's memory.
+  bool mapped = !plain_writes_ && bytes.size() <= kChunkBytes;
+  if (mapped && end_ + bytes.size() > mapped_from_ + mapped_bytes_) {
+    if (!MakeRoom(bytes.size())) throw RunErrorFromOs(errno, "writing the journal", path_);
+    mapped = !plain_writes_;
   }
-  if (plain_writes_) {
-    if (!WriteAll(fd_.get(), bytes)) throw RunErrorFromOs(errno, "writing the journal", path_);
-  } else {
+  if (mapped) {
     std::memcpy(mapping_ + (end_ - mapped_from_), bytes.data(), bytes.size());
+  } else if (lseek(fd_.get(), static_cast<off_t>(end_), SEEK_SET) < 0 ||
+             !WriteAll(fd_.get(), bytes)) {
+    throw RunErrorFromOs(errno, "writing the journal", path_);
   }
   end_ += bytes.size();
 }
@@ -71,7 +75,7 @@ bool PosixJournalFile::MakeRoom(std::size_t bytes) {
   if (fallocate(fd_.get(), 0, static_cast<off_t>(from), static_cast<off_t>(length)) != 0) {
     if (errno != EOPNOTSUPP && errno != ENOSYS) return false;
     plain_writes_ = true;
-    return lseek(fd_.get(), static_cast<off_t>(end_), SEEK_SET) >= 0;
+    return true;
   }
   void* mapping = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_.get(),
                        static_cast<off_t>(from));

@@ -16,7 +16,9 @@ namespace quillfold {
 // full disk refuses the chunk with an error instead of failing a copy into
 // the mapping. Closing cuts the unused end off; after a kill that end of
 // zeros reads as a torn end, which is cut off before anything is added.
-// Where room cannot be reserved (no fallocate), each append is a write.
+// Where room cannot be reserved (no fallocate), each append is a write; so
+// is a record larger than a chunk, which mapped whole would count in the
+// program's memory.
 class PosixJournalFile final : public JournalFile {
  public:
   // `fd` is open for reading and writing and `size` bytes long; a file just
