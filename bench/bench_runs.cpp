@@ -158,7 +158,11 @@ Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOpti
     organizer.OrganizeRun();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (!host.message().empty()) throw std::runtime_error(host.message());
-    return std::vector<double>{seconds};
+    double journal_bytes = 0;
+    for (const std::string& name : journals.ListJournals()) {
+      journal_bytes += static_cast<double>(journals.JournalSize(name));
+    }
+    return std::vector<double>{seconds, journal_bytes};
   });
 }
 

@@ -48,8 +48,9 @@ class BenchRuns {
   // every playlist pays for the writing alone.
   Measurement RewritePlaylists(const LibraryShape& shape);
   // One organize run with `options` and `jobs` read-ahead workers (1: none):
-  // figures[0] seconds for the whole run. `journaled` runs keep their journal
-  // in the scratch folder, as every real run of the front ends does.
+  // figures[0] seconds for the whole run, figures[1] the bytes of its
+  // journal. `journaled` runs keep their journal in the scratch folder, as
+  // every real run of the front ends does.
   Measurement OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options, int jobs = 1,
                           bool journaled = false);
   // A journaled real run with `jobs` read-ahead workers, then the undo of

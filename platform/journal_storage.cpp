@@ -11,38 +11,12 @@
 #include <cstdlib>
 
 #include "errors/run_error.h"
-#include "platform/durable_write.h"
 #include "platform/posix_file_system.h"
+#include "platform/posix_journal_file.h"
 #include "platform/unique_fd.h"
 
 namespace quillfold {
 namespace {
-
-class PosixJournalFile final : public JournalFile {
- public:
-  PosixJournalFile(int fd, std::string path, std::string folder, bool created)
-      : fd_(fd), path_(std::move(path)), folder_(std::move(folder)), created_(created) {}
-
-  void Append(std::string_view bytes) override {
-    if (!WriteAll(fd_.get(), bytes)) throw RunErrorFromOs(errno, "writing the journal", path_);
-  }
-
-  // A new journal's name must survive too, or a crash could keep the moves
-  // and lose the record of them.
-  void Flush() override {
-    if (fdatasync(fd_.get()) != 0) throw RunErrorFromOs(errno, "flushing the journal", path_);
-    if (created_ && !SyncFolder(folder_)) {
-      throw RunErrorFromOs(errno, "flushing the journal's folder", folder_);
-    }
-    created_ = false;
-  }
-
- private:
-  UniqueFd fd_;
-  std::string path_;
-  std::string folder_;
-  bool created_;
-};
 
 bool MakeFolders(const std::string& folder) {
   for (auto slash = folder.find('/', 1); slash != std::string::npos;
@@ -90,9 +64,11 @@ std::unique_ptr<JournalFile> PosixJournalStorage::OpenJournal(const std::string&
   if (!MakeFolders(folder_)) throw RunErrorFromOs(errno, "creating the journal folder", folder_);
   const std::string path = folder_ + name;
   const bool existed = access(path.c_str(), F_OK) == 0;
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) throw RunErrorFromOs(errno, "opening the journal", path);
-  return std::make_unique<PosixJournalFile>(fd, path, folder_, !existed);
+  UniqueFd fd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+  struct stat info {};
+  if (!fd || fstat(fd.get(), &info) != 0) throw RunErrorFromOs(errno, "opening the journal", path);
+  return std::make_unique<PosixJournalFile>(std::move(fd), static_cast<std::size_t>(info.st_size),
+                                            path, folder_, !existed);
 }
 
 void PosixJournalStorage::RemoveJournal(const std::string& name) {

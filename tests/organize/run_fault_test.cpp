@@ -218,6 +218,63 @@ TEST(RunFaultTest, AVolumeMountedInsideTheBaseIsLeftAloneByBothKindsOfRun) {
   EXPECT_EQ(moves[0], moves[1]);
 }
 
+// The targets the report lists, in its order, relative to the base.
+std::vector<std::string> ListedTargets(const testing::RecordingHost& host) {
+  constexpr std::string_view kMoveTo = "Move to \"./";
+  std::vector<std::string> targets;
+  for (const std::string& line : host.ReportLines()) {
+    const std::size_t at = line.find(kMoveTo);
+    if (at == std::string::npos) continue;
+    const std::size_t start = at + kMoveTo.size();
+    targets.push_back(line.substr(start, line.size() - 1 - start));
+  }
+  return targets;
+}
+
+// The user moves an album's folder out of the base between two of its
+// files. The run stops before the next move into it, naming it; only the
+// file moved before stays outside, the report names no place where nothing
+// is, and with the folder put back every playlist line names its file. The
+// check costs one whole-path look-up per move, however deep the folder.
+TEST(RunFaultTest, AnAlbumFolderMovedAwayMidRunStopsTheRunBeforeAFileFollowsIt) {
+  FaultyLibrary library;
+  library.host.options.chkDontDo = 1;
+  Organizer(library.faulty, library.host).OrganizeRun();
+  std::vector<std::string> folders;
+  for (const std::string& target : ListedTargets(library.host)) {
+    folders.push_back(target.substr(0, target.rfind('/')));
+  }
+  std::string album;
+  for (auto it = folders.begin(); it != folders.end() && album.empty(); ++it) {
+    if (std::count(folders.begin(), folders.end(), *it) > 1) album = *it;
+  }
+  ASSERT_FALSE(album.empty());
+  const std::string away = library.temp.path() + "away";
+  library.faulty.after_rename = [&](const std::string& from, const std::string& to) {
+    if (to.starts_with(library.base + album + "/") && !testing::Exists(from) &&
+        !testing::Exists(away)) {
+      std::filesystem::rename(library.base + album, away);
+    }
+  };
+  library.host.options.chkDontDo = 0;
+  const int lookups_before = library.faulty.calls().whole_path_lookups;
+
+  const RunError error = library.RunExpectingFailure();
+
+  EXPECT_NE(error.description().find(library.base + album + "\" was moved"), std::string::npos)
+      << error.description();
+  EXPECT_EQ(TakeSnapshot(away).files.size(), 1u) << "a file followed the folder out of the base";
+  const std::vector<std::string> listed = ListedTargets(library.host);
+  EXPECT_EQ(library.faulty.calls().whole_path_lookups - lookups_before,
+            static_cast<int>(listed.size()) + 1);
+  std::filesystem::rename(away, library.base + album);
+  const TreeSnapshot after = TakeSnapshot(library.base);
+  for (const std::string& target : listed) EXPECT_TRUE(after.files.contains(target)) << target;
+  library.ExpectNothingLost(after);
+  EXPECT_EQ(PlaylistProblems(PlaylistRules(library.base), library.before, after),
+            testing::kNoPlaylistProblems);
+}
+
 // A target folder moved out of the base after files went into it is
 // noticed before the next move into it, though the folder held open for
 // those moves followed it.

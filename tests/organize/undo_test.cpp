@@ -10,6 +10,7 @@
 
 #include "errors/run_error.h"
 #include "organize/journal.h"
+#include "organize/journal_format.h"
 #include "organize/organizer.h"
 #include "organize/undo.h"
 #include "platform/posix_file_system.h"
@@ -271,7 +272,8 @@ TEST(UndoTest, KilledAtAnyPointTheNextUndoPutsEverythingBack) {
 // A journal's end cut short or damaged (a full disk, a crash) is passed
 // over and cut off before anything is added; the run before it still undoes.
 TEST(UndoTest, ATornJournalEndIsCutOffBeforeTheUndoAddsToIt) {
-  for (const std::string torn : {"4", "12 0000abcd\tfol", "9 00000000\tcomplete\n", "\n\n"}) {
+  for (const std::string torn :
+       {"4", "12 0000abcd\tfol", "9 00000000\tcomplete\n", "8 00000000\tcomplete\n", "\n\n"}) {
     Library library(3, 6);
     const TreeSnapshot before = TakeSnapshot(library.base);
     MemoryJournalStorage journals;
@@ -342,6 +344,33 @@ TEST(UndoTest, JournalsArePrunedAcrossAllBases) {
   ASSERT_EQ(journals.journals.size(), kJournalsKeptPerBase + 1);
   EXPECT_EQ(journals.journals.begin()->first, "00000000000000ab-00000000000000000021.journal");
   EXPECT_TRUE(journals.journals.rbegin()->first.ends_with("00000000000000000041.journal"));
+}
+
+// The clock set back between two runs, so the second's journal says it
+// started a day before the first's: undo goes by the journals' sequence,
+// the second run first, and then the first layout comes back too.
+TEST(UndoTest, RunsAreUndoneNewestFirstByTheirSequenceWhenTheClockWasSetBack) {
+  Library library(4, 6);
+  const TreeSnapshot before = TakeSnapshot(library.base);
+  MemoryJournalStorage journals;
+  RealRun(library.base, journals);
+  testing::WriteFile(library.base + "new.mp3", testing::TaggedMp3({"Song", "Band", "Album", 1}));
+  const TreeSnapshot between = TakeSnapshot(library.base);
+  RealRun(library.base, journals);
+  ASSERT_EQ(journals.journals.size(), 2u);
+  std::int64_t started_ns = 2'000'000'000'000'000'000;
+  for (auto& [name, bytes] : journals.journals) {
+    std::vector<JournalRecord> records = ParseJournal(bytes).records;
+    records.front().fields[2] = std::to_string(started_ns -= 86'400'000'000'000);
+    bytes.clear();
+    for (const JournalRecord& record : records) AppendRecord(bytes, record.kind, record.fields);
+  }
+  EXPECT_EQ(Undo(library.base, journals), UndoOutcome::kRestored);
+  EXPECT_EQ(TakeSnapshot(library.base), between);
+  EXPECT_EQ(Undo(library.base, journals), UndoOutcome::kRestored);
+  TreeSnapshot restored = TakeSnapshot(library.base);
+  EXPECT_EQ(restored.files.erase("new.mp3"), 1u);
+  EXPECT_EQ(restored, before);
 }
 
 // Two files whose tracks were swapped: the preview of the undo says what

@@ -26,6 +26,7 @@ class FaultyFileSystem final : public ForwardingFileSystem {
     int removals = 0;
     int reads = 0;
     int replacements = 0;
+    int whole_path_lookups = 0;  // IdentityByWholePath, asked on the run's thread
   };
 
   explicit FaultyFileSystem(FileSystem& inner) : ForwardingFileSystem(inner) {}
@@ -56,6 +57,8 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   std::chrono::microseconds tail_delay{0};
   // Runs just before each rename is passed on, e.g. to take its target.
   std::function<void(const std::string& from, const std::string& to)> before_rename;
+  // Runs just after each rename that was passed on, e.g. to move its folder.
+  std::function<void(const std::string& from, const std::string& to)> after_rename;
   // Runs before and after every call that changes the disk, e.g. to end the
   // process exactly between two of them.
   std::function<void()> around_change;
@@ -108,7 +111,9 @@ class FaultyFileSystem final : public ForwardingFileSystem {
     }
     if (before_rename) before_rename(from, to);
     if (IsListedOnly(from)) return RenameOutcome::kRenamed;
-    return Change([&] { return inner_.RenameNoReplace(from, to); });
+    const RenameOutcome outcome = Change([&] { return inner_.RenameNoReplace(from, to); });
+    if (after_rename) after_rename(from, to);
+    return outcome;
   }
   void RemoveEmptyFolder(const std::string& folder) override {
     ++calls_.removals;
@@ -123,6 +128,10 @@ class FaultyFileSystem final : public ForwardingFileSystem {
     ++calls_.replacements;
     if (disk_full_ || path == failing_replace_) throw RunErrorFromOs(ENOSPC, "writing", path);
     Change([&] { return (inner_.ReplaceTextFileInPieces(path, content), 0); });
+  }
+  std::optional<FileIdentity> IdentityByWholePath(const std::string& path) override {
+    ++calls_.whole_path_lookups;
+    return inner_.IdentityByWholePath(path);
   }
   bool RemoveSecondName(const std::string& extra, const std::string& kept) override {
     return Change([&] { return inner_.RemoveSecondName(extra, kept); });
