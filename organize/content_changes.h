@@ -15,14 +15,6 @@ struct ChangedStretch {
   bool operator==(const ChangedStretch&) const = default;
 };
 
-// The stretches in which `new_bytes` differs from `old_bytes`: line by line
-// (a line ending in a line feed, whatever else it holds) while both have as
-// many lines, else the one stretch between what both begin and end with.
-// Bytes only: it takes no view of what a line means, so the old content
-// always comes back exactly.
-std::vector<ChangedStretch> ChangedStretches(std::string_view old_bytes,
-                                             std::string_view new_bytes);
-
 // What a journal keeps of a replacement: the new content's size and hash,
 // and the stretches that give back the old content from it.
 struct ContentChange {

@@ -414,28 +414,5 @@ TEST(UndoTest, ABaseNamedThroughALinkOrRenamedHasItsRunsUndone) {
   }
 }
 
-// A playlist is journaled as the stretches that changed, line by line while
-// the line count holds, and its old bytes always come back exactly.
-TEST(UndoTest, ChangedStretchesGiveBackTheOldBytesExactly) {
-  const struct {
-    std::string old_bytes, new_bytes;
-    std::size_t stretches;
-  } cases[] = {
-      {"a\r\nb\r\nc", "a\r\nB\r\nc", 1},
-      {"a\nb\nc\n", "A\nb\nC\n", 2},
-      {"a\r\nb\r\n", "a\nb\n", 2},
-      {"a\nb", "a\nb\nc\n", 1},
-      {"", "x\n", 1},
-      {"same\n", "same\n", 0},
-      {"x\ny\n", "", 1},
-      {std::string("\0\xFF\n", 3), "\n", 1},
-  };
-  for (const auto& c : cases) {
-    const std::vector<ChangedStretch> stretches = ChangedStretches(c.old_bytes, c.new_bytes);
-    EXPECT_EQ(stretches.size(), c.stretches) << c.old_bytes;
-    EXPECT_EQ(OldContent(c.new_bytes, stretches), c.old_bytes) << c.old_bytes;
-  }
-}
-
 }  // namespace
 }  // namespace quillfold
