@@ -154,6 +154,29 @@ TEST(UndoTest, AStoppedUndoIsFinishedByTheNext) {
   }
 }
 
+// music/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u, whose replace fails.
+// Mending that run lets the host in before each of its files (twice: found,
+// then followed in the playlists) and playlists: more events than the same
+// run with nothing to mend.
+TEST(UndoTest, MendingARunLetsTheHostIn) {
+  testing::TempFolder temp;
+  const std::string base = temp.path() + "music/";
+  WriteThreeTracksAndAList(base);
+  MemoryJournalStorage journals;
+  testing::FaultyFileSystem faulty(RealFileSystem());
+  faulty.FailReplaceOf(base + "list.m3u");
+  EXPECT_THROW(RealRun(base, journals, faulty), RunError);
+  const auto events = [&] {
+    RecordingHost host = HostFor(base);
+    int count = 0;
+    host.on_pending_events = [&] { ++count; };
+    Organizer(RealFileSystem(), host, &journals).OrganizeRun();
+    return count;
+  };
+  const int mending = events();
+  EXPECT_GE(mending - events(), 2 * 3 + 1);
+}
+
 // music/ incoming/track000.mp3  Lists/party.m3u8 (a player's: LF, relative, a URI, no last
 //        line end)  Lists/cover.m3u (a picture by its bytes, naming the file too)
 // The run points the playlist's entries at the moved file in their own forms
