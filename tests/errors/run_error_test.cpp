@@ -40,7 +40,8 @@ TEST(RunErrorTest, StandardLibraryFailuresBecomeRunErrorsWithTheirOwnText) {
       {std::make_shared<std::length_error>("too long"), ErrorNumber::kOutOfMemory},
       {std::make_shared<std::out_of_range>("index 1001"), ErrorNumber::kSubscriptOutOfRange},
       {std::make_shared<std::overflow_error>("count"), ErrorNumber::kOverflow},
-      {std::make_shared<std::runtime_error>("odd"), ErrorNumber::kPathFileAccessError},
+      {std::make_shared<std::runtime_error>("odd"), ErrorNumber::kInternalError},
+      {std::make_shared<std::logic_error>("bug"), ErrorNumber::kInternalError},
   };
   for (const auto& c : cases) {
     const RunError error = RunErrorFromException(*c.error);
