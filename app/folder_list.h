@@ -45,8 +45,11 @@ class FolderList final : public QTreeWidget {
 
  private:
   void Fill(const std::string& folder, const std::vector<std::string>& subfolders);
+  // An entry's icon: an open folder for the chain down to the current
+  // folder, a closed one for its subfolders.
+  enum class Drawn { kOpen, kClosed };
   QTreeWidgetItem* AddEntry(QTreeWidgetItem* parent, const std::string& text,
-                            const std::string& full_path, bool open);
+                            const std::string& full_path, Drawn drawn);
   void OpenHighlighted();
 
   FileSystem& file_system_;
