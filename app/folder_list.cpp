@@ -63,6 +63,14 @@ bool FolderList::CanOpen(const std::string& folder) {
   }
 }
 
+std::vector<std::string> FolderList::SubfolderNames(const std::string& folder) {
+  try {
+    return VisibleSubfolders(file_system_.ListFolder(NormalFolderPath(folder)));
+  } catch (const RunError&) {
+    return {};
+  }
+}
+
 bool FolderList::SetPath(const std::string& folder) {
   const std::string normal = NormalFolderPath(folder);
   FolderListing listing;

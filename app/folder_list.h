@@ -2,6 +2,7 @@
 
 #include <QTreeWidget>
 #include <string>
+#include <vector>
 
 #include "app/volume_table.h"
 #include "platform/file_system.h"
@@ -30,6 +31,9 @@ class FolderList final : public QTreeWidget {
 
   // True when `folder` can be listed, so SetPath would succeed.
   bool CanOpen(const std::string& folder);
+  // The names of the subfolders `folder` would show (none when it cannot be
+  // listed).
+  std::vector<std::string> SubfolderNames(const std::string& folder);
 
   // The full path of the highlighted entry ("" when nothing is highlighted).
   std::string HighlightedPath() const;
