@@ -63,6 +63,14 @@ bool FolderList::CanOpen(const std::string& folder) {
   }
 }
 
+std::vector<std::string> FolderList::SubfolderNames(const std::string& folder) {
+  try {
+    return VisibleSubfolders(file_system_.ListFolder(NormalFolderPath(folder)));
+  } catch (const RunError&) {
+    return {};
+  }
+}
+
 bool FolderList::SetPath(const std::string& folder) {
   const std::string normal = NormalFolderPath(folder);
   FolderListing listing;
@@ -86,23 +94,25 @@ std::string FolderList::HighlightedPath() const {
 void FolderList::Fill(const std::string& folder, const std::vector<std::string>& subfolders) {
   clear();
   const std::string& mount_point = volumes_.volumes()[volumes_.VolumeOf(folder)].mount_point;
-  QTreeWidgetItem* current = AddEntry(nullptr, mount_point, mount_point, true);
+  QTreeWidgetItem* current = AddEntry(nullptr, mount_point, mount_point, Drawn::kOpen);
   std::string chain = mount_point;
   for (const std::string& name : ChainBelow(mount_point, folder)) {
     chain = JoinPath(chain, name);
-    current = AddEntry(current, name, chain, true);
+    current = AddEntry(current, name, chain, Drawn::kOpen);
   }
-  for (const std::string& name : subfolders) AddEntry(current, name, JoinPath(folder, name), false);
+  for (const std::string& name : subfolders)
+    AddEntry(current, name, JoinPath(folder, name), Drawn::kClosed);
   expandAll();
   setCurrentItem(current);
   scrollToItem(current);
 }
 
 QTreeWidgetItem* FolderList::AddEntry(QTreeWidgetItem* parent, const std::string& text,
-                                      const std::string& full_path, bool open) {
+                                      const std::string& full_path, Drawn drawn) {
   auto* item = parent == nullptr ? new QTreeWidgetItem(this) : new QTreeWidgetItem(parent);
   item->setText(0, ShownText(text));
-  item->setIcon(0, style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
+  item->setIcon(0, style()->standardIcon(drawn == Drawn::kOpen ? QStyle::SP_DirOpenIcon
+                                                               : QStyle::SP_DirClosedIcon));
   item->setData(0, kPathRole, QByteArray::fromStdString(full_path));
   return item;
 }

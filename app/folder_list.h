@@ -2,6 +2,7 @@
 
 #include <QTreeWidget>
 #include <string>
+#include <vector>
 
 #include "app/volume_table.h"
 #include "platform/file_system.h"
@@ -30,6 +31,9 @@ class FolderList final : public QTreeWidget {
 
   // True when `folder` can be listed, so SetPath would succeed.
   bool CanOpen(const std::string& folder);
+  // The names of the subfolders `folder` would show (none when it cannot be
+  // listed).
+  std::vector<std::string> SubfolderNames(const std::string& folder);
 
   // The full path of the highlighted entry ("" when nothing is highlighted).
   std::string HighlightedPath() const;
@@ -45,8 +49,11 @@ class FolderList final : public QTreeWidget {
 
  private:
   void Fill(const std::string& folder, const std::vector<std::string>& subfolders);
+  // An entry's icon: an open folder for the chain down to the current
+  // folder, a closed one for its subfolders.
+  enum class Drawn { kOpen, kClosed };
   QTreeWidgetItem* AddEntry(QTreeWidgetItem* parent, const std::string& text,
-                            const std::string& full_path, bool open);
+                            const std::string& full_path, Drawn drawn);
   void OpenHighlighted();
 
   FileSystem& file_system_;

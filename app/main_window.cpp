@@ -27,6 +27,7 @@
 #include "app/drive_list.h"
 #include "app/folder_list.h"
 #include "app/option_boxes.h"
+#include "app/path_box.h"
 #include "app/report_window.h"
 #include "app/shown_text.h"
 #include "app/window_font.h"
@@ -167,9 +168,11 @@ void MainWindow::BuildControls() {
 }
 
 // lblPath shows the chosen path; the user may also type one (Enter takes
-// it, with folder names completed), which is checked like a click.
+// it, with folder names offered and Tab completing them), which is checked
+// like a click.
 void MainWindow::BuildPathBox(QWidget* client) {
-  lbl_path_ = new QLineEdit(client);
+  lbl_path_ = new PathBox(
+      [this](const std::string& folder) { return dir1_->SubfolderNames(folder); }, client);
   lbl_path_->setObjectName(QStringLiteral("lblPath"));
   lbl_path_->setAccessibleName(QStringLiteral("Chosen path"));
   lbl_path_->setTextMargins(0, 0, 0, 0);

@@ -73,6 +73,8 @@ class MainWindow final : public QMainWindow, public OrganizeHost {
   void PlacingProgress(int index, int count) override;
   void TagUnreadable(const std::string& path, const std::string& reason) override;
   void PlaylistLinkSkipped(const std::string& link, const std::string& reason) override;
+  void PlaylistSkipped(const std::string& path, const std::string& reason) override;
+  void MountedFolderSkipped(const std::string& folder) override;
   bool StopRequested() override { return stop_requested_; }
 
   // Events are handled at most this often during a run (in ms).
@@ -104,12 +106,15 @@ class MainWindow final : public QMainWindow, public OrganizeHost {
   void QuitStep();
   void GoClicked();
   void UndoStep();
-  // Runs `work` as one run: the window locked but for Stop (when
-  // `stoppable`), events handled, the notes added after the report, a
-  // failure shown. True when it ended without a failure or a stop.
-  bool RunAsActive(std::string_view routine, bool stoppable, const std::function<void()>& work);
-  void BeginRun(bool stoppable);
-  void EndRun(const std::optional<RunError>& failure);
+  // An organize run adds where it stopped after its report; an undo's
+  // report says so itself.
+  enum class RunKind { kOrganize, kUndo };
+  // Runs `work` as one run: the window locked but for Stop, events handled,
+  // the notes added after the report, a failure shown. True when it ended
+  // without a failure or a stop.
+  bool RunAsActive(std::string_view routine, RunKind kind, const std::function<void()>& work);
+  void BeginRun();
+  void EndRun(RunKind kind, const std::optional<RunError>& failure);
   void ShowRunFailure(std::string_view routine, const RunError& error);
   void RequestStop();
   void SetRunning(bool running);
@@ -129,7 +134,6 @@ class MainWindow final : public QMainWindow, public OrganizeHost {
   bool close_after_run_ = false;
   bool unloaded_ = false;
   bool run_active_ = false;
-  bool stoppable_ = false;
   bool stop_requested_ = false;
   // Set for an undo's passes: report-only for the preview, real after.
   std::optional<int> dont_do_override_;

@@ -29,19 +29,21 @@ constexpr std::string_view kStopQuestion =
 
 void MainWindow::GoClicked() {
   if (run_active_) return RequestStop();
-  RunAsActive("OrganizeRun", /*stoppable=*/true, [this] { organizer_.OrganizeRun(); });
+  RunAsActive("OrganizeRun", RunKind::kOrganize, [this] { organizer_.OrganizeRun(); });
 }
 
-bool MainWindow::RunAsActive(std::string_view routine, bool stoppable,
+bool MainWindow::RunAsActive(std::string_view routine, RunKind kind,
                              const std::function<void()>& work) {
-  BeginRun(stoppable);
+  BeginRun();
   std::optional<RunError> failure;
   try {
     work();
   } catch (const std::exception& error) {
     failure = RunErrorFromException(error);
+  } catch (...) {
+    failure = UnknownExceptionError();
   }
-  EndRun(failure);
+  EndRun(kind, failure);
   if (failure && failure->error_number() != ErrorNumber::kUserInterrupt) {
     ShowRunFailure(routine, *failure);
   }
@@ -49,9 +51,8 @@ bool MainWindow::RunAsActive(std::string_view routine, bool stoppable,
   return !failure;
 }
 
-void MainWindow::BeginRun(bool stoppable) {
+void MainWindow::BeginRun() {
   run_active_ = true;
-  stoppable_ = stoppable;
   stop_requested_ = false;
   notes_.Clear();
   run_clock_.start();
@@ -62,9 +63,11 @@ void MainWindow::BeginRun(bool stoppable) {
 }
 
 // What the user must know about the run goes after its report: the files
-// whose tag could not be read, and where a stopped run stopped.
-void MainWindow::EndRun(const std::optional<RunError>& failure) {
-  const bool stopped = failure && failure->error_number() == ErrorNumber::kUserInterrupt;
+// whose tag could not be read, and where a stopped run stopped (an undo
+// says that in its own report).
+void MainWindow::EndRun(RunKind kind, const std::optional<RunError>& failure) {
+  const bool stopped = failure && failure->error_number() == ErrorNumber::kUserInterrupt &&
+                       kind == RunKind::kOrganize;
   const bool reported = report_window_ != nullptr && report_window_->isVisible();
   std::string notes = reported ? notes_.Sections() : std::string();
   if (stopped && reported) notes += std::string(kLineBreak) + std::string(kLineBreak);
@@ -90,7 +93,7 @@ void MainWindow::ShowRunFailure(std::string_view routine, const RunError& error)
 }
 
 void MainWindow::RequestStop() {
-  if (!run_active_ || !stoppable_ || stop_requested_) return;
+  if (!run_active_ || stop_requested_) return;
   stop_requested_ = true;
   cmd_go_->setEnabled(false);
   progress_->setText(QStringLiteral("Stopping after the present file..."));
@@ -110,7 +113,7 @@ void MainWindow::SetRunning(bool running) {
   mnu_help_->menuAction()->setEnabled(!running);
   cmd_go_->setText(running ? QStringLiteral("Stop") : QStringLiteral("Go!"));
   cmd_go_->setAccessibleName(running ? QStringLiteral("Stop the run") : QStringLiteral("Go"));
-  cmd_go_->setEnabled(!running || stoppable_);
+  cmd_go_->setEnabled(true);
   if (report_window_ != nullptr) report_window_->KeepOpen(running);
   if (!running) progress_->clear();
 }
@@ -126,9 +129,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (run_active_) {
     event->ignore();
     if (close_after_run_) return;
-    // A real undo cannot stop part-way; the window closes when it is done.
-    if (!stoppable_ ||
-        dialogs_.AskYesNo(this, std::string(kStopQuestion), std::string(kProductTitle))) {
+    if (dialogs_.AskYesNo(this, std::string(kStopQuestion), std::string(kProductTitle))) {
       close_after_run_ = true;
       RequestStop();
     }
@@ -201,11 +202,19 @@ void MainWindow::PlacingProgress(int index, int count) {
 }
 
 void MainWindow::TagUnreadable(const std::string& path, const std::string& reason) {
-  notes_.TagUnreadable(path, reason);
+  notes_.Add(RunNotes::Kind::kTagUnreadable, path, reason);
 }
 
 void MainWindow::PlaylistLinkSkipped(const std::string& link, const std::string& reason) {
-  notes_.LinkSkipped(link, reason);
+  notes_.Add(RunNotes::Kind::kLinkSkipped, link, reason);
+}
+
+void MainWindow::PlaylistSkipped(const std::string& path, const std::string& reason) {
+  notes_.Add(RunNotes::Kind::kPlaylistSkipped, path, reason);
+}
+
+void MainWindow::MountedFolderSkipped(const std::string& folder) {
+  notes_.Add(RunNotes::Kind::kMountedFolder, folder);
 }
 
 }  // namespace quillfold

@@ -23,8 +23,9 @@ std::string RunListPrompt(const std::string& base_folder, const std::string& run
 }  // namespace
 
 // File > Undo Last Run...: the runs on record for the chosen base, then the
-// undo's report-only pass in the report window (which Stop can end), then
-// the engine's own question and the real undo, which runs to its end.
+// undo's report-only pass in the report window, then the engine's own
+// question and the real undo. Stop ends either between two files; the next
+// undo finishes a real one that was stopped.
 void MainWindow::UndoStep() {
   if (run_active_ || journals_ == nullptr) return;
   const std::string base_folder = AddBackslash(chosen_path_, file_system_.separator());
@@ -41,9 +42,9 @@ void MainWindow::UndoStep() {
     dont_do_override_ = dont_do;
     outcome = UndoLastRun(file_system_, *journals_, *this);
   };
-  const bool previewed = RunAsActive("UndoLastRun", /*stoppable=*/true, [&] { undo(1); });
+  const bool previewed = RunAsActive("UndoLastRun", RunKind::kUndo, [&] { undo(1); });
   if (previewed && outcome != UndoOutcome::kNothingToUndo) {
-    RunAsActive("UndoLastRun", /*stoppable=*/false, [&] { undo(0); });
+    RunAsActive("UndoLastRun", RunKind::kUndo, [&] { undo(0); });
   }
   dont_do_override_.reset();
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/shown_text.h"
 #include "app/twips.h"
@@ -26,8 +28,14 @@
 namespace quillfold {
 namespace {
 
-// At most this many appended pieces wait for the box: a few ms of layout.
-constexpr int kPiecesPerBatch = 200;
+// How long putting one batch into the box may take: the window handles its
+// events between batches, and a run lets it in every 20 ms, so a batch of
+// this cost keeps the longest wait near 30 ms. The size of the next batch
+// follows from what the last one cost (lines and the box's state vary).
+constexpr qint64 kBatchBudgetNs = 8'000'000;
+constexpr qsizetype kFirstBatchChars = 4'096;
+constexpr qsizetype kSmallestBatchChars = 256;
+constexpr qsizetype kLargestBatchChars = 4'194'304;
 
 QPushButton* AddButton(QHBoxLayout* row, const QString& text, const char* name) {
   auto* button = new QPushButton(text);
@@ -42,7 +50,8 @@ QPushButton* AddButton(QHBoxLayout* row, const QString& text, const char* name) 
 ReportWindow::ReportWindow(QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      txt_results_(new QPlainTextEdit(this)) {
+      txt_results_(new QPlainTextEdit(this)),
+      batch_chars_(kFirstBatchChars) {
   setObjectName(QStringLiteral("frmResults"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Quillfold - Report Window"));
@@ -96,7 +105,6 @@ void ReportWindow::BuildFindRow() {
 
 void ReportWindow::Clear() {
   pending_.clear();
-  pending_pieces_ = 0;
   txt_results_->clear();
 }
 
@@ -104,16 +112,23 @@ void ReportWindow::Append(std::string_view text) {
   if (pending_.isEmpty()) QTimer::singleShot(0, this, &ReportWindow::Flush);
   pending_ += ShownLines(text);
   // A batch too large would itself keep the window from its events.
-  if (++pending_pieces_ >= kPiecesPerBatch) Flush();
+  if (pending_.size() >= batch_chars_) Flush();
 }
 
 void ReportWindow::Flush() {
   if (pending_.isEmpty()) return;
+  QElapsedTimer inserting;
+  inserting.start();
   QTextCursor end(txt_results_->document());
   end.movePosition(QTextCursor::End);
   end.insertText(pending_);
+  const qint64 spent_ns = std::max<qint64>(inserting.nsecsElapsed(), 1);
+  // Grown at most twofold a batch, so one quick batch after a slow one does
+  // not make the next huge.
+  const double fitting = static_cast<double>(pending_.size()) * kBatchBudgetNs / spent_ns;
+  batch_chars_ = std::clamp(std::min(static_cast<qsizetype>(fitting), 2 * batch_chars_),
+                            kSmallestBatchChars, kLargestBatchChars);
   pending_.clear();
-  pending_pieces_ = 0;
 }
 
 void ReportWindow::ShowNonModal() {

@@ -24,9 +24,10 @@ class ReportWindow final : public QWidget {
   // Adds `text` (line breaks CR LF) at the end. Only the new text is added;
   // what the box holds already is not read or reset, so a long report grows
   // in time proportional to each piece. The pieces that arrive between two
-  // rounds of event handling go into the box together (a few hundred at
-  // most), at the next round or when the box is asked for, so a run
-  // appending a line per file does not lay the text out for every line.
+  // rounds of event handling go into the box together, at the next round or
+  // when the box is asked for, so a run appending a line per file does not
+  // lay the text out for every line; a batch goes in early once it would
+  // take more than a few ms (judged by what the batch before it took).
   void Append(std::string_view text);
   // Shows the window without blocking the caller; brings it forward if shown.
   void ShowNonModal();
@@ -64,8 +65,8 @@ class ReportWindow final : public QWidget {
 
   QPlainTextEdit* txt_results_;
   QLineEdit* txt_find_ = nullptr;
-  QString pending_;  // appended, not yet in the box
-  int pending_pieces_ = 0;
+  QString pending_;        // appended, not yet in the box
+  qsizetype batch_chars_;  // how much pending text goes in at once
   bool placed_ = false;
   bool keep_open_ = false;
   std::function<void(QSize)> resized_;

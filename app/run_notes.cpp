@@ -14,18 +14,21 @@ std::string Section(const std::string& header, const std::vector<std::string>& i
 
 }  // namespace
 
-void RunNotes::TagUnreadable(const std::string& path, const std::string& reason) {
-  unreadable_.push_back(path + " (" + reason + ")");
-}
-
-void RunNotes::LinkSkipped(const std::string& link, const std::string& reason) {
-  skipped_.push_back(link + " (" + reason + ")");
+void RunNotes::Add(Kind kind, const std::string& item, const std::string& reason) {
+  items_[static_cast<std::size_t>(kind)].push_back(reason.empty() ? item
+                                                                  : item + " (" + reason + ")");
 }
 
 std::string RunNotes::Sections() const {
-  return Section("The Tags of These Files Could Not Be Read (Filed as Files Without a Tag):",
-                 unreadable_) +
-         Section("These Playlist Links Were Not Followed:", skipped_);
+  static constexpr std::array<std::string_view, static_cast<std::size_t>(Kind::kCount)> kHeaders = {
+      "The Tags of These Files Could Not Be Read (Filed as Files Without a Tag):",
+      "These Playlist Links Were Not Followed:", "These Playlists Were Left Untouched:",
+      "These Folders Hold Another Mounted Volume and Were Not Entered:"};
+  std::string sections;
+  for (std::size_t kind = 0; kind < kHeaders.size(); ++kind) {
+    sections += Section(std::string(kHeaders[kind]), items_[kind]);
+  }
+  return sections;
 }
 
 // The engine checks for a stop before it starts a file, so the latest file

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -9,13 +10,17 @@ namespace quillfold {
 
 // What the desktop program adds after a run's own report, in the report's
 // house style (CR LF breaks, items indented by three blanks): the files
-// whose tag could not be read, the playlist links not followed, and where a
+// whose tag could not be read, the playlist links not followed, the
+// playlists left untouched, the mounted folders not entered, and where a
 // stopped run stopped. The report's own lines are never changed.
 class RunNotes {
  public:
+  // What the run passed over, one section each, in this order.
+  enum class Kind { kTagUnreadable, kLinkSkipped, kPlaylistSkipped, kMountedFolder, kCount };
+
   void Clear() { *this = RunNotes(); }
-  void TagUnreadable(const std::string& path, const std::string& reason);
-  void LinkSkipped(const std::string& link, const std::string& reason);
+  // `item` is a path, `reason` the engine's words for it ("" for none).
+  void Add(Kind kind, const std::string& item, const std::string& reason = "");
   // The latest file the per-file phase started (1-based) and the count.
   void Placing(int index, int count) {
     placing_ = index;
@@ -23,14 +28,13 @@ class RunNotes {
   }
 
   // The sections for the lists above, each after an empty line; "" when
-  // both are empty.
+  // all are empty.
   std::string Sections() const;
   // "Stopped by the user after file 12 of 300; ...".
   std::string StoppedText() const;
 
  private:
-  std::vector<std::string> unreadable_;
-  std::vector<std::string> skipped_;
+  std::array<std::vector<std::string>, static_cast<std::size_t>(Kind::kCount)> items_;
   int placing_ = 0;
   int count_ = 0;
 };

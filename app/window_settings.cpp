@@ -23,13 +23,14 @@ void WriteText(Registry& registry, std::string_view name, const std::string& tex
 }
 
 // The numbers of a comma-separated text, or none when any is not a whole
-// non-negative number or there are not `count` of them.
+// number or there are not `count` of them. Places may be negative: a
+// screen to the left of or above the first has negative coordinates.
 std::vector<int> Numbers(const std::string& text, std::size_t count) {
   std::vector<int> numbers;
   for (const QString& part : QString::fromStdString(text).split(QLatin1Char(','))) {
     bool ok = false;
     numbers.push_back(part.toInt(&ok));
-    if (!ok || numbers.back() < 0) return {};
+    if (!ok) return {};
   }
   return numbers.size() == count ? numbers : std::vector<int>{};
 }
@@ -75,11 +76,15 @@ namespace quillfold {
 
 WindowPlaces ReadWindowPlaces(Registry& registry) {
   WindowPlaces places;
-  if (const auto main = Numbers(ReadText(registry, kMainPlace), 5); !main.empty()) {
+  // A size must be positive; a place outside every screen is left to the
+  // window to refuse.
+  if (const auto main = Numbers(ReadText(registry, kMainPlace), 5);
+      !main.empty() && main[2] > 0 && main[3] > 0) {
     places.main = QRect(main[0], main[1], main[2], main[3]);
     places.maximized = main[4] != 0;
   }
-  if (const auto report = Numbers(ReadText(registry, kReportSize), 2); !report.empty()) {
+  if (const auto report = Numbers(ReadText(registry, kReportSize), 2);
+      !report.empty() && report[0] > 0 && report[1] > 0) {
     places.report_size = QSize(report[0], report[1]);
   }
   return places;
@@ -87,7 +92,7 @@ WindowPlaces ReadWindowPlaces(Registry& registry) {
 
 void SaveWindowPlaces(Registry& registry, const WindowPlaces& places) {
   const QRect& main = places.main;
-  if (main.isValid() && main.x() >= 0 && main.y() >= 0) {
+  if (main.isValid()) {
     WriteText(registry, kMainPlace,
               QStringLiteral("%1,%2,%3,%4,%5")
                   .arg(main.x())

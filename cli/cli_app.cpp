@@ -22,16 +22,26 @@ int UsageFailure(Console& console, std::string_view message) {
 // A stop signal ends the program with 128 + its number, as the shell
 // expects, even when it came as the run was finishing anyway.
 // Where a stop signal found the run.
-enum class StopPoint { kBetweenTwoFiles, kAsTheRunEnded };
+enum class StopPoint { kBetweenTwoFiles, kBetweenTwoUndoSteps, kAsTheRunEnded };
+
+std::string_view StopPointText(StopPoint stop_point) {
+  switch (stop_point) {
+    case StopPoint::kBetweenTwoFiles:
+      return ": the run stopped between two files; the report shows what it did";
+    case StopPoint::kBetweenTwoUndoSteps:
+      return ": the undo stopped between two files; the report shows what it did, and the "
+             "next --undo finishes it";
+    case StopPoint::kAsTheRunEnded:
+      break;
+  }
+  return " as the run was ending; it finished its work";
+}
 
 int Interrupted(Console& console, StopPoint stop_point) {
   const int signal_number = console.StopSignal();
   const char* name = sigabbrev_np(signal_number);
   console.Err(std::string("quillfold-cli: interrupted by SIG") + (name ? name : "?") +
-              (stop_point == StopPoint::kBetweenTwoFiles
-                   ? ": the run stopped between two files; the report shows what it did"
-                   : " as the run was ending; it finished its work") +
-              "\n");
+              std::string(StopPointText(stop_point)) + "\n");
   return 128 + signal_number;
 }
 
@@ -49,8 +59,17 @@ int Undo(const CliArguments& arguments, Console& console, FileSystem& file_syste
       return kExitDone;
     }
     CliHost host(console, arguments, base);
-    const UndoOutcome outcome = UndoLastRun(file_system, journals, host);
+    UndoOutcome outcome = UndoOutcome::kNothingToUndo;
+    try {
+      outcome = UndoLastRun(file_system, journals, host);
+    } catch (const RunError& error) {
+      host.FinishReport();
+      if (error.error_number() == ErrorNumber::kUserInterrupt)
+        return Interrupted(console, StopPoint::kBetweenTwoUndoSteps);
+      throw;
+    }
     host.FinishReport();
+    if (console.StopSignal() != 0) return Interrupted(console, StopPoint::kAsTheRunEnded);
     if (outcome == UndoOutcome::kDeclined) return kExitNotConfirmed;
     return outcome == UndoOutcome::kPartlyRestored ? kExitRunFailed : kExitDone;
   } catch (const RunError& error) {

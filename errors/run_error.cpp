@@ -47,6 +47,8 @@ std::string_view ErrorNumberText(ErrorNumber number) {
       return "Subscript out of range";
     case ErrorNumber::kUserInterrupt:
       return "User interrupt occurred";
+    case ErrorNumber::kInternalError:
+      return "Internal error";
     case ErrorNumber::kFileNotFound:
       return "File not found";
     case ErrorNumber::kFileAlreadyExists:
@@ -81,7 +83,7 @@ RunError RunErrorFromOs(int os_error, std::string_view operation, std::string_vi
 
 RunError RunErrorFromException(const std::exception& error) {
   if (const auto* run_error = dynamic_cast<const RunError*>(&error)) return *run_error;
-  ErrorNumber number = ErrorNumber::kPathFileAccessError;
+  ErrorNumber number = ErrorNumber::kInternalError;
   if (dynamic_cast<const std::bad_alloc*>(&error) ||
       dynamic_cast<const std::length_error*>(&error)) {
     number = ErrorNumber::kOutOfMemory;
@@ -96,6 +98,10 @@ RunError RunErrorFromException(const std::exception& error) {
   description += error.what();
   description += ")";
   return RunError(number, std::move(description));
+}
+
+RunError UnknownExceptionError() {
+  return RunError(ErrorNumber::kInternalError, "Internal error (an exception of unknown type)");
 }
 
 RunError RunStopped() {

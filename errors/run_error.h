@@ -14,6 +14,7 @@ enum class ErrorNumber : std::int32_t {
   kOutOfMemory = 7,
   kSubscriptOutOfRange = 9,
   kUserInterrupt = 18,
+  kInternalError = 51,
   kFileNotFound = 53,
   kFileAlreadyExists = 58,
   kDiskFull = 61,
@@ -48,9 +49,13 @@ RunError RunErrorFromOs(int os_error, std::string_view operation, std::string_vi
 
 // The RunError that a failure of the standard library stands for, so that a
 // front end only ever meets RunError: running out of memory is kOutOfMemory,
-// a value out of range kOverflow, an index out of range kSubscriptOutOfRange.
-// A RunError is returned unchanged.
+// a value out of range kOverflow, an index out of range kSubscriptOutOfRange,
+// anything else kInternalError (a fault of the program, never of the user's
+// files). A RunError is returned unchanged.
 RunError RunErrorFromException(const std::exception& error);
+
+// The RunError for an exception of no standard type: kInternalError.
+RunError UnknownExceptionError();
 
 // What ends a run that the user asked to stop, between two files: number
 // kUserInterrupt. It travels like any failure, so the files moved so far

@@ -82,8 +82,8 @@ class OrganizeHost {
   // line, Stop in the desktop program). The run asks between files, between
   // searched folders and between removed folders, never while a move or a
   // playlist write is under way, and then ends through the same wrap-up as
-  // a failure part-way: see RunStopped(). An undo's report-only pass asks
-  // too; a real undo runs to its end.
+  // a failure part-way: see RunStopped(). An undo asks before each of its
+  // steps, and the next undo finishes one that was stopped.
   virtual bool StopRequested() { return false; }
 };
 

@@ -204,10 +204,10 @@ std::string Organizer::Impl::RecoverInterruptedRuns() {
     // Mending changes the disk: no listing from before it is reused.
     kept_listings_.by_folder.clear();
     if (host_.CurrentOptions().chkUpdateM3U != 1) {
-      DropSecondNames(file_system_, run);
+      DropSecondNames(file_system_, run, host_);
       continue;
     }
-    report += MendInterruptedRun(file_system_, *journals_, base_folder, run, playlists_);
+    report += MendInterruptedRun(file_system_, *journals_, base_folder, run, playlists_, host_);
     PlaylistPhase();
   }
   return report;

@@ -11,9 +11,11 @@ namespace {
 // Where each journaled move of `run` left its file: nothing for a file not
 // moved or gone.
 std::vector<std::optional<std::string>> MovedFiles(FileSystem& file_system,
-                                                   const std::vector<JournaledMove>& moves) {
+                                                   const std::vector<JournaledMove>& moves,
+                                                   OrganizeHost& host) {
   std::vector<std::optional<std::string>> moved_to;
   for (const JournaledMove& move : moves) {
+    host.HandlePendingEvents();
     const MovedFileState state = LocateMovedFile(file_system, move);
     if (state.old_name_kept_too) file_system.RemoveSecondName(move.old_path, state.path);
     moved_to.push_back(state.where == MovedFileState::Where::kMoved
@@ -25,13 +27,15 @@ std::vector<std::optional<std::string>> MovedFiles(FileSystem& file_system,
 
 void PointLinesAtMovedFiles(FileSystem& file_system, PlaylistStore& playlists,
                             const std::vector<JournaledMove>& moves,
-                            const std::vector<std::optional<std::string>>& moved_to) {
+                            const std::vector<std::optional<std::string>>& moved_to,
+                            OrganizeHost& host) {
   // Each move is mended as it was made: a line in other letter case that
   // named a file the run had yet to move named a file of its own then,
   // though by now that file has moved too.
   std::unordered_map<std::string, std::size_t> move_from;
   for (std::size_t i = 0; i < moves.size(); ++i) move_from[moves[i].old_path] = i;
   for (std::size_t i = 0; i < moves.size(); ++i) {
+    host.HandlePendingEvents();
     if (!moved_to[i]) continue;
     playlists.ReplaceMatchingLines(moves[i].old_path, *moved_to[i], [&](const std::string& line) {
       const auto later = move_from.find(line);
@@ -42,17 +46,17 @@ void PointLinesAtMovedFiles(FileSystem& file_system, PlaylistStore& playlists,
 
 }  // namespace
 
-void DropSecondNames(FileSystem& file_system, const RunRecord& run) {
-  MovedFiles(file_system, MovesOf(run.records));
+void DropSecondNames(FileSystem& file_system, const RunRecord& run, OrganizeHost& host) {
+  MovedFiles(file_system, MovesOf(run.records), host);
 }
 
 std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals,
                                const std::string& base_folder, const RunRecord& run,
-                               PlaylistStore& playlists) {
+                               PlaylistStore& playlists, OrganizeHost& host) {
   RunJournal journal(journals, run);
   std::string piece = InterruptedRunHeader(RunTimeText(run.started_ns));
   const std::vector<JournaledMove> moves = MovesOf(run.records);
-  const std::vector<std::optional<std::string>> moved_to = MovedFiles(file_system, moves);
+  const std::vector<std::optional<std::string>> moved_to = MovedFiles(file_system, moves, host);
   if (run.playlists_updated) {
     // A kill while a playlist was being replaced leaves its temporary.
     for (const JournalRecord& record : run.records) {
@@ -60,9 +64,10 @@ std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals
         file_system.RemoveLeftoverReplacements(record.fields[0]);
       }
     }
-    PointLinesAtMovedFiles(file_system, playlists, moves, moved_to);
+    PointLinesAtMovedFiles(file_system, playlists, moves, moved_to, host);
     for (int slot = 1; slot <= playlists.PlaylistCount(); ++slot) {
       if (!playlists.PlaylistChanged(slot)) continue;
+      host.HandlePendingEvents();
       // Recorded in the killed run's journal, so that undoing that run puts
       // back what this wrote, and then what the run itself wrote.
       journal.WillReplacePlaylist(base_folder + playlists.PlaylistName(slot),

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "organize/journal.h"
+#include "organize/organize_host.h"
 #include "organize/playlist_store.h"
 #include "platform/file_system.h"
 #include "platform/journal_storage.h"
@@ -12,7 +13,9 @@ namespace quillfold {
 // Takes away the old name of each file of `run` (a run whose journal never
 // completed) that a move by link and unlink, cut short between the two,
 // left under both its old and its new name; never a name of any other file.
-void DropSecondNames(FileSystem& file_system, const RunRecord& run);
+// `host` handles its events before each file (HandlePendingEvents only: a
+// mend is not stopped part-way; the run takes a stop right after it).
+void DropSecondNames(FileSystem& file_system, const RunRecord& run, OrganizeHost& host);
 
 // Finishes the playlist section of `run`, a run on `base_folder` whose
 // journal never completed (it was killed, or its playlists could not all be
@@ -23,9 +26,10 @@ void DropSecondNames(FileSystem& file_system, const RunRecord& run);
 // and the journal is marked complete. A run that left playlists alone is
 // only marked complete. Returns the report piece naming the playlists
 // mended. Failures throw RunError; the journal then stays incomplete, for
-// the next run to finish.
+// the next run to finish. `host` handles its events before each file and
+// each playlist written, as in DropSecondNames.
 std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals,
                                const std::string& base_folder, const RunRecord& run,
-                               PlaylistStore& playlists);
+                               PlaylistStore& playlists, OrganizeHost& host);
 
 }  // namespace quillfold

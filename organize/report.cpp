@@ -108,6 +108,16 @@ std::string NotRestoredHeader() {
   return Joined({kSectionBreak, "The Following Could Not Be Restored:"});
 }
 
+std::string UndoStoppedLine(bool real_undo, int files_done, int file_count) {
+  const std::string where =
+      files_done == 0 ? "before the first file"
+      : files_done == file_count
+          ? "after the last file"
+          : "after file " + std::to_string(files_done) + " of " + std::to_string(file_count);
+  return Joined({kSectionBreak, real_undo ? "Undo" : "Preview", " stopped by the user ", where,
+                 real_undo ? "; the next undo finishes this one." : "; nothing was changed."});
+}
+
 std::string MoveBackText(std::string_view old_full_path, std::size_t base_length, char separator) {
   return Joined({"Move back to \".", std::string_view(&separator, 1),
                  old_full_path.substr(base_length), "\""});

@@ -86,6 +86,13 @@ std::string InterruptedRunHeader(std::string_view when);
 // "The Following Could Not Be Restored:", with each line's reason.
 std::string NotRestoredHeader();
 
+// Where an undo that the user stopped ended, after an empty line: "Undo
+// stopped by the user after file 2 of 3; the next undo finishes this one."
+// (`files_done` 0: "before the first file"; `file_count`: "after the last
+// file", with folders or playlists still to do). A preview says instead that
+// nothing was changed.
+std::string UndoStoppedLine(bool real_undo, int files_done, int file_count);
+
 // Move back to "./Artist/old name.mp3".
 std::string MoveBackText(std::string_view old_full_path, std::size_t base_length, char separator);
 

@@ -31,10 +31,16 @@ class RunReversal {
   RunReversal(FileSystem& file_system, const std::string& base_folder, bool apply, bool resumed)
       : file_system_(file_system), base_folder_(base_folder), apply_(apply), resumed_(resumed) {}
 
-  // Lets `host` in before each record; a report-only pass also stops there
-  // when asked to (a real one runs to its end, so the journal stays true).
+  // Lets `host` in before each record and stops there when asked to
+  // (RunStopped): every step is whole, and a real undo's journal still says
+  // it was started and not ended, so the next undo takes it up.
   void Reverse(const std::vector<JournalRecord>& records, OrganizeHost& host);
-  void Report(OrganizeHost& host) const;
+  // The sections of what was done (or would be); with nothing to list, the
+  // closing line unless the undo was stopped.
+  enum class Ending { kWhole, kStopped };
+  void Report(OrganizeHost& host, Ending ending) const;
+  // Where a stopped undo ended, in the report's words.
+  std::string StoppedLine() const { return UndoStoppedLine(apply_, moves_done_, move_count_); }
   bool all_restored() const { return not_restored_.empty(); }
 
  private:
@@ -61,6 +67,8 @@ class RunReversal {
   const std::string& base_folder_;
   const bool apply_;
   const bool resumed_;
+  int moves_done_ = 0;
+  int move_count_ = 0;
   std::set<std::string> would_take_, would_free_;
   std::vector<std::string> files_, playlists_, recreated_, removed_, not_restored_;
 };
@@ -71,16 +79,18 @@ class RunReversal {
 void RunReversal::Reverse(const std::vector<JournalRecord>& records, OrganizeHost& host) {
   const auto let_host_in = [&] {
     host.HandlePendingEvents();
-    if (!apply_ && host.StopRequested()) throw RunStopped();
+    if (host.StopRequested()) throw RunStopped();
   };
   for (auto record = records.rbegin(); record != records.rend(); ++record) {
     let_host_in();
     if (record->kind == Kind::kFolderRemoved) RecreateFolder(*record);
   }
   const std::vector<JournaledMove> moves = MovesOf(records);
+  move_count_ = static_cast<int>(moves.size());
   for (auto move = moves.rbegin(); move != moves.rend(); ++move) {
     let_host_in();
     MoveBack(*move);
+    ++moves_done_;
   }
   for (auto record = records.rbegin(); record != records.rend(); ++record) {
     let_host_in();
@@ -183,7 +193,7 @@ void RunReversal::RemoveCreatedFolder(const std::string& folder) {
   removed_.push_back(folder);
 }
 
-void RunReversal::Report(OrganizeHost& host) const {
+void RunReversal::Report(OrganizeHost& host, Ending ending) const {
   const auto section = [&](const std::vector<std::string>& lines, const std::string& header) {
     if (lines.empty()) return;
     host.AppendReport(header);
@@ -194,8 +204,8 @@ void RunReversal::Report(OrganizeHost& host) const {
   section(recreated_, RecreatedFoldersHeader(apply_));
   section(removed_, CreatedFoldersHeader(apply_));
   section(not_restored_, NotRestoredHeader());
-  if (files_.empty() && playlists_.empty() && recreated_.empty() && removed_.empty() &&
-      not_restored_.empty()) {
+  if (ending == Ending::kWhole && files_.empty() && playlists_.empty() && recreated_.empty() &&
+      removed_.empty() && not_restored_.empty()) {
     host.AppendReport(ClosingLine());
   }
 }
@@ -235,9 +245,16 @@ UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, Organ
     journal->UndoStarted();
   }
   RunReversal reversal(file_system, base_folder, apply, run.undo_started);
-  reversal.Reverse(run.records, host);
+  try {
+    reversal.Reverse(run.records, host);
+  } catch (const RunError& error) {
+    if (error.error_number() != ErrorNumber::kUserInterrupt) throw;
+    reversal.Report(host, RunReversal::Ending::kStopped);
+    host.AppendReport(reversal.StoppedLine());
+    throw;
+  }
   if (journal) journal->Undone();
-  reversal.Report(host);
+  reversal.Report(host, RunReversal::Ending::kWhole);
   return reversal.all_restored() ? UndoOutcome::kRestored : UndoOutcome::kPartlyRestored;
 }
 

@@ -26,7 +26,11 @@ enum class UndoOutcome {
 // a file no longer where the run put it, an old place now taken or a
 // playlist changed since is listed as not restored and the rest goes on.
 // The journal is then marked undone, so the next undo takes the run before.
-// The report goes to the host in the house style.
+// The report goes to the host in the house style. The host may stop an undo
+// between two steps (StopRequested): it then throws RunStopped() after
+// reporting what it did and where it stopped; the journal still says the
+// undo was started and not ended, so the next undo finishes it (and a real
+// run on the base is refused until then).
 UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, OrganizeHost& host);
 
 // The runs on record for `base_folder` (ending in the separator; the same

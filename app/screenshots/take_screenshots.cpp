@@ -4,8 +4,9 @@
 // layout by eye: main_window.png; a real run on a slowed-down disk with
 // running_main.png and running_report.png taken part-way, stop_question.png
 // (the close box during the run, answered No) and report_window.png at its
-// end; undo_list.png (File > Undo Last Run...) and undo_preview.png (the
-// report-only pass under the undo's question, answered No); about_window.png.
+// end; undo_list.png (File > Undo Last Run...), undo_preview.png (the
+// report-only pass under the undo's question, answered Yes) and
+// undo_stopped.png (the undo stopped part-way by Stop); about_window.png.
 
 #include <stdlib.h>
 
@@ -69,10 +70,16 @@ std::string MakeSampleCollection(const fs::path& root) {
   return base.string() + "/";
 }
 
-// Each tag read waits, so that a run of a few dozen files lasts seconds.
+// Each tag read and each move waits, so that a run or an undo of a few
+// dozen files lasts seconds.
 class SlowFileSystem final : public quillfold::ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
+  quillfold::RenameOutcome RenameNoReplace(const std::string& from,
+                                           const std::string& to) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    return ForwardingFileSystem::RenameNoReplace(from, to);
+  }
   quillfold::TailRead ReadOrdinaryFileTail(const std::string& path,
                                            std::span<std::uint8_t> tail) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(80));
@@ -134,15 +141,20 @@ void TakeRun(quillfold::MainWindow& window, const fs::path& output, bool& all_sa
   all_saved &= Save(*window.report_window(), output / "report_window.png");
 }
 
+// The undo: its list, its preview under the question (answered Yes), and
+// the real undo stopped part-way by Stop.
 void TakeUndo(quillfold::MainWindow& window, const fs::path& output, bool& all_saved) {
   OnNextModal([&](QMessageBox& list) {
     SaveAndAnswer(list, output / "undo_list.png", QMessageBox::Yes, all_saved);
     OnNextModal([&](QMessageBox& question) {
       all_saved &= Save(*window.report_window(), output / "undo_preview.png");
-      question.button(QMessageBox::No)->click();
+      QTimer::singleShot(1000,
+                         [&] { window.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click(); });
+      question.button(QMessageBox::Yes)->click();
     });
   });
   window.findChild<QAction*>(QStringLiteral("mnuUndo"))->trigger();
+  all_saved &= Save(*window.report_window(), output / "undo_stopped.png");
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -11,9 +9,7 @@
 #include <QTest>
 #include <filesystem>
 
-#include "app/folder_list.h"
 #include "app/report_window.h"
-#include "errors/run_error.h"
 #include "organize/organizer.h"
 #include "tests/app/gui_test_support.h"
 #include "tests/support/mp3_files.h"
@@ -60,19 +56,6 @@ TEST_F(MainWindowRunTest, ReportOnlyRunFillsTheReportWindow) {
   EXPECT_EQ(ReadFile(work() + "/music/two.mp3"), std::string(300, 'b'));
 }
 
-// A real run asks first; Yes moves the files.
-TEST_F(MainWindowRunTest, RealRunAsksAndMovesFiles) {
-  auto window = OpenWindow();
-  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
-  PressGo(*window);
-  ASSERT_EQ(dialogs_.questions.size(), 1u);
-  EXPECT_EQ(dialogs_.questions[0].text, "Convert Every mp3 File Under " + work() + "/music/?");
-  EXPECT_EQ(dialogs_.questions[0].caption, "Are You Sure?");
-  EXPECT_FALSE(std::filesystem::exists(work() + "/music/loose/one.mp3"));
-  EXPECT_NE(ReportText(*window).find("Processing Directory " + work() + "/music/:"),
-            std::string::npos);
-}
-
 // The controls and menus that are enabled.
 std::vector<std::string> EnabledControls(const MainWindow& window) {
   std::vector<std::string> enabled;
@@ -114,26 +97,28 @@ TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
 // report so far stays and the window is usable again.
 TEST_F(MainWindowRunTest, ExpectedFailuresAreMessagesAndFaultsGoToTheReporter) {
   const auto held = [&] { return file_system_.HoldForRun(work()); };
+  const auto fault = [&](std::function<void()> thrower) {
+    return [&, thrower] {
+      file_system_.before_rename = [thrower](const std::string&, const std::string&) { thrower(); };
+      return std::unique_ptr<FolderHold>();
+    };
+  };
   const struct {
     const char* name;
     std::function<std::unique_ptr<FolderHold>()> set_up;
-    std::string message_start;  // "" when the reporter shows it
+    std::string message_start;  // the plain message's, or the reporter's number
+    bool plain;
   } cases[] = {
       {"refused move",
        [&] {
          file_system_.FailRenameNumber(1);
          return nullptr;
        },
-       "Error 70: Permission denied (moving "},
-      {"held base", held, "Error 70: Permission denied (another run is changing " + work()},
-      {"program fault",
-       [&] {
-         file_system_.before_rename = [](const std::string&, const std::string&) {
-           throw std::out_of_range("index");
-         };
-         return nullptr;
-       },
-       ""},
+       "Error 70: Permission denied (moving ", true},
+      {"held base", held, "Error 70: Permission denied (another run is changing " + work(), true},
+      {"out of range", fault([] { throw std::out_of_range("index"); }), "9: ", false},
+      {"unknown exception", fault([] { throw std::logic_error("bug"); }), "51: ", false},
+      {"no exception class", fault([] { throw 42; }), "51: ", false},
   };
   for (const auto& c : cases) {
     RecordingErrorHost error_host;
@@ -143,9 +128,10 @@ TEST_F(MainWindowRunTest, ExpectedFailuresAreMessagesAndFaultsGoToTheReporter) {
     Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
     PressGo(*window);
     file_system_.before_rename = nullptr;
-    if (c.message_start.empty()) {
+    if (!c.plain) {
       ASSERT_EQ(error_host.shown.size(), 1u) << c.name;
-      EXPECT_EQ(error_host.shown[0].rfind("An error has occurred in OrganizeRun:\r\n\r\n9: ", 0),
+      EXPECT_EQ(error_host.shown[0].rfind(
+                    "An error has occurred in OrganizeRun:\r\n\r\n" + c.message_start, 0),
                 0u)
           << error_host.shown[0];
     } else {
@@ -158,16 +144,26 @@ TEST_F(MainWindowRunTest, ExpectedFailuresAreMessagesAndFaultsGoToTheReporter) {
   }
 }
 
-// A file whose tag cannot be read is named after the report's own lines.
-TEST_F(MainWindowRunTest, UnreadableTagsAreNamedAfterTheReport) {
-  file_system_.FailTailReadOf(work() + "/music/two.mp3", EIO);
+// What a real run passed over is named after the report's own lines: a file
+// whose tag cannot be read, a playlist that is no text, a mounted folder.
+TEST_F(MainWindowRunTest, WhatTheRunPassedOverIsNamedAfterTheReport) {
+  const std::string music = work() + "/music/";
+  file_system_.FailTailReadOf(music + "two.mp3", EIO);
+  WriteFile(music + "bad.m3u", std::string("a\0b", 3));
+  WriteFile(music + "stick/three.mp3", "");
+  file_system_.AddMountPoint(music + "stick");
   auto window = OpenWindow();
+  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
   PressGo(*window);
   const std::string report = ReportText(*window);
-  const std::string section =
-      "\n\nThe Tags of These Files Could Not Be Read (Filed as Files Without a Tag):\n   " +
-      work() + "/music/two.mp3 (";
-  EXPECT_NE(report.find(section), std::string::npos) << report;
+  for (const std::string& section :
+       {"\n\nThe Tags of These Files Could Not Be Read (Filed as Files Without a Tag):\n   " +
+            music + "two.mp3 (",
+        "\n\nThese Playlists Were Left Untouched:\n   " + music + "bad.m3u (",
+        "\n\nThese Folders Hold Another Mounted Volume and Were Not Entered:\n   " + music +
+            "stick"}) {
+    EXPECT_NE(report.find(section), std::string::npos) << section << "\nin\n" << report;
+  }
 }
 
 TEST_F(MainWindowRunTest, NoFilesGivesTheMessageAndNoReport) {
@@ -177,7 +173,6 @@ TEST_F(MainWindowRunTest, NoFilesGivesTheMessageAndNoReport) {
   PressGo(*window);
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_EQ(dialogs_.messages[0].text, "No MP3 files found under " + work() + "/music/loose/");
-  EXPECT_EQ(dialogs_.messages[0].caption, "Quillfold");
   ASSERT_NE(window->report_window(), nullptr);
   EXPECT_FALSE(window->report_window()->isVisible());
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "app/storage_volume_source.h"
 #include "app/volume_table.h"
 #include "tests/support/temp_folder.h"
@@ -46,35 +48,25 @@ TEST(VolumeTableTest, VolumeOfAPathIsTheLongestMountPointPrefix) {
 }
 
 // Mount points come through byte for byte, blanks (written \\040 in the
-// table) and bytes that are not UTF-8 included.
+// table) and bytes that are not UTF-8 included; tmpfs, a file and a folder
+// that is gone are not offered.
 TEST(StorageVolumeSourceTest, MountPointsKeepTheirBytes) {
   testing::TempFolder temp;
-  const std::string latin1 = temp.path() + "caf\xE9";
-  const std::string blank = temp.path() + "my stick";
-  testing::MakeFolders(latin1);
-  testing::MakeFolders(blank);
-  testing::WriteFile(temp.path() + "hosts", "");
-  testing::WriteFile(temp.path() + "mounts",
-                     "/dev/vda1 / ext4 rw 0 0\n"
-                     "/dev/sdb1 " +
-                         latin1 +
-                         " vfat rw 0 0\n"
-                         "/dev/sdc1 " +
-                         temp.path() +
-                         "my\\040stick exfat rw 0 0\n"
-                         "tmpfs " +
-                         temp.path() +
-                         " tmpfs rw 0 0\n"
-                         "/dev/vda1 " +
-                         temp.path() +
-                         "hosts ext4 rw 0 0\n"
-                         "/dev/sdd1 " +
-                         temp.path() + "gone ext4 rw 0 0\n");
+  const std::string t = temp.path();
+  testing::MakeFolders(t + "caf\xE9");
+  testing::MakeFolders(t + "my stick");
+  testing::WriteFile(t + "hosts", "");
+  std::string table = "/dev/vda1 / ext4 rw 0 0\n";
+  for (const char* line : {"/dev/sdb1 T/caf\xE9 vfat", "/dev/sdc1 T/my\\040stick exfat",
+                           "tmpfs T/ tmpfs", "/dev/vda1 T/hosts ext4", "/dev/sdd1 T/gone ext4"}) {
+    table += std::regex_replace(line, std::regex("T/"), t) + " rw 0 0\n";
+  }
+  testing::WriteFile(t + "mounts", table);
   std::vector<std::string> mount_points;
-  for (const Volume& volume : VolumesInMountTable(temp.path() + "mounts")) {
+  for (const Volume& volume : VolumesInMountTable(t + "mounts")) {
     mount_points.push_back(volume.mount_point);
   }
-  EXPECT_EQ(mount_points, (std::vector<std::string>{"/", latin1, blank}));
+  EXPECT_EQ(mount_points, (std::vector<std::string>{"/", t + "caf\xE9", t + "my stick"}));
 }
 
 }  // namespace

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/file_registry.h"
+#include "settings/mdl_registry.h"
+#include "settings/settings_key.h"
+#include "tests/support/temp_folder.h"
+
 namespace quillfold {
 namespace {
 
@@ -18,6 +23,29 @@ TEST(WindowSettingsTest, OptionTextSetsOrKeepsTheState) {
   for (const auto& c : cases) {
     EXPECT_EQ(StoredOptionState(c.text, 0), c.from_unticked) << '"' << c.text << '"';
     EXPECT_EQ(StoredOptionState(c.text, 1), c.from_ticked) << '"' << c.text << '"';
+  }
+}
+
+// A place left of or above the first screen comes back as it was; a size
+// that is not positive is not taken.
+TEST(WindowSettingsTest, PlacesAtAnyCoordinatesComeBackWhole) {
+  const struct {
+    QRect main;
+    QSize report;
+    QRect main_read;
+    QSize report_read;
+  } cases[] = {
+      {{-1600, -20, 800, 600}, {640, 480}, {-1600, -20, 800, 600}, {640, 480}},
+      {{10, 20, 0, 600}, {0, 480}, {}, {}},
+  };
+  for (const auto& c : cases) {
+    testing::TempFolder hive;
+    FileRegistry registry(hive.path());
+    EnsureRegKey(registry, kSettingsRoot, kSettingsKeyPath);
+    SaveWindowPlaces(registry, {c.main, true, c.report});
+    const WindowPlaces read = ReadWindowPlaces(registry);
+    EXPECT_EQ(std::tuple(read.main, read.report_size), std::tuple(c.main_read, c.report_read))
+        << c.main.x();
   }
 }
 

@@ -214,6 +214,36 @@ TEST_F(CliInProcessTest, AStopBetweenTwoFilesEndsTheRunWhole) {
   EXPECT_GT(stopped_between_files, 0) << "no stop came between two moves";
 }
 
+// Ctrl-C during --undo --apply at every moment it is asked about: the undo
+// ends with 128 + SIGINT and says where it stopped; the next --undo finishes
+// it, putting every song back.
+TEST_F(CliInProcessTest, AStoppedUndoIsFinishedByTheNext) {
+  const std::vector<std::string> songs = {"a.mp3", "b.mp3", "c.mp3"};
+  int stopped_between_files = 0;
+  for (int calm = 0;; ++calm) {
+    std::filesystem::remove_all(music_);
+    journals_.journals.clear();
+    for (const std::string& song : songs) {
+      testing::WriteFile(music_ + song, testing::TaggedMp3({song, "Band", "Album", 1}));
+    }
+    ASSERT_EQ(Run({"--apply", "--yes", "music"}), 0);
+    FreshConsole();
+    console_.calm_asks = calm;
+    SCOPED_TRACE("calm for " + std::to_string(calm) + " asks");
+    EXPECT_EQ(Run({"--undo", "--apply", "--yes", "music"}), 128 + SIGINT);
+    if (console_.err.find("as the run was ending") != std::string::npos) break;
+    EXPECT_NE(console_.err.find("SIGINT: the undo stopped between two files"), std::string::npos)
+        << console_.err;
+    stopped_between_files +=
+        console_.out.find("stopped by the user after file") != std::string::npos;
+    FreshConsole();
+    EXPECT_EQ(Run({"--undo", "--apply", "--yes", "music"}), 0) << console_.err;
+    for (const std::string& song : songs) EXPECT_TRUE(Exists(music_ + song)) << song;
+    ASSERT_LT(calm, 100);
+  }
+  EXPECT_GT(stopped_between_files, 0) << "no stop came between two moves back";
+}
+
 TEST_F(CliInProcessTest, ALineBreakInANameIsShownEscapedOnItsOneLine) {
   testing::WriteFile(music_ + "two\nlines\r.mp3", "untagged");
   EXPECT_EQ(Run({"music"}), 0);

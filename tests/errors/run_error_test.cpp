@@ -35,7 +35,8 @@ TEST(RunErrorTest, StandardLibraryFailuresBecomeRunErrorsWithTheirOwnText) {
       {std::make_shared<std::length_error>("too long"), 7, "Out of memory (too long)"},
       {std::make_shared<std::out_of_range>("index 1001"), 9, "Subscript out of range (index 1001)"},
       {std::make_shared<std::overflow_error>("count"), 6, "Overflow (count)"},
-      {std::make_shared<std::runtime_error>("odd"), 75, "Path/File access error (odd)"},
+      {std::make_shared<std::runtime_error>("odd"), 51, "Internal error (odd)"},
+      {std::make_shared<std::logic_error>("bug"), 51, "Internal error (bug)"},
       {std::make_shared<RunError>(ErrorNumber::kDiskFull, "Disk full (writing)"), 61,
        "Disk full (writing)"},
   };

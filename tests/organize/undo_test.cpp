@@ -74,12 +74,8 @@ struct Library {
   }
 };
 
-// music/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u (naming all three)
-// After the run the user moves a away, puts a new file where b was and
-// edits the playlist: those three are listed, c alone goes back.
-TEST(UndoTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
-  testing::TempFolder temp;
-  const std::string base = temp.path() + "music/";
+// base/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u (naming all three)
+void WriteThreeTracksAndAList(const std::string& base) {
   std::string list;
   for (const char* name : {"a", "b", "c"}) {
     testing::WriteFile(base + "Old/" + name + ".mp3",
@@ -87,6 +83,15 @@ TEST(UndoTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
     list += base + "Old/" + name + ".mp3\r\n";
   }
   testing::WriteFile(base + "list.m3u", list);
+}
+
+// music/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u (naming all three)
+// After the run the user moves a away, puts a new file where b was and
+// edits the playlist: those three are listed, c alone goes back.
+TEST(UndoTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
+  testing::TempFolder temp;
+  const std::string base = temp.path() + "music/";
+  WriteThreeTracksAndAList(base);
   MemoryJournalStorage journals;
   RealRun(base, journals);
   // A file in the journals' folder that only looks like one of this base's.
@@ -109,6 +114,68 @@ TEST(UndoTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
         "\"list.m3u\": Not Restored (changed since the run)"}) {
     EXPECT_NE(report.report.find(line), std::string::npos) << line << "\n" << report.report;
   }
+}
+
+// music/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u (naming all three)
+// An undo stopped after its first move back lists that move and where it
+// stopped; a real run is refused until the next undo, which finishes the
+// rest and lists what the first had put back too.
+TEST(UndoTest, AStoppedUndoIsFinishedByTheNext) {
+  testing::TempFolder temp;
+  const std::string base = temp.path() + "music/";
+  WriteThreeTracksAndAList(base);
+  const TreeSnapshot before = TakeSnapshot(base);
+  MemoryJournalStorage journals;
+  RealRun(base, journals);
+  testing::FaultyFileSystem file_system(RealFileSystem());
+  RecordingHost stopped = HostFor(base);
+  stopped.stop_when = [&] { return file_system.calls().renames == 1; };
+  try {
+    UndoLastRun(file_system, journals, stopped);
+    ADD_FAILURE() << "the undo did not stop";
+  } catch (const RunError& error) {
+    EXPECT_EQ(error.error_number(), ErrorNumber::kUserInterrupt);
+  }
+  const std::vector<std::string> lines = stopped.ReportLines();
+  EXPECT_EQ(std::vector(lines.begin() + 1, lines.end()),
+            (std::vector<std::string>{
+                "", "The following MP3 files were moved back:",
+                "   \"Band/Album/01. c.mp3\": Move back to \"./Old/c.mp3\"", "",
+                "The Following Directories Were Re-created:", "   " + base + "Old", "",
+                "Undo stopped by the user after file 1 of 3; the next undo finishes this one."}));
+  EXPECT_NE(RunList(journals, base, RealFileSystem()).find("undo interrupted"), std::string::npos);
+  EXPECT_THROW(RealRun(base, journals), RunError);
+  RecordingHost finished;
+  EXPECT_EQ(Undo(base, journals, &finished), UndoOutcome::kRestored);
+  EXPECT_EQ(TakeSnapshot(base), before);
+  for (const char* name : {"a", "b", "c"}) {
+    EXPECT_NE(finished.report.find(std::string("Move back to \"./Old/") + name + ".mp3\""),
+              std::string::npos)
+        << finished.report;
+  }
+}
+
+// music/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u, whose replace fails.
+// Mending that run lets the host in before each of its files (twice: found,
+// then followed in the playlists) and playlists: more events than the same
+// run with nothing to mend.
+TEST(UndoTest, MendingARunLetsTheHostIn) {
+  testing::TempFolder temp;
+  const std::string base = temp.path() + "music/";
+  WriteThreeTracksAndAList(base);
+  MemoryJournalStorage journals;
+  testing::FaultyFileSystem faulty(RealFileSystem());
+  faulty.FailReplaceOf(base + "list.m3u");
+  EXPECT_THROW(RealRun(base, journals, faulty), RunError);
+  const auto events = [&] {
+    RecordingHost host = HostFor(base);
+    int count = 0;
+    host.on_pending_events = [&] { ++count; };
+    Organizer(RealFileSystem(), host, &journals).OrganizeRun();
+    return count;
+  };
+  const int mending = events();
+  EXPECT_GE(mending - events(), 2 * 3 + 1);
 }
 
 // music/ incoming/track000.mp3  Lists/party.m3u8 (a player's: LF, relative, a URI, no last

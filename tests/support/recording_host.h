@@ -17,6 +17,8 @@ class RecordingHost final : public OrganizeHost {
   Answer answer = Answer::kYes;
   // Runs inside HandlePendingEvents, e.g. to change an option mid-search.
   std::function<void()> on_pending_events;
+  // Asked by StopRequested; none never stops.
+  std::function<bool()> stop_when;
 
   // What happened, in order: "clear", "show", "ask:PROMPT|CAPTION",
   // "message:PROMPT|CAPTION", "skipped:PLAYLIST|REASON" (appends only change
@@ -47,6 +49,7 @@ class RecordingHost final : public OrganizeHost {
   void HandlePendingEvents() override {
     if (on_pending_events) on_pending_events();
   }
+  bool StopRequested() override { return stop_when && stop_when(); }
   void SearchProgress(int found) override { last_found = found; }
   void PlacingProgress(int index, int count) override { placing.emplace_back(index, count); }
   void MountedFolderSkipped(const std::string& folder) override { skipped.push_back(folder); }
