@@ -60,7 +60,7 @@ FolderListing List(std::vector<FakeEntry> folder, int error_at_end, int& error) 
 // A failed lstat of one entry leaves it a file; a failed read fails the
 // listing.
 TEST(FolderEntriesTest, OnlyAFailedReadFailsTheListing) {
-  for (const int read_error : {0, EIO}) {
+  for (const int error_at_end : {0, EIO}) {
     int error = -1;
     const FolderListing listing = List({{".", S_IFDIR},
                                         {"locked.mp3", 0},
@@ -68,9 +68,9 @@ TEST(FolderEntriesTest, OnlyAFailedReadFailsTheListing) {
                                         {"Sub", S_IFDIR},
                                         {"link", S_IFLNK},
                                         {"a.mp3", S_IFREG}},
-                                       read_error, error);
-    EXPECT_EQ(error, read_error);
-    if (read_error != 0) continue;
+                                       error_at_end, error);
+    EXPECT_EQ(error, error_at_end);
+    if (error_at_end != 0) continue;
     EXPECT_EQ(std::tie(listing.files, listing.folders, listing.links),
               std::tuple(Names{"a.mp3", "b.mp3", "locked.mp3"}, Names{"Sub"}, Names{"link"}));
   }
