@@ -18,22 +18,31 @@
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_journal_storage.h"
 #include "tests/support/mp3_files.h"
+#include "tests/support/playlist_consistency.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/tree_snapshot.h"
 
 namespace quillfold {
 namespace {
 
+using testing::ContentsOf;
 using testing::Exists;
 using testing::FaultyFileSystem;
+using testing::kNoPlaylistProblems;
+using testing::PlaylistProblems;
+using testing::PlaylistRules;
 using testing::ReadFile;
+using testing::TakeSnapshot;
+using testing::TreeSnapshot;
 
 class FakeConsole final : public Console {
  public:
-  std::string out;
-  std::string err;
+  std::string out, err, home;
   bool input_is_terminal = true;
   bool error_is_terminal = false;
   std::deque<std::string> input;
+  // No signal for the first `calm_asks` questions, SIGINT from then on.
+  int calm_asks = std::numeric_limits<int>::max();
 
   void Out(std::string_view text) override { out += text; }
   void Err(std::string_view text) override { err += text; }
@@ -45,71 +54,51 @@ class FakeConsole final : public Console {
     input.pop_front();
     return line;
   }
-  std::string home;
   std::string CurrentFolder() override { return home; }
-  // No signal for the first `calm_asks` questions, SIGINT from then on.
-  int calm_asks = std::numeric_limits<int>::max();
   int StopSignal() override { return asks_++ < calm_asks ? 0 : SIGINT; }
 
  private:
   int asks_ = 0;
 };
 
-OrganizeOptions Options(int dont_do, int track_name, int ignore_no_track, int no_album,
-                        int del_dirs, int update_m3u) {
-  return {dont_do, track_name, ignore_no_track, no_album, del_dirs, update_m3u};
+// The whole of what a command line parses to; nothing for a refused one.
+using Parsed =
+    std::optional<std::tuple<CliArguments::Action, bool, bool, OrganizeOptions, std::string, int>>;
+Parsed Parse(const std::vector<std::string_view>& args) {
+  const auto parsed = ParseCliArguments(args);
+  const auto* a = std::get_if<CliArguments>(&parsed);
+  if (a == nullptr) return std::nullopt;
+  return std::tuple(a->action, a->yes, a->list, a->options, a->base, a->jobs);
 }
 
-TEST(CliArgumentsTest, EachFlagChangesItsOneCheckBox) {
+TEST(CliArgumentsTest, FlagsSetTheirOptionsAndBadCommandLinesAreRefused) {
+  using enum CliArguments::Action;
+  const OrganizeOptions every_flag{0, 0, 0, 0, 1, 0, 1};
+  const int jobs = kDefaultReadAheadJobs;
   const struct {
     std::vector<std::string_view> args;
-    OrganizeOptions options;
-    bool yes;
-  } cases[] = {
-      {{"B"}, Options(1, 1, 1, 1, 0, 1), false},
-      {{"--apply", "B"}, Options(0, 1, 1, 1, 0, 1), false},
-      {{"B", "--yes"}, Options(1, 1, 1, 1, 0, 1), true},
-      {{"--no-track-number", "B"}, Options(1, 0, 1, 1, 0, 1), false},
-      {{"--require-track-number", "B"}, Options(1, 1, 0, 1, 0, 1), false},
-      {{"--no-unknown-album", "B"}, Options(1, 1, 1, 0, 0, 1), false},
-      {{"--remove-empty-folders", "B"}, Options(1, 1, 1, 1, 1, 1), false},
-      {{"--no-playlists", "B"}, Options(1, 1, 1, 1, 0, 0), false},
-      {{"--id3v2", "B"}, {.chkID3v2 = 1}, false},
-      {{"--apply", "--yes", "--no-track-number", "--require-track-number", "--no-unknown-album",
-        "--remove-empty-folders", "--no-playlists", "B"},
-       Options(0, 0, 0, 0, 1, 0),
-       true},
-  };
+    Parsed expected;
+  } cases[] = {{{"B"}, std::tuple(kRun, false, false, OrganizeOptions{}, "B", jobs)},
+               {{"--apply", "--yes", "--no-track-number", "--require-track-number",
+                 "--no-unknown-album", "--remove-empty-folders", "--no-playlists", "--id3v2", "B"},
+                std::tuple(kRun, true, false, every_flag, "B", jobs)},
+               {{"--jobs", "1", "--undo", "--list", "B"},
+                std::tuple(kUndo, false, true, OrganizeOptions{}, "B", 1)},
+               {{"--jobs=32", "--", "-odd name"},
+                std::tuple(kRun, false, false, OrganizeOptions{}, "-odd name", 32)}};
   for (const auto& c : cases) {
-    const auto parsed = ParseCliArguments(c.args);
-    const auto* arguments = std::get_if<CliArguments>(&parsed);
-    ASSERT_NE(arguments, nullptr) << ::testing::PrintToString(c.args);
-    EXPECT_EQ(arguments->options, c.options) << ::testing::PrintToString(c.args);
-    EXPECT_EQ(arguments->yes, c.yes) << ::testing::PrintToString(c.args);
-    EXPECT_EQ(arguments->base, "B");
-    EXPECT_EQ(arguments->action, CliArguments::Action::kRun);
+    EXPECT_EQ(Parse(c.args), c.expected) << ::testing::PrintToString(c.args);
   }
-  const struct {
-    std::vector<std::string_view> args;
-    int jobs;  // 0: refused
-  } jobs_cases[] = {{{"B"}, kDefaultReadAheadJobs}, {{"--jobs", "1", "B"}, 1},
-                    {{"--jobs=32", "B"}, 32},       {{"--jobs", "0", "B"}, 0},
-                    {{"--jobs=4x", "B"}, 0},        {{"B", "--jobs"}, 0},
-                    {{"--jobs", "257", "B"}, 0}};
-  for (const auto& c : jobs_cases) {
-    const auto parsed = ParseCliArguments(c.args);
-    const auto* arguments = std::get_if<CliArguments>(&parsed);
-    EXPECT_EQ(arguments ? arguments->jobs : 0, c.jobs) << ::testing::PrintToString(c.args);
+  const std::vector<std::string_view> refused[] = {
+      {"--jobs", "0", "B"}, {"--jobs=4x", "B"}, {"B", "--jobs"}, {"--jobs", "257", "B"},
+      {"--list", "B"},      {"B", "C"},         {"-x", "B"}};
+  for (const auto& args : refused) {
+    EXPECT_EQ(Parse(args), std::nullopt) << ::testing::PrintToString(args);
   }
-  const std::vector<std::string_view> dash_base = {"--", "-odd name"};
-  EXPECT_EQ(std::get<CliArguments>(ParseCliArguments(dash_base)).base, "-odd name");
 }
 
 TEST(CliArgumentsTest, BaseIsMadeAbsoluteOnTheTextAlone) {
-  const struct {
-    std::string_view path;
-    std::string_view expected;
-  } cases[] = {
+  const std::pair<std::string_view, std::string_view> cases[] = {
       {".", "/home/user/"},
       {"music", "/home/user/music/"},
       {"music/", "/home/user/music/"},
@@ -117,10 +106,9 @@ TEST(CliArgumentsTest, BaseIsMadeAbsoluteOnTheTextAlone) {
       {"/srv//music/..", "/srv/"},
       {"/", "/"},
       {"/..", "/"},
-      {"a b/\xE9t\xE9", "/home/user/a b/\xE9t\xE9/"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(AbsoluteFolder(c.path, "/home/user"), c.expected) << c.path;
+      {"a b/\xE9t\xE9", "/home/user/a b/\xE9t\xE9/"}};
+  for (const auto& [path, absolute] : cases) {
+    EXPECT_EQ(AbsoluteFolder(path, "/home/user"), absolute) << path;
   }
 }
 
@@ -186,14 +174,12 @@ TEST_F(CliInProcessTest, AStopBetweenTwoFilesEndsTheRunWhole) {
     FreshConsole();
     console_.calm_asks = calm;
     const std::vector<std::string_view> args = {"--apply", "--yes", "music"};
+    const TreeSnapshot before = TakeSnapshot(music_);
     const int status = RunCli(args, console_, disk_, journals);
     SCOPED_TRACE("calm for " + std::to_string(calm) + " asks");
-    const std::string lines = ReadFile(music_ + "all.m3u");
-    for (std::size_t start = 0; start < lines.size();) {
-      const std::size_t end = lines.find("\r\n", start);
-      EXPECT_TRUE(Exists(lines.substr(start, end - start))) << lines;
-      start = end + 2;
-    }
+    const TreeSnapshot after = TakeSnapshot(music_);
+    EXPECT_EQ(PlaylistProblems(PlaylistRules(music_), before, after), kNoPlaylistProblems);
+    EXPECT_EQ(ContentsOf(after, ".mp3"), ContentsOf(before, ".mp3"));
     for (const RunRecord& run : RunsOnBase(journals, music_, BaseKey(disk_, music_))) {
       EXPECT_TRUE(run.complete);
     }
@@ -244,63 +230,59 @@ TEST_F(CliInProcessTest, AStoppedUndoIsFinishedByTheNext) {
   EXPECT_GT(stopped_between_files, 0) << "no stop came between two moves back";
 }
 
-TEST_F(CliInProcessTest, ALineBreakInANameIsShownEscapedOnItsOneLine) {
-  testing::WriteFile(music_ + "two\nlines\r.mp3", "untagged");
-  EXPECT_EQ(Run({"music"}), 0);
-  EXPECT_NE(console_.out.find("\n   \"two\\x0Alines\\x0D.mp3\": Move to"), std::string::npos)
-      << console_.out;
-  EXPECT_EQ(console_.out.find('\r'), std::string::npos);
-}
-
-TEST_F(CliInProcessTest, AFileThatCannotBeReadIsNamedOnStandardErrorAndFiledAsUntagged) {
+// Beside song.mp3: a file whose tail cannot be read, one tagged as mutagen
+// tags by default (ID3v2.4 only) and one with line breaks in its name. Each
+// is named and filed alike with the read-ahead (--jobs=8) and without it;
+// the ID3v1 mode files the ID3v2-only file as untagged and says why.
+TEST_F(CliInProcessTest, EveryFileIsReportedAlikeWithOrWithoutTheReadAhead) {
   testing::WriteFile(music_ + "locked.mp3", testing::TaggedMp3({"T", "A", "B", 1}));
   disk_.FailTailReadOf(music_ + "locked.mp3", EACCES);
-  for (const std::string_view jobs : {"--jobs=1", "--jobs=8"}) {
-    FreshConsole();
-    EXPECT_EQ(Run({jobs, "music"}), 0);
-    EXPECT_EQ(console_.err, "quillfold-cli: the tag of \"" + music_ +
-                                "locked.mp3\" could not be read (Permission denied); it is "
-                                "filed as a file without a tag\n");
-    EXPECT_NE(console_.out.find("\"locked.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/locked.mp3\""),
-              std::string::npos)
-        << console_.out;
-  }
-}
-
-// A file tagged as mutagen tags by default (ID3v2.4 only) beside an ID3v1
-// file: the ID3v1 mode files it as untagged and says why on standard error;
-// --id3v2 files it by its tag, through the read-ahead or without it.
-TEST_F(CliInProcessTest, Id3v2OnlyFilesAreNamedByTheHintAndFiledWithTheOption) {
+  testing::WriteFile(music_ + "two\nlines\r.mp3", "untagged");
   const std::string title(60, 'x');
-  testing::WriteFile(music_ + "new.mp3", bench::EncodeId3v2({.frames = {{"TIT2", title},
-                                                                        {"TPE1", "Bj\xC3\xB6rk"},
-                                                                        {"TPE2", "AC/DC"},
-                                                                        {"TALB",
-                                                                         "D\xC3\xA9"
-                                                                         "but"},
-                                                                        {"TRCK", "3/12"},
-                                                                        {"TPOS", "2/2"}},
-                                                             .picture_bytes = 30 * 1024}) +
-                                             "audio");
-  EXPECT_EQ(Run({"music"}), 0);
-  EXPECT_EQ(console_.err,
-            "quillfold-cli: 1 file has an ID3v2 tag but no ID3v1 tag and went to \"UNSORTED - "
-            "No ID3v1 Tag\"; --id3v2 reads ID3v2 tags\n");
-  EXPECT_NE(console_.out.find("\"new.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/new.mp3\""),
-            std::string::npos)
-      << console_.out;
-  for (const std::string_view jobs : {"--jobs=1", "--jobs=8"}) {
-    FreshConsole();
-    EXPECT_EQ(Run({"--id3v2", jobs, "music"}), 0);
-    EXPECT_EQ(console_.err, "");
-    EXPECT_NE(console_.out.find("\"new.mp3\": Move to \"./ACDC/D\xC3\xA9"
-                                "but/2-03. " +
-                                title + ".mp3\""),
-              std::string::npos)
-        << console_.out;
-    EXPECT_NE(console_.out.find("\"song.mp3\": Move to \"./Band/Album/01. Song.mp3\""),
-              std::string::npos)
-        << console_.out;
+  const bench::Id3v2Layout tag{.frames = {{"TIT2", title},
+                                          {"TPE1", "Bj\xC3\xB6rk"},
+                                          {"TPE2", "AC/DC"},
+                                          {"TALB",
+                                           "D\xC3\xA9"
+                                           "but"},
+                                          {"TRCK", "3/12"},
+                                          {"TPOS", "2/2"}},
+                               .picture_bytes = 30 * 1024};
+  testing::WriteFile(music_ + "new.mp3", bench::EncodeId3v2(tag) + "audio");
+  const struct {
+    bool id3v2;
+    std::string err;
+    std::vector<std::string> moves;  // lines of the report
+  } cases[] = {
+      {false,
+       "quillfold-cli: the tag of \"" + music_ +
+           "locked.mp3\" could not be read (Permission denied); it is filed as a file without a "
+           "tag\nquillfold-cli: 1 file has an ID3v2 tag but no ID3v1 tag and went to \"UNSORTED "
+           "- No ID3v1 Tag\"; --id3v2 reads ID3v2 tags\n",
+       {"\"locked.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/locked.mp3\"",
+        "\"new.mp3\": Move to \"./UNSORTED - No ID3v1 Tag/new.mp3\"",
+        "\"song.mp3\": Move to \"./Band/Album/01. Song.mp3\"",
+        "\"two\\x0Alines\\x0D.mp3\": Move to \"./UNSORTED - No ID3v1 "
+        "Tag/two\\x0Alines\\x0D.mp3\""}},
+      {true,
+       "",
+       {"\"new.mp3\": Move to \"./ACDC/D\xC3\xA9"
+        "but/2-03. " +
+            title + ".mp3\"",
+        "\"song.mp3\": Move to \"./Band/Album/01. Song.mp3\""}}};
+  for (const auto& c : cases) {
+    for (const std::string_view jobs : {"--jobs=1", "--jobs=8"}) {
+      SCOPED_TRACE(std::string(c.id3v2 ? "--id3v2 " : "") + std::string(jobs));
+      FreshConsole();
+      EXPECT_EQ(Run(c.id3v2 ? std::vector<std::string_view>{"--id3v2", jobs, "music"}
+                            : std::vector<std::string_view>{jobs, "music"}),
+                0);
+      EXPECT_EQ(console_.err, c.err);
+      for (const std::string& move : c.moves) {
+        EXPECT_NE(console_.out.find("\n   " + move + "\n"), std::string::npos) << console_.out;
+      }
+      EXPECT_EQ(console_.out.find('\r'), std::string::npos);
+    }
   }
 }
 

@@ -5,20 +5,24 @@
 
 #include <array>
 #include <cerrno>
+#include <functional>
 #include <tuple>
 #include <vector>
 
 #include "errors/run_error.h"
 #include "platform/posix_file_system.h"
 #include "platform/read_ahead_file_system.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/kill_points.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/tree_snapshot.h"
 
 namespace quillfold {
 namespace {
 
 using Names = std::vector<std::string>;
+using testing::TreeSnapshot;
 // The file system under test: `wrap` makes it, given the real one it works
 // on; null for the real one itself.
 struct Subject {
@@ -28,197 +32,182 @@ struct Subject {
 
 void PrintTo(const Subject& subject, std::ostream* os) { *os << subject.name; }
 
+auto Fields(const FolderListing& listing) {
+  return std::tie(listing.files, listing.folders, listing.links);
+}
+
 // A private temporary tree, reached through the file system under test.
 class FileSystemContractTest : public ::testing::TestWithParam<Subject> {
  protected:
   FileSystem& fs() { return wrapped_ ? *wrapped_ : real_; }
   std::string Path(std::string_view relative) const { return temp_ / relative; }
-  void AddFile(std::string_view relative, std::string_view content) {
-    testing::WriteFile(Path(relative), content);
+  // Draws a tree: "name/" is a folder, "name -> target" a link, "name=text"
+  // a file holding text and a bare name a file holding "x".
+  void Draw(std::initializer_list<std::string_view> entries) {
+    for (const std::string_view entry : entries) {
+      const std::size_t arrow = entry.find(" -> ");
+      const std::size_t equals = entry.find('=');
+      if (arrow != entry.npos) {
+        testing::MakeLink(Path(entry.substr(0, arrow)), std::string(entry.substr(arrow + 4)));
+      } else if (entry.ends_with('/')) {
+        testing::MakeFolders(Path(entry));
+      } else {
+        testing::WriteFile(Path(entry.substr(0, equals)),
+                           equals == entry.npos ? "x" : entry.substr(equals + 1));
+      }
+    }
   }
-  void AddFolder(std::string_view relative) { testing::MakeFolders(Path(relative)); }
-  void AddLink(std::string_view relative, const std::string& target) {
-    testing::MakeLink(Path(relative), target);
-  }
+  TreeSnapshot Tree() const { return testing::TakeSnapshot(temp_.path()); }
 
   testing::TempFolder temp_;
   PosixFileSystem real_;
   std::unique_ptr<FileSystem> wrapped_ = GetParam().wrap(real_);
 };
 
-TEST_P(FileSystemContractTest, ListsFilesAndFoldersSortedWithHiddenOnesAndLinksOnlyCounted) {
-  // root/ b.mp3 A.mp3 .hidden.mp3 a.MP3 Sub/ sub2/ .dot/ extra.mp3/ link.mp3 -> b.mp3
-  AddFile("b.mp3", "b");
-  AddFile("A.mp3", "a");
-  AddFile(".hidden.mp3", "h");
-  AddFile("a.MP3", "x");
-  AddFolder("Sub");
-  AddFolder("sub2");
-  AddFolder(".dot");
-  AddFolder("extra.mp3");
-  AddLink("link.mp3", "b.mp3");
-  const FolderListing listing = fs().ListFolder(temp_.path());
-  EXPECT_EQ(listing.files, (Names{".hidden.mp3", "A.mp3", "a.MP3", "b.mp3"}));
-  EXPECT_EQ(listing.folders, (Names{".dot", "extra.mp3", "Sub", "sub2"}));
-  EXPECT_EQ(listing.links, (Names{"link.mp3"}));
-  EXPECT_FALSE(listing.empty());
+TEST_P(FileSystemContractTest, ListsSortedWithHiddenEntriesAndLinksOnlyCounted) {
+  Draw({"b.mp3", "A.mp3", ".hidden.mp3", "a.MP3", "_x", "Z", "[", "\xC3\xA9", "Sub/", "sub2/",
+        ".dot/", "extra.mp3/", "link.mp3 -> b.mp3", "empty/", "linked/loop -> .."});
+  // Letters compare upper-cased, so '[' and '_' come after 'Z'; equal names
+  // by raw bytes; bytes above 0x7F last.
+  const struct {
+    std::string_view folder;
+    FolderListing expected;
+  } cases[] = {{"",
+                {{".hidden.mp3", "A.mp3", "a.MP3", "b.mp3", "Z", "[", "_x", "\xC3\xA9"},
+                 {".dot", "empty", "extra.mp3", "linked", "Sub", "sub2"},
+                 {"link.mp3"}}},
+               {"empty", {}},
+               // A link to a folder is never searched, but its folder is not empty.
+               {"linked", {{}, {}, {"loop"}}}};
+  for (const auto& c : cases) {
+    const FolderListing listing = fs().ListFolder(Path(c.folder));
+    EXPECT_EQ(Fields(listing), Fields(c.expected)) << c.folder;
+    EXPECT_EQ(listing.empty(), c.folder == "empty") << c.folder;
+  }
 }
 
-TEST_P(FileSystemContractTest, ListingAMissingFolderOrAFileThrows) {
-  AddFile("file", "x");
-  EXPECT_THROW(fs().ListFolder(Path("missing")), RunError);
-  EXPECT_THROW(fs().ListFolder(Path("file")), RunError);
-}
-
-TEST_P(FileSystemContractTest, AFolderHoldingOnlyALinkIsNotEmpty) {
-  AddFolder("empty");
-  AddLink("linked/loop", "..");
-  EXPECT_TRUE(fs().ListFolder(Path("empty")).empty());
-  const FolderListing linked = fs().ListFolder(Path("linked"));
-  EXPECT_FALSE(linked.empty());
-  EXPECT_TRUE(linked.folders.empty()) << "a link to a folder is never searched";
-}
-
-TEST_P(FileSystemContractTest, PathExistsSeesAnythingIncludingDanglingLinks) {
-  AddFile(".hidden", "x");
-  AddFolder("folder");
-  AddLink("dangling", "nowhere");
+TEST_P(FileSystemContractTest, PathExistsSeesAnythingAndIsSymbolicLinkOnlyTheLinkItself) {
+  Draw({".hidden", "folder/", "file", "to-folder -> folder", "dangling -> nowhere",
+        "through/inner -> ../folder"});
   ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
-  for (const char* name : {".hidden", "folder", "dangling", "pipe"}) {
-    EXPECT_TRUE(fs().PathExists(Path(name))) << name;
-  }
-  for (const std::string& path :
-       {Path("nowhere"), Path(".hidden/below"), Path(std::string(5000, 'x'))}) {
-    EXPECT_FALSE(fs().PathExists(path)) << path.substr(0, 80);
+  const struct {
+    std::string name;
+    bool exists;
+    bool is_link;
+  } cases[] = {{".hidden", true, false},
+               {"folder", true, false},
+               {"file", true, false},
+               {"pipe", true, false},
+               {"to-folder", true, true},
+               {"dangling", true, true},
+               {"through/inner", true, true},
+               {"nowhere", false, false},
+               {".hidden/below", false, false},
+               {"to-folder/missing", false, false},
+               {std::string(5000, 'x'), false, false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(std::pair(fs().PathExists(Path(c.name)), fs().IsSymbolicLink(Path(c.name))),
+              std::pair(c.exists, c.is_link))
+        << c.name.substr(0, 80);
   }
 }
 
-TEST_P(FileSystemContractTest, IsSymbolicLinkSeesOnlyTheLinkItself) {
-  AddFolder("folder");
-  AddFile("file", "x");
-  AddLink("to-folder", "folder");
-  AddLink("dangling", "nowhere");
-  AddLink("through/inner", "../folder");
-  EXPECT_TRUE(fs().IsSymbolicLink(Path("to-folder")));
-  EXPECT_TRUE(fs().IsSymbolicLink(Path("dangling")));
-  EXPECT_TRUE(fs().IsSymbolicLink(Path("through/inner")));
-  for (const char* name : {"folder", "file", "missing", "to-folder/missing"}) {
-    EXPECT_FALSE(fs().IsSymbolicLink(Path(name))) << name;
-  }
-}
-
+// Every call but a listing goes through links on the way to its path.
 TEST_P(FileSystemContractTest, PathsThroughALinkReachItsTarget) {
-  // root/ real/song.mp3  alias -> real
-  AddFile("real/song.mp3", "tune");
-  AddLink("alias", "real");
-  EXPECT_TRUE(fs().PathExists(Path("alias/song.mp3")));
-  EXPECT_EQ(fs().ReadTextFile(Path("alias/song.mp3")), "tune");
-  EXPECT_EQ(fs().CreateFolderChain(Path("alias/new/")), 0);
-  EXPECT_TRUE(fs().PathExists(Path("real/new")));
-  EXPECT_EQ(fs().RenameNoReplace(Path("real/song.mp3"), Path("alias/new/song.mp3")),
-            RenameOutcome::kRenamed);
-  EXPECT_TRUE(fs().PathExists(Path("real/new/song.mp3")));
-  EXPECT_THROW(fs().ListFolder(Path("alias")), RunError) << "a listing never follows a link";
-}
-
-TEST_P(FileSystemContractTest, FollowingLinksGivesThePathWithoutThem) {
-  AddFile("real/list.m3u", "x");
-  AddLink("alias", "real");
-  AddLink("alias/again.m3u", "../alias/list.m3u");
-  AddLink("dangling.m3u", "missing");
+  Draw({"real/song.mp3=tune", "alias -> real", "alias/again.m3u -> ../alias/song.mp3",
+        "dangling.m3u -> missing"});
   const struct {
     std::string_view path;
     std::string_view resolved;  // empty: leads nowhere
     bool is_folder;
-  } cases[] = {
-      {"alias/again.m3u", "real/list.m3u", false},
-      {"alias", "real", true},
-      {"real/../alias/list.m3u", "real/list.m3u", false},
-      {"dangling.m3u", "", false},
-  };
+  } cases[] = {{"alias/again.m3u", "real/song.mp3", false},
+               {"alias", "real", true},
+               {"real/../alias/song.mp3", "real/song.mp3", false},
+               {"dangling.m3u", "", false}};
   for (const auto& c : cases) {
     const std::optional<ResolvedPath> resolved = fs().FollowLinks(Path(c.path));
-    ASSERT_EQ(resolved.has_value(), !c.resolved.empty()) << c.path;
-    if (!resolved) continue;
-    EXPECT_EQ(resolved->path, Path(c.resolved)) << c.path;
-    EXPECT_EQ(resolved->is_folder, c.is_folder) << c.path;
+    EXPECT_EQ(resolved ? std::pair(resolved->path, resolved->is_folder) : std::pair("", false),
+              std::pair(c.resolved.empty() ? "" : Path(c.resolved), c.is_folder))
+        << c.path;
   }
+  EXPECT_TRUE(fs().PathExists(Path("alias/song.mp3")));
+  EXPECT_EQ(fs().ReadTextFile(Path("alias/song.mp3")), "tune");
+  EXPECT_EQ(fs().CreateFolderChain(Path("alias/new/")), 0);
+  EXPECT_EQ(fs().RenameNoReplace(Path("real/song.mp3"), Path("alias/new/song.mp3")),
+            RenameOutcome::kRenamed);
+  EXPECT_EQ(
+      Tree(),
+      (TreeSnapshot{
+          {{"real/new/song.mp3", "tune"}},
+          {{"alias", "real"}, {"real/again.m3u", "../alias/song.mp3"}, {"dangling.m3u", "missing"}},
+          {"real", "real/new"}}));
 }
 
 TEST_P(FileSystemContractTest, TailIsReadFromOrdinaryFilesOnly) {
-  AddFile("song.mp3", "0123456789");
-  AddFile(".hidden.mp3", "0123456789");
-  AddFolder("folder.mp3");
-  AddLink("link.mp3", "song.mp3");
-  std::array<std::uint8_t, 4> tail{};
-  ASSERT_TRUE(fs().ReadOrdinaryFileTail(Path("song.mp3"), tail).read);
-  EXPECT_EQ(tail, (std::array<std::uint8_t, 4>{'6', '7', '8', '9'}));
-  std::array<std::uint8_t, 11> too_long{};
-  EXPECT_FALSE(fs().ReadOrdinaryFileTail(Path("song.mp3"), too_long).read);
+  Draw({"song.mp3=0123456789", ".hidden.mp3=0123456789", "folder.mp3/", "link.mp3 -> song.mp3"});
   // Nothing to read is no failure; a file gone since it was listed is one.
   const struct {
     const char* name;
-    int error;
-  } unread[] = {{".hidden.mp3", 0}, {"folder.mp3", 0}, {"link.mp3", 0}, {"missing.mp3", ENOENT}};
-  for (const auto& c : unread) {
+    std::size_t size;
+    TailRead expected;
+    std::string_view tail;  // when read
+  } cases[] = {{"song.mp3", 4, {true, 0}, "6789"}, {"song.mp3", 11, {false, 0}, ""},
+               {".hidden.mp3", 4, {false, 0}, ""}, {"folder.mp3", 4, {false, 0}, ""},
+               {"link.mp3", 4, {false, 0}, ""},    {"missing.mp3", 4, {false, ENOENT}, ""}};
+  for (const auto& c : cases) {
+    std::vector<std::uint8_t> tail(c.size);
     const TailRead result = fs().ReadOrdinaryFileTail(Path(c.name), tail);
-    EXPECT_FALSE(result.read) << c.name;
-    EXPECT_EQ(result.error, c.error) << c.name;
+    const std::string read_tail = result.read ? std::string(tail.begin(), tail.end()) : "";
+    EXPECT_EQ(std::tuple(result.read, result.error, read_tail),
+              std::tuple(c.expected.read, c.expected.error, c.tail))
+        << c.name << " " << c.size;
   }
 }
 
-TEST_P(FileSystemContractTest, CreateFolderChainStopsAtTheLastSeparator) {
-  const char sep = fs().separator();
+// Folder chains stop at the last separator; a move never replaces anything
+// in its way; only an empty folder is removed.
+TEST_P(FileSystemContractTest, ChangesDoExactlyWhatTheySay) {
+  Draw({"from.mp3=moving", "taken.mp3=keep me", "dest/", "folder.mp3/", "empty/", "blocker"});
   EXPECT_EQ(fs().CreateFolderChain(Path("a/b/") + "file"), 0);
-  EXPECT_TRUE(fs().PathExists(Path("a/b")));
-  EXPECT_FALSE(fs().PathExists(Path("a/b/file")));
   EXPECT_EQ(fs().CreateFolderChain(Path("a/b/")), 0) << "an existing chain is fine";
-  AddFile("blocker", "x");
-  EXPECT_EQ(fs().CreateFolderChain(Path("blocker/c") + sep), ENOTDIR) << "a file in the way";
-}
-
-TEST_P(FileSystemContractTest, RenameMovesAndNeverReplaces) {
-  AddFile("from.mp3", "moving");
-  AddFile("taken.mp3", "keep me");
-  AddFolder("dest");
-  AddFolder("folder.mp3");
-  EXPECT_EQ(fs().RenameNoReplace(Path("from.mp3"), Path("taken.mp3")), RenameOutcome::kTargetTaken);
-  EXPECT_EQ(fs().RenameNoReplace(Path("from.mp3"), Path("folder.mp3")),
-            RenameOutcome::kTargetTaken);
-  EXPECT_EQ(fs().ReadTextFile(Path("taken.mp3")), "keep me");
+  EXPECT_EQ(fs().CreateFolderChain(Path("blocker/c") + fs().separator()), ENOTDIR);
+  for (const char* taken : {"taken.mp3", "folder.mp3"}) {
+    EXPECT_EQ(fs().RenameNoReplace(Path("from.mp3"), Path(taken)), RenameOutcome::kTargetTaken);
+  }
   EXPECT_EQ(fs().RenameNoReplace(Path("from.mp3"), Path("dest/to.mp3")), RenameOutcome::kRenamed);
-  EXPECT_FALSE(fs().PathExists(Path("from.mp3")));
-  EXPECT_EQ(fs().ReadTextFile(Path("dest/to.mp3")), "moving");
-}
-
-TEST_P(FileSystemContractTest, RenameFailuresThrow) {
-  AddFile("file.mp3", "x");
-  EXPECT_THROW(fs().RenameNoReplace(Path("missing.mp3"), Path("to.mp3")), RunError);
-  EXPECT_THROW(fs().RenameNoReplace(Path("file.mp3"), Path("no/such/folder.mp3")), RunError);
-  EXPECT_TRUE(fs().PathExists(Path("file.mp3")));
-}
-
-TEST_P(FileSystemContractTest, RemoveEmptyFolderRemovesOnlyEmptyFolders) {
-  AddFolder("empty");
-  AddFile("full/x", "x");
-  AddFile("file", "x");
   fs().RemoveEmptyFolder(Path("empty"));
-  EXPECT_FALSE(fs().PathExists(Path("empty")));
-  EXPECT_THROW(fs().RemoveEmptyFolder(Path("full")), RunError);
-  EXPECT_THROW(fs().RemoveEmptyFolder(Path("file")), RunError);
-  EXPECT_THROW(fs().RemoveEmptyFolder(Path("missing")), RunError);
-  EXPECT_TRUE(fs().PathExists(Path("full/x")));
+  EXPECT_EQ(Tree(),
+            (TreeSnapshot{{{"blocker", "x"}, {"dest/to.mp3", "moving"}, {"taken.mp3", "keep me"}},
+                          {},
+                          {"a", "a/b", "dest", "folder.mp3"}}));
 }
 
-TEST_P(FileSystemContractTest, TextFilesRoundTripByteForByte) {
-  const std::string content("a\r\nb\rc\nd\0\xFF", 10);
-  AddFile("list.m3u", "old");
-  fs().ReplaceTextFile(Path("list.m3u"), content);
-  EXPECT_EQ(fs().ReadTextFile(Path("list.m3u")), content);
-  fs().ReplaceTextFile(Path("list.m3u"), "");
-  EXPECT_EQ(fs().ReadTextFile(Path("list.m3u")), "");
-  EXPECT_THROW(fs().ReadTextFile(Path("missing.m3u")), RunError);
-  EXPECT_EQ(fs().ListFolder(temp_.path()).files, (Names{"list.m3u"})) << "no temporary left";
+TEST_P(FileSystemContractTest, RefusedCallsThrowAndChangeNothing) {
+  Draw({"file.mp3", "full/x", "folder/", "alias -> folder"});
+  const TreeSnapshot before = Tree();
+  const std::function<void()> refused[] = {
+      [&] { fs().ListFolder(Path("missing")); },
+      [&] { fs().ListFolder(Path("file.mp3")); },
+      [&] { fs().ListFolder(Path("alias")); },  // a listing never follows a link
+      [&] { fs().RenameNoReplace(Path("missing.mp3"), Path("to.mp3")); },
+      [&] { fs().RenameNoReplace(Path("file.mp3"), Path("no/such/folder.mp3")); },
+      [&] { fs().RemoveEmptyFolder(Path("full")); },
+      [&] { fs().RemoveEmptyFolder(Path("file.mp3")); },
+      [&] { fs().RemoveEmptyFolder(Path("missing")); },
+      [&] { fs().ReadTextFile(Path("missing.m3u")); }};
+  for (std::size_t i = 0; i < std::size(refused); ++i) {
+    EXPECT_THROW(refused[i](), RunError) << "call " << i;
+  }
+  EXPECT_EQ(Tree(), before);
+}
+
+TEST_P(FileSystemContractTest, TextFilesAreReplacedWholeByteForByte) {
+  Draw({"list.m3u=old"});
+  for (const std::string& content : {std::string("a\r\nb\rc\nd\0\xFF", 10), std::string()}) {
+    fs().ReplaceTextFile(Path("list.m3u"), content);
+    EXPECT_EQ(fs().ReadTextFile(Path("list.m3u")), content);
+    EXPECT_EQ(Tree(), (TreeSnapshot{{{"list.m3u", content}}, {}, {}})) << "no temporary left";
+  }
 }
 
 // Content handed over in pieces that fall short of, or run past, its size
@@ -235,33 +224,27 @@ TEST_P(FileSystemContractTest, ContentInPiecesOtherThanItsSizeLeavesTheOldFile) 
 }
 
 TEST_P(FileSystemContractTest, AHeldFolderKeepsOutRunsOnItselfAndInsideAndAbove) {
-  AddFolder("music/rock/old");
-  AddFolder("music/jazz");
-  AddFolder("books");
+  Draw({"music/rock/old/", "music/jazz/", "books/"});
   const struct {
     std::string_view second;
     bool refused;
-  } cases[] = {
-      {"music", true}, {"music/rock", true},  {"music/rock/old", true},
-      {"", true},      {"music/jazz", false}, {"books", false},
-  };
+  } cases[] = {{"music", true}, {"music/rock", true},  {"music/rock/old", true},
+               {"", true},      {"music/jazz", false}, {"books", false}};
   for (const auto& c : cases) {
     const auto first = fs().HoldForRun(Path("music/rock"));
     ASSERT_NE(first, nullptr);
-    const auto second = fs().HoldForRun(Path(c.second));
-    EXPECT_EQ(second == nullptr, c.refused) << c.second;
+    EXPECT_EQ(fs().HoldForRun(Path(c.second)) == nullptr, c.refused) << c.second;
   }
   {
     const auto jazz = fs().HoldForRun(Path("music/jazz"));
-    const auto books = fs().HoldForRun(Path("books"));
-    EXPECT_NE(jazz, nullptr) << "each hold is given up when it goes";
-    EXPECT_NE(books, nullptr) << "holds below one common folder stand side by side";
+    EXPECT_NE(fs().HoldForRun(Path("books")), nullptr)
+        << "holds below one common folder stand side by side, each given up when it goes";
+    EXPECT_NE(jazz, nullptr);
   }
   testing::MakeLink(Path("rock"), Path("music/rock"));
   const auto linked = fs().HoldForRun(Path("rock"));
   ASSERT_NE(linked, nullptr);
-  EXPECT_EQ(fs().HoldForRun(Path("music")), nullptr) << "a base held through a link is held "
-                                                        "where it really is";
+  EXPECT_EQ(fs().HoldForRun(Path("music")), nullptr) << "held where it really is";
 }
 
 // A folder that takes no new file while its playlist may still be written:
@@ -271,7 +254,6 @@ TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPla
   testing::TempFolder temp;
   const std::string folder = temp / "locked";
   const std::string list = folder + "/list.m3u";
-  testing::MakeFolders(folder);
   testing::WriteFile(list, "old old old");
   if (!testing::RefuseChanges(folder)) {
     GTEST_SKIP() << "this file system cannot make a folder refuse new files";
@@ -308,30 +290,38 @@ TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPla
   EXPECT_EQ(testing::ReadFile(list), "short");
 }
 
-// In a folder everyone may write, a playlist another user may only read is
-// not replaced beside itself (it would become theirs): the write fails.
-TEST(PosixFileSystemTest, APlaylistTheUserMayNotWriteKeepsItsOwnerAndBytes) {
+// A replaced playlist keeps its owner, group and mode; and in a folder
+// everyone may write, a playlist another user may only read is not replaced
+// beside itself (it would become theirs): the write fails.
+TEST(PosixFileSystemTest, APlaylistKeepsItsOwnerGroupModeAndForeignBytes) {
   if (geteuid() != 0) GTEST_SKIP() << "needs the superuser to act as another user";
   testing::TempFolder temp;
-  const std::string list = temp / "shared/list.m3u";
-  testing::WriteFile(list, "Bob's");
+  const std::string owned = temp / "list.m3u";
+  const std::string shared = temp / "shared/list.m3u";
+  testing::WriteFile(owned, "old");
+  testing::WriteFile(shared, "Bob's");
+  ASSERT_EQ(chown(owned.c_str(), 4321, 4322) | chmod(owned.c_str(), 0640), 0);
   chmod(temp.path().c_str(), 0755);
   chmod((temp / "shared").c_str(), 0777);
-  chmod(list.c_str(), 0644);
+  chmod(shared.c_str(), 0644);
+  PosixFileSystem().ReplaceTextFile(owned, "new");
   const bool written = !testing::KilledInChild([&] {
     if (setresuid(65534, 65534, 65534) != 0) return;
-    PosixFileSystem file_system;
     try {
-      file_system.ReplaceTextFile(list, "Ann's");
+      PosixFileSystem().ReplaceTextFile(shared, "Ann's");
     } catch (const RunError&) {
       _exit(testing::KillPoints::kKilled);
     }
   });
-  struct stat info {};
-  ASSERT_EQ(stat(list.c_str(), &info), 0);
   EXPECT_FALSE(written);
-  EXPECT_EQ(std::tuple(info.st_uid, info.st_mode & 0777, testing::ReadFile(list)),
-            std::tuple(0u, 0644u, std::string("Bob's")));
+  for (const auto& [path, owner, group, mode, content] :
+       {std::tuple(owned, 4321u, 4322u, 0640u, "new"),
+        std::tuple(shared, 0u, 0u, 0644u, "Bob's")}) {
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(std::tuple(info.st_uid, info.st_gid, info.st_mode & 07777, testing::ReadFile(path)),
+              std::tuple(owner, group, mode, std::string(content)));
+  }
 }
 
 // A folder the file system held open, removed and made again by someone
@@ -350,25 +340,12 @@ TEST(PosixFileSystemTest, MountPointsAreTheRootsOfMountedFileSystems) {
   testing::TempFolder temp;
   testing::MakeFolders(temp / "folder");
   PosixFileSystem file_system;
-  EXPECT_TRUE(file_system.IsMountPoint("/proc"));
-  EXPECT_TRUE(file_system.IsMountPoint("/"));
-  EXPECT_FALSE(file_system.IsMountPoint(temp / "folder"));
-  EXPECT_FALSE(file_system.IsMountPoint(temp / "missing"));
-}
-
-TEST(PosixFileSystemTest, AReplacedPlaylistKeepsItsOwnerGroupAndMode) {
-  if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
-  testing::TempFolder temp;
-  const std::string list = temp / "list.m3u";
-  testing::WriteFile(list, "old");
-  ASSERT_EQ(chown(list.c_str(), 4321, 4322), 0);
-  ASSERT_EQ(chmod(list.c_str(), 0640), 0);
-  PosixFileSystem().ReplaceTextFile(list, "new");
-  struct stat info {};
-  ASSERT_EQ(stat(list.c_str(), &info), 0);
-  EXPECT_EQ(info.st_uid, 4321u);
-  EXPECT_EQ(info.st_gid, 4322u);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  for (const auto& [folder, mounted] : {std::pair<std::string, bool>("/proc", true),
+                                        {"/", true},
+                                        {temp / "folder", false},
+                                        {temp / "missing", false}}) {
+    EXPECT_EQ(file_system.IsMountPoint(folder), mounted) << folder;
+  }
 }
 
 // What a replacement cut short by a kill leaves: its temporary. Only names of
@@ -384,15 +361,21 @@ TEST(PosixFileSystemTest, RemovesOnlyTheLeftoversOfTheNamedPlaylist) {
   EXPECT_EQ(file_system.ListFolder(temp.path()).files, kept);
 }
 
-// The read-ahead keeps the contract of the file system it reads ahead on.
+// The read-ahead and the fault injector (with no fault armed) keep the
+// contract of the file system they wrap.
+template <typename Wrapper, typename... Args>
+std::unique_ptr<FileSystem> Wrap(FileSystem& real, Args... args) {
+  return std::make_unique<Wrapper>(real, args...);
+}
 INSTANTIATE_TEST_SUITE_P(
     Each, FileSystemContractTest,
-    ::testing::Values(Subject{"Real", [](FileSystem&) { return std::unique_ptr<FileSystem>(); }},
-                      Subject{"ReadAhead",
-                              [](FileSystem& real) -> std::unique_ptr<FileSystem> {
-                                return std::make_unique<ReadAheadFileSystem>(
-                                    real, 4, std::chrono::nanoseconds(0));
-                              }}),
+    ::testing::Values(
+        Subject{"Real", [](FileSystem&) { return std::unique_ptr<FileSystem>(); }},
+        Subject{"ReadAhead",
+                [](FileSystem& real) {
+                  return Wrap<ReadAheadFileSystem>(real, 4, std::chrono::nanoseconds(0));
+                }},
+        Subject{"Faulty", [](FileSystem& real) { return Wrap<testing::FaultyFileSystem>(real); }}),
     [](const auto& subject) { return std::string(subject.param.name); });
 
 }  // namespace

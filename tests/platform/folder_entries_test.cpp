@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace quillfold {
@@ -56,25 +57,23 @@ FolderListing List(std::vector<FakeEntry> folder, int error_at_end, int& error) 
   return listing;
 }
 
-TEST(FolderEntriesTest, AFailedLstatOfOneEntryDoesNotFailTheListing) {
-  int error = -1;
-  const FolderListing listing = List({{".", S_IFDIR},
-                                      {"locked.mp3", 0},
-                                      {"b.mp3", S_IFREG},
-                                      {"Sub", S_IFDIR},
-                                      {"link", S_IFLNK},
-                                      {"a.mp3", S_IFREG}},
-                                     0, error);
-  EXPECT_EQ(error, 0);
-  EXPECT_EQ(listing.files, (Names{"a.mp3", "b.mp3", "locked.mp3"}));
-  EXPECT_EQ(listing.folders, (Names{"Sub"}));
-  EXPECT_EQ(listing.links, (Names{"link"}));
-}
-
-TEST(FolderEntriesTest, AFailedReadFailsTheListing) {
-  int error = 0;
-  List({{"a.mp3", S_IFREG}}, EIO, error);
-  EXPECT_EQ(error, EIO);
+// A failed lstat of one entry leaves it a file; a failed read fails the
+// listing.
+TEST(FolderEntriesTest, OnlyAFailedReadFailsTheListing) {
+  for (const int error_at_end : {0, EIO}) {
+    int error = -1;
+    const FolderListing listing = List({{".", S_IFDIR},
+                                        {"locked.mp3", 0},
+                                        {"b.mp3", S_IFREG},
+                                        {"Sub", S_IFDIR},
+                                        {"link", S_IFLNK},
+                                        {"a.mp3", S_IFREG}},
+                                       error_at_end, error);
+    EXPECT_EQ(error, error_at_end);
+    if (error_at_end != 0) continue;
+    EXPECT_EQ(std::tie(listing.files, listing.folders, listing.links),
+              std::tuple(Names{"a.mp3", "b.mp3", "locked.mp3"}, Names{"Sub"}, Names{"link"}));
+  }
 }
 
 }  // namespace
