@@ -242,16 +242,11 @@ TEST_F(CliInProcessTest, AFileThatCannotBeReadIsNamedOnStandardErrorAndFiledAsUn
 // --id3v2 files it by its tag, through the read-ahead or without it.
 TEST_F(CliInProcessTest, Id3v2OnlyFilesAreNamedByTheHintAndFiledWithTheOption) {
   const std::string title(60, 'x');
-  testing::WriteFile(music_ + "new.mp3", bench::EncodeId3v2({.frames = {{"TIT2", title},
-                                                                        {"TPE1", "Bj\xC3\xB6rk"},
-                                                                        {"TPE2", "AC/DC"},
-                                                                        {"TALB",
-                                                                         "D\xC3\xA9"
-                                                                         "but"},
-                                                                        {"TRCK", "3/12"},
-                                                                        {"TPOS", "2/2"}},
-                                                             .picture_bytes = 30 * 1024}) +
-                                             "audio");
+  const std::vector<bench::Id3v2TextFrame> frames = {{"TIT2", title},   {"TPE1", "Bj\xC3\xB6rk"},
+                                                     {"TPE2", "AC/DC"}, {"TALB", "Post"},
+                                                     {"TRCK", "3/12"},  {"TPOS", "2/2"}};
+  testing::WriteFile(music_ + "new.mp3",
+                     bench::EncodeId3v2({.frames = frames, .picture_bytes = 30 * 1024}) + "x");
   EXPECT_EQ(Run({"music"}), 0);
   EXPECT_EQ(console_.err,
             "quillfold-cli: 1 file has an ID3v2 tag but no ID3v1 tag and went to \"UNSORTED - "
@@ -263,9 +258,7 @@ TEST_F(CliInProcessTest, Id3v2OnlyFilesAreNamedByTheHintAndFiledWithTheOption) {
     FreshConsole();
     EXPECT_EQ(Run({"--id3v2", jobs, "music"}), 0);
     EXPECT_EQ(console_.err, "");
-    EXPECT_NE(console_.out.find("\"new.mp3\": Move to \"./ACDC/D\xC3\xA9"
-                                "but/2-03. " +
-                                title + ".mp3\""),
+    EXPECT_NE(console_.out.find("\"new.mp3\": Move to \"./ACDC/Post/2-03. " + title + ".mp3\""),
               std::string::npos)
         << console_.out;
     EXPECT_NE(console_.out.find("\"song.mp3\": Move to \"./Band/Album/01. Song.mp3\""),
