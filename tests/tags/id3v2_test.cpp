@@ -80,14 +80,14 @@ TEST(Id3v2ReaderTest, VersionsLayoutsAndFlags) {
                Frame("TALB", Syncsafe(9), std::string("\0\x03", 2),
                      std::string("\0\0\0\x04\0\xC3\xFF\0\xA9", 9))),
        Id3v2Fields{.album = "\xC3\x83\xC3\xBF\xC2\xA9"}},
-      {"v2.4 size written as a plain integer",
+      {"v2.4 size written as a plain integer that also reads as a syncsafe one",
        Tag(4, 0,
-           Frame("TIT2", bench::Id3v2SizeBytes(129, false), kNoFlags,
-                 "\x03" + std::string(128, 'x')) +
+           Frame("TIT2", bench::Id3v2SizeBytes(256, false), kNoFlags,
+                 "\x03" + std::string(255, 'x')) +
                Frame("TPE1", Syncsafe(2), kNoFlags,
                      "\x03"
                      "A")),
-       Id3v2Fields{.title = std::string(128, 'x'), .artist = "A"}},
+       Id3v2Fields{.title = std::string(255, 'x'), .artist = "A"}},
       {"compressed and encrypted frames skipped",
        Tag(4, 0,
            Frame("TIT2", Syncsafe(6), std::string("\0\x08", 2), title_v4) +
@@ -99,6 +99,12 @@ TEST(Id3v2ReaderTest, VersionsLayoutsAndFlags) {
            Frame("TIT2", Syncsafe(6), kNoFlags, title_v4) +
                Frame("TPE1", Syncsafe(900), kNoFlags, title_v4)) +
            std::string(1000, 'a'),
+       Id3v2Fields{.title = "Title"}},
+      {"a tag past the file's end: the frame cut short is not read",
+       Tag(4, 0,
+           Frame("TIT2", Syncsafe(6), kNoFlags, title_v4) +
+               Frame("TPE1", Syncsafe(46), kNoFlags, "\x03" + std::string(45, 'b')))
+           .substr(0, 10 + 16 + 10 + 6),
        Id3v2Fields{.title = "Title"}},
       {"size with a top bit", "ID3\x04\0\0\x80\0\0\0", std::nullopt},
   };
