@@ -8,17 +8,6 @@
 namespace quillfold::bench {
 namespace {
 
-std::string SizeBytes(std::size_t size, bool syncsafe) {
-  const int shift = syncsafe ? 7 : 8;
-  const std::size_t mask = syncsafe ? 0x7F : 0xFF;
-  std::string bytes(4, '\0');
-  for (int i = 3; i >= 0; --i) {
-    bytes[static_cast<std::size_t>(i)] = static_cast<char>(size & mask);
-    size >>= shift;
-  }
-  return bytes;
-}
-
 void AppendUtf16LittleEndian(std::string& out, utf8proc_int32_t unit) {
   out += static_cast<char>(unit & 0xFF);
   out += static_cast<char>(unit >> 8);
@@ -46,8 +35,8 @@ std::string Utf16WithByteOrderMark(const std::string& text) {
 }
 
 std::string Frame(const std::string& id, const std::string& body, int major) {
-  if (major == 2) return id + SizeBytes(body.size(), false).substr(1) + body;
-  return id + SizeBytes(body.size(), major == 4) + std::string(2, '\0') + body;
+  if (major == 2) return id + Id3v2SizeBytes(body.size(), false).substr(1) + body;
+  return id + Id3v2SizeBytes(body.size(), major == 4) + std::string(2, '\0') + body;
 }
 
 // A 0 after every 0xFF, so that no byte pattern looks like an MPEG sync.
@@ -62,8 +51,8 @@ std::string Unsynchronised(const std::string& bytes) {
 
 std::string ExtendedHeader(int major) {
   // ID3v2.3 counts its size without its own four bytes, ID3v2.4 with them.
-  if (major == 3) return SizeBytes(6, false) + std::string(6, '\0');
-  return SizeBytes(6, true) + std::string("\x01\0", 2);
+  if (major == 3) return Id3v2SizeBytes(6, false) + std::string(6, '\0');
+  return Id3v2SizeBytes(6, true) + std::string("\x01\0", 2);
 }
 
 std::string Picture(std::size_t size, int major) {
@@ -77,6 +66,17 @@ std::string Picture(std::size_t size, int major) {
 
 }  // namespace
 
+std::string Id3v2SizeBytes(std::size_t size, bool syncsafe) {
+  const int shift = syncsafe ? 7 : 8;
+  const std::size_t mask = syncsafe ? 0x7F : 0xFF;
+  std::string bytes(4, '\0');
+  for (int i = 3; i >= 0; --i) {
+    bytes[static_cast<std::size_t>(i)] = static_cast<char>(size & mask);
+    size >>= shift;
+  }
+  return bytes;
+}
+
 std::string EncodeId3v2(const Id3v2Layout& layout) {
   std::string frames = layout.extended_header ? ExtendedHeader(layout.major) : "";
   if (layout.picture_bytes > 0) frames += Picture(layout.picture_bytes, layout.major);
@@ -87,9 +87,13 @@ std::string EncodeId3v2(const Id3v2Layout& layout) {
   }
   frames.append(layout.padding, '\0');
   if (layout.unsynchronised) frames = Unsynchronised(frames);
-  const int flags = (layout.unsynchronised ? 0x80 : 0) | (layout.extended_header ? 0x40 : 0);
-  return "ID3" + std::string{static_cast<char>(layout.major), '\0', static_cast<char>(flags)} +
-         SizeBytes(frames.size(), true) + frames;
+  const int flags = (layout.unsynchronised ? 0x80 : 0) | (layout.extended_header ? 0x40 : 0) |
+                    (layout.footer ? 0x10 : 0);
+  // The footer repeats the header but for its first three bytes.
+  const std::string header_end =
+      std::string{static_cast<char>(layout.major), '\0', static_cast<char>(flags)} +
+      Id3v2SizeBytes(frames.size(), true);
+  return "ID3" + header_end + frames + (layout.footer ? "3DI" + header_end : "");
 }
 
 }  // namespace quillfold::bench

@@ -26,7 +26,12 @@ struct Id3v2Layout {
   std::size_t padding = 0;       // zero bytes after the frames, inside the tag
   bool extended_header = false;  // ID3v2.3 and 2.4 only
   bool unsynchronised = false;   // the whole tag, as ID3v2.2 and 2.3 do it
+  bool footer = false;  // ID3v2.4 only: a "3DI" footer closes the tag, as when it is appended
 };
+
+// `size` as the four bytes of an ID3v2 size field: seven bits a byte when
+// `syncsafe` (as ID3v2.4 writes sizes), else a plain big-endian integer.
+std::string Id3v2SizeBytes(std::size_t size, bool syncsafe);
 
 // The bytes of the tag `layout` describes, header included.
 std::string EncodeId3v2(const Id3v2Layout& layout);

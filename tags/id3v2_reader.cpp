@@ -209,28 +209,45 @@ bool IsId3v2Header(std::span<const std::uint8_t> header) {
          Syncsafe(header.subspan(6, 4)).has_value();
 }
 
-std::optional<Id3v2Fields> ReadId3v2(Id3v2Bytes& bytes) {
-  const std::span<const std::uint8_t> header = bytes.At(0, kId3v2HeaderSize);
+std::optional<Id3v2Fields> ReadId3v2(Id3v2Bytes& bytes, std::uint64_t start) {
+  const std::span<const std::uint8_t> header = bytes.At(start, kId3v2HeaderSize);
   if (!IsId3v2Header(header)) return std::nullopt;
   const int major = header[3];
   const std::uint8_t flags = header[5];
   const std::uint32_t size = *Syncsafe(header.subspan(6, 4));
+  const std::uint64_t frames_at = start + kId3v2HeaderSize;
   Id3v2Fields fields;
   // An ID3v2.2 tag marked compressed has no defined compression to undo.
   if (major == 2 && (flags & kTagExtendedHeader)) return fields;
   if (major < 4 && (flags & kTagUnsynchronised)) {
     // Sizes inside count the bytes as they are once resynchronised.
     const std::span<const std::uint8_t> stored =
-        bytes.At(kId3v2HeaderSize, std::min<std::size_t>(size, kMaxUnsynchronisedTag));
+        bytes.At(frames_at, std::min<std::size_t>(size, kMaxUnsynchronisedTag));
     const std::vector<std::uint8_t> tag =
         Resynchronised(stored.first(std::min<std::size_t>(stored.size(), size)));
     BufferedBytes resynchronised(tag);
     ReadFrames(resynchronised, major, flags, 0, tag.size(), fields);
   } else {
-    ReadFrames(bytes, major, flags, kId3v2HeaderSize, kId3v2HeaderSize + std::uint64_t{size},
-               fields);
+    ReadFrames(bytes, major, flags, frames_at, frames_at + size, fields);
   }
   return fields;
+}
+
+std::optional<Id3v2Fields> ReadAppendedId3v2(Id3v2Bytes& bytes,
+                                             std::span<const std::uint8_t> footer,
+                                             std::uint64_t footer_at) {
+  if (footer.size() < kId3v2HeaderSize || footer[0] != '3' || footer[1] != 'D' ||
+      footer[2] != 'I' || footer[3] != 4) {
+    return std::nullopt;
+  }
+  const std::optional<std::uint32_t> size = Syncsafe(footer.subspan(6, 4));
+  if (!size || *size + kId3v2HeaderSize > footer_at) return std::nullopt;
+  const std::uint64_t start = footer_at - *size - kId3v2HeaderSize;
+  const std::span<const std::uint8_t> header = bytes.At(start, kId3v2HeaderSize);
+  const bool copied =
+      header.size() >= kId3v2HeaderSize &&
+      std::equal(header.begin() + 3, header.begin() + kId3v2HeaderSize, footer.begin() + 3);
+  return copied ? ReadId3v2(bytes, start) : std::nullopt;
 }
 
 }  // namespace quillfold

@@ -60,12 +60,22 @@ inline constexpr std::size_t kId3v2HeaderSize = 10;
 // tag: "ID3", a known version and a size of four 7-bit bytes.
 bool IsId3v2Header(std::span<const std::uint8_t> header);
 
-// Reads the ID3v2 tag at the start of the file: nullopt when there is none.
+// Reads the ID3v2 tag whose header begins at `start` (0: the tag at the
+// start of the file): nullopt when there is none.
 // Every size in the tag is checked against the tag and against the bytes at
 // hand before it is used; a frame that does not fit ends the reading, and
 // the fields read so far stay. Frames the placement does not read (cover
 // art among them) are passed over by their size, never read; so are
 // compressed and encrypted frames. Reading stops once every field is found.
-std::optional<Id3v2Fields> ReadId3v2(Id3v2Bytes& bytes);
+std::optional<Id3v2Fields> ReadId3v2(Id3v2Bytes& bytes, std::uint64_t start = 0);
+
+// Reads the ID3v2.4 tag appended to the file that the footer `footer` (ten
+// bytes at `footer_at`: "3DI", then the version, flags and size of the tag's
+// header) closes: nullopt when `footer` is no footer, or the tag it closes
+// would begin before the file or does not begin with the header the footer
+// copies.
+std::optional<Id3v2Fields> ReadAppendedId3v2(Id3v2Bytes& bytes,
+                                             std::span<const std::uint8_t> footer,
+                                             std::uint64_t footer_at);
 
 }  // namespace quillfold

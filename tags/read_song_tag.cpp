@@ -54,6 +54,33 @@ class FileBytes final : public Id3v2Bytes {
   int reads_left_ = kFollowUpReads;
 };
 
+// The file's last bytes, up to kTagTailSize: the tail read, or the whole
+// file when it is shorter than the tail and so all in the head.
+std::span<const std::uint8_t> LastBytes(const PartsRead& read, std::span<const std::uint8_t> head,
+                                        std::span<const std::uint8_t> tail) {
+  if (read.tail_read) return tail;
+  return head.size() == read.size ? head : std::span<const std::uint8_t>();
+}
+
+std::optional<TrackTag> Id3v1In(std::span<const std::uint8_t> last) {
+  if (last.size() < kTrailerSize) return std::nullopt;
+  TagTrailer trailer{};
+  std::copy(last.end() - kTrailerSize, last.end(), trailer.begin());
+  TrackTag tag;
+  return DecodeTrackTag(trailer, tag) ? std::optional(tag) : std::nullopt;
+}
+
+// An ID3v2.4 tag appended at the end, its footer just before the ID3v1 tag
+// or, without one, the file's last ten bytes.
+std::optional<Id3v2Fields> AppendedId3v2(Id3v2Bytes& bytes, std::span<const std::uint8_t> last,
+                                         std::uint64_t file_size, bool has_id3v1) {
+  const std::size_t after_footer = has_id3v1 ? kTrailerSize : 0;
+  if (last.size() < after_footer + kId3v2HeaderSize) return std::nullopt;
+  const std::size_t footer_in_last = last.size() - after_footer - kId3v2HeaderSize;
+  return ReadAppendedId3v2(bytes, last.subspan(footer_in_last, kId3v2HeaderSize),
+                           file_size - after_footer - kId3v2HeaderSize);
+}
+
 std::string Chosen(const std::string& id3v2, const std::string& id3v1) {
   return TrimSpaces(id3v2).empty() ? id3v1 : id3v2;
 }
@@ -86,16 +113,18 @@ SongTag MergedTag(const std::optional<Id3v2Fields>& id3v2, const std::optional<T
 
 bool ReadSongTag(FileSystem& file_system, const std::string& path, SongTag& tag, int& read_error) {
   std::vector<std::uint8_t> head(kTagHeadSize);
-  TagTrailer tail{};
+  std::array<std::uint8_t, kTagTailSize> tail{};
   const PartsRead read = file_system.ReadOrdinaryFileParts(path, 0, head, tail);
   read_error = read.error;
   if (!read.read) return false;
-  FileBytes bytes(file_system, path, std::span(head).first(read.head_bytes), read.size);
-  const std::optional<Id3v2Fields> id3v2 = ReadId3v2(bytes);
-  TrackTag id3v1;
-  const bool has_id3v1 = read.tail_read && DecodeTrackTag(tail, id3v1);
-  if (!id3v2 && !has_id3v1) return false;
-  tag = MergedTag(id3v2, has_id3v1 ? std::optional(id3v1) : std::nullopt);
+  const std::span<const std::uint8_t> head_read = std::span(head).first(read.head_bytes);
+  const std::span<const std::uint8_t> last = LastBytes(read, head_read, tail);
+  const std::optional<TrackTag> id3v1 = Id3v1In(last);
+  FileBytes bytes(file_system, path, head_read, read.size);
+  std::optional<Id3v2Fields> id3v2 = ReadId3v2(bytes);
+  if (!id3v2) id3v2 = AppendedId3v2(bytes, last, read.size, id3v1.has_value());
+  if (!id3v2 && !id3v1) return false;
+  tag = MergedTag(id3v2, id3v1);
   return true;
 }
 

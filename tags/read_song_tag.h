@@ -5,6 +5,7 @@
 
 #include "platform/file_system.h"
 #include "tags/id3v2_reader.h"
+#include "tags/read_track_tag.h"
 #include "tags/song_tag.h"
 #include "tags/track_tag.h"
 
@@ -13,6 +14,9 @@ namespace quillfold {
 // The bytes from a file's start that the first read takes: the tag header
 // and the text frames of a typical tag.
 inline constexpr std::size_t kTagHeadSize = 4096;
+// The bytes from a file's end that the first read takes: the ID3v1 tag and,
+// before it, the footer of an ID3v2.4 tag appended to the file.
+inline constexpr std::size_t kTagTailSize = kTrailerSize + kId3v2HeaderSize;
 
 // Each field from ID3v2 when the tag has it and it is not blank, otherwise
 // from ID3v1 (read as Latin-1, padding trimmed); the album artist and the
@@ -20,12 +24,13 @@ inline constexpr std::size_t kTagHeadSize = 4096;
 // of 2, TCON its genre name (see GenreFromTcon).
 SongTag MergedTag(const std::optional<Id3v2Fields>& id3v2, const std::optional<TrackTag>& id3v1);
 
-// Reads the ID3v2 tag at the start of the ordinary file at `path` and its
-// ID3v1 tag at the end, and merges them (MergedTag). One read of the first
-// kTagHeadSize bytes and the last 128 for a typical file; a tag whose text
-// frames lie further in (after a picture) costs at most two more reads, of
-// those frames only. False, with `tag` untouched, when the file has neither
-// tag or cannot be read; `read_error` as for ReadTrackTag.
+// Reads the ID3v2 tag at the start of the ordinary file at `path` (or, when
+// there is none, an ID3v2.4 tag appended before the ID3v1 tag or at the
+// end) and its ID3v1 tag at the end, and merges them (MergedTag). One read
+// of the first kTagHeadSize bytes and the last kTagTailSize for a typical
+// file; a tag whose text frames lie further in (after a picture) or an
+// appended tag costs at most two more reads, of those frames only. False, with `tag` untouched,
+// when the file has neither tag or cannot be read; `read_error` as for ReadTrackTag.
 bool ReadSongTag(FileSystem& file_system, const std::string& path, SongTag& tag, int& read_error);
 
 // True when the ordinary file at `path` begins with an ID3v2 header (one

@@ -27,12 +27,25 @@ Placement At(const std::string& folder, const std::string& name) {
 }
 Placement Unsorted(const std::string& why) { return At("UNSORTED - " + why + "\\", "Track+1.MP3"); }
 
+// A song of the ID3v2 mode, by its artist, album artist and disc.
+SongTag Song(std::string artist, std::string album_artist, int disc, int discs) {
+  return SongTag{.title = "Hyperballad / Remix?",
+                 .artist = std::move(artist),
+                 .album_artist = std::move(album_artist),
+                 .album = "Post",
+                 .track = 3,
+                 .disc = disc,
+                 .disc_count = discs};
+}
+
 const PlacementOptions kDefaults;
+const PlacementOptions kId3v2{.id3v2 = true};
 const PlacementOptions kStrict{.track_name = true, .ignore_no_track = false, .no_album = false};
 const PlacementOptions kNoNumber{.track_name = false};
 
 TEST(PlacementTest, EachTagAndOptionSetGivesItsFolderAndName) {
   FillGenreTable();
+  const std::string title(60, 't');
   const struct {
     std::string what;
     std::optional<SongTag> tag;
@@ -72,51 +85,24 @@ TEST(PlacementTest, EachTagAndOptionSetGivesItsFolderAndName) {
        At("Band\\Album\\", "01. Song.mp3")},
       {"Soundtrack without album", Tag("Theme", "Composer", "", 2, 24), kDefaults,
        At("Composer\\Unknown\\", "02. Theme.mp3")},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(DecidePlacement(c.tag, c.options, "D:\\Music\\", "Track+1.MP3", '\\'), c.expected)
-        << c.what;
-  }
-}
-
-TEST(PlacementTest, Id3v2ModeKeepsScriptsFilesByAlbumArtistAndNumbersDiscs) {
-  const PlacementOptions v2{.id3v2 = true};
-  const std::string title(60, 't');
-  const auto song = [](std::string artist, std::string album_artist, int disc, int discs) {
-    return SongTag{.title = "Hyperballad / Remix?",
-                   .artist = std::move(artist),
-                   .album_artist = std::move(album_artist),
-                   .album = "Post",
-                   .track = 3,
-                   .disc = disc,
-                   .disc_count = discs};
-  };
-  const struct {
-    std::string what;
-    SongTag tag;
-    PlacementOptions options;
-    Placement expected;
-  } cases[] = {
-      {"letters of every script", song("Bj\xC3\xB6rk", "", 0, 0), v2,
+      {"letters of every script", Song("Bj\xC3\xB6rk", "", 0, 0), kId3v2,
        At("Bj\xC3\xB6rk\\Post\\", "03. Hyperballad  Remix.mp3")},
-      {"album artist names the folder", song("Guest", "Various", 0, 0), v2,
+      {"album artist names the folder", Song("Guest", "Various", 0, 0), kId3v2,
        At("Various\\Post\\", "03. Hyperballad  Remix.mp3")},
-      {"album artist alone counts as the artist", song("", "AC/DC", 0, 0), v2,
+      {"album artist alone counts as the artist", Song("", "AC/DC", 0, 0), kId3v2,
        At("ACDC\\Post\\", "03. Hyperballad  Remix.mp3")},
-      {"disc 2 of 2", song("B", "", 2, 2), v2, At("B\\Post\\", "2-03. Hyperballad  Remix.mp3")},
-      {"disc 1 of 1 is no multi-disc album", song("B", "", 1, 1), v2,
+      {"disc 2 of 2", Song("B", "", 2, 2), kId3v2, At("B\\Post\\", "2-03. Hyperballad  Remix.mp3")},
+      {"disc 1 of 1 is no multi-disc album", Song("B", "", 1, 1), kId3v2,
        At("B\\Post\\", "03. Hyperballad  Remix.mp3")},
-      {"disc 2 of an unknown count", song("B", "", 2, 0), v2,
+      {"disc 2 of an unknown count", Song("B", "", 2, 0), kId3v2,
        At("B\\Post\\", "2-03. Hyperballad  Remix.mp3")},
       {"discs without a track number wanted",
-       song("B", "", 2, 2),
+       Song("B", "", 2, 2),
        {.track_name = false, .id3v2 = true},
        At("B\\Post\\", "Hyperballad  Remix.mp3")},
-      {"long titles not cut",
-       {.title = title, .artist = "B", .album = "A", .track = 1},
-       v2,
-       At("B\\A\\", "01. " + title + ".mp3")},
-      {"the ID3v1 mode numbers no discs", song("B", "", 2, 2), kDefaults,
+      {"long titles not cut", SongTag{.title = title, .artist = "B", .album = "A", .track = 1},
+       kId3v2, At("B\\A\\", "01. " + title + ".mp3")},
+      {"the ID3v1 mode numbers no discs", Song("B", "", 2, 2), kDefaults,
        At("B\\Post\\", "03. Hyperballad  Remix.mp3")},
   };
   for (const auto& c : cases) {
