@@ -57,6 +57,19 @@ RunError RunErrorFromException(const std::exception& error);
 // The RunError for an exception of no standard type: kInternalError.
 RunError UnknownExceptionError();
 
+// The result of `work`; a failure of the standard library leaves it as the
+// RunError it stands for, so that an engine entry point throws nothing else.
+template <typename Work>
+auto WithRunErrorsOnly(Work&& work) -> decltype(work()) {
+  try {
+    return work();
+  } catch (const RunError&) {
+    throw;
+  } catch (const std::exception& error) {
+    throw RunErrorFromException(error);
+  }
+}
+
 // What ends a run that the user asked to stop, between two files: number
 // kUserInterrupt. It travels like any failure, so the files moved so far
 // keep their playlists and their journal.

@@ -445,13 +445,7 @@ void Organizer::OrganizeRun() {
   if (impl_->running) return;
   impl_->running = true;
   const ScopeExit clear_running([this] { impl_->running = false; });
-  try {
-    impl_->Run();
-  } catch (const RunError&) {
-    throw;
-  } catch (const std::exception& error) {
-    throw RunErrorFromException(error);
-  }
+  WithRunErrorsOnly([this] { impl_->Run(); });
 }
 
 bool Organizer::running() const { return impl_->running; }

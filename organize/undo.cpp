@@ -210,9 +210,7 @@ void RunReversal::Report(OrganizeHost& host, Ending ending) const {
   }
 }
 
-}  // namespace
-
-UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, OrganizeHost& host) {
+UndoOutcome UndoNewestRun(FileSystem& file_system, JournalStorage& journals, OrganizeHost& host) {
   const std::string base_folder = AddBackslash(host.ChosenPath(), file_system.separator());
   file_system.ForgetHeldFolders();
   const ScopeExit let_go([&] { file_system.ForgetHeldFolders(); });
@@ -256,6 +254,12 @@ UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, Organ
   if (journal) journal->Undone();
   reversal.Report(host, RunReversal::Ending::kWhole);
   return reversal.all_restored() ? UndoOutcome::kRestored : UndoOutcome::kPartlyRestored;
+}
+
+}  // namespace
+
+UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, OrganizeHost& host) {
+  return WithRunErrorsOnly([&] { return UndoNewestRun(file_system, journals, host); });
 }
 
 std::string RunList(JournalStorage& journals, const std::string& base_folder,

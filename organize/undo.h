@@ -30,7 +30,8 @@ enum class UndoOutcome {
 // between two steps (StopRequested): it then throws RunStopped() after
 // reporting what it did and where it stopped; the journal still says the
 // undo was started and not ended, so the next undo finishes it (and a real
-// run on the base is refused until then).
+// run on the base is refused until then). Every failure leaves it as a
+// RunError, a standard library's included.
 UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, OrganizeHost& host);
 
 // The runs on record for `base_folder` (ending in the separator; the same

@@ -117,17 +117,27 @@ TEST(UndoTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
 }
 
 // music/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u (naming all three)
+// The three tracks and their list after a journaled real run, with the tree
+// as it was before the run.
+struct ThreeTracksRun {
+  ThreeTracksRun() {
+    WriteThreeTracksAndAList(base);
+    before = TakeSnapshot(base);
+    RealRun(base, journals);
+  }
+  testing::TempFolder temp;
+  const std::string base = temp.path() + "music/";
+  TreeSnapshot before;
+  MemoryJournalStorage journals;
+  testing::FaultyFileSystem file_system{RealFileSystem()};
+};
+
+class UndoOfThreeTracksTest : public ::testing::Test, protected ThreeTracksRun {};
+
 // An undo stopped after its first move back lists that move and where it
 // stopped; a real run is refused until the next undo, which finishes the
 // rest and lists what the first had put back too.
-TEST(UndoTest, AStoppedUndoIsFinishedByTheNext) {
-  testing::TempFolder temp;
-  const std::string base = temp.path() + "music/";
-  WriteThreeTracksAndAList(base);
-  const TreeSnapshot before = TakeSnapshot(base);
-  MemoryJournalStorage journals;
-  RealRun(base, journals);
-  testing::FaultyFileSystem file_system(RealFileSystem());
+TEST_F(UndoOfThreeTracksTest, AStoppedUndoIsFinishedByTheNext) {
   RecordingHost stopped = HostFor(base);
   stopped.stop_when = [&] { return file_system.calls().renames == 1; };
   try {
@@ -153,6 +163,24 @@ TEST(UndoTest, AStoppedUndoIsFinishedByTheNext) {
               std::string::npos)
         << finished.report;
   }
+}
+
+// Memory running out part-way through an undo ends it as error 7, as it
+// ends a run, not as an exception no front end expects; the next undo
+// finishes it.
+TEST_F(UndoOfThreeTracksTest, RunningOutOfMemoryEndsAnUndoAsAnErrorTheNextFinishes) {
+  file_system.before_rename = [&](const std::string&, const std::string&) {
+    if (file_system.calls().renames == 1) throw std::bad_alloc();
+  };
+  RecordingHost host = HostFor(base);
+  try {
+    UndoLastRun(file_system, journals, host);
+    ADD_FAILURE() << "the undo did not fail";
+  } catch (const RunError& error) {
+    EXPECT_EQ(error.error_number(), ErrorNumber::kOutOfMemory);
+  }
+  EXPECT_EQ(Undo(base, journals), UndoOutcome::kRestored);
+  EXPECT_EQ(TakeSnapshot(base), before);
 }
 
 // music/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u, whose replace fails.
