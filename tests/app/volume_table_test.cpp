@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <tuple>
 
 #include "app/storage_volume_source.h"
 #include "app/volume_table.h"
@@ -57,9 +57,11 @@ TEST(StorageVolumeSourceTest, MountPointsKeepTheirBytes) {
   testing::MakeFolders(t + "my stick");
   testing::WriteFile(t + "hosts", "");
   std::string table = "/dev/vda1 / ext4 rw 0 0\n";
-  for (const char* line : {"/dev/sdb1 T/caf\xE9 vfat", "/dev/sdc1 T/my\\040stick exfat",
-                           "tmpfs T/ tmpfs", "/dev/vda1 T/hosts ext4", "/dev/sdd1 T/gone ext4"}) {
-    table += std::regex_replace(line, std::regex("T/"), t) + " rw 0 0\n";
+  for (const auto& [device, place, type] :
+       {std::tuple("/dev/sdb1", "caf\xE9", "vfat"),
+        std::tuple("/dev/sdc1", "my\\040stick", "exfat"), std::tuple("tmpfs", "", "tmpfs"),
+        std::tuple("/dev/vda1", "hosts", "ext4"), std::tuple("/dev/sdd1", "gone", "ext4")}) {
+    table += std::string(device) + " " + t + place + " " + type + " rw 0 0\n";
   }
   testing::WriteFile(t + "mounts", table);
   std::vector<std::string> mount_points;
