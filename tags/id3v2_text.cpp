@@ -18,6 +18,10 @@ constexpr std::int32_t kReplacementCharacter = 0xFFFD;
 enum class TextEncoding : std::uint8_t { kLatin1 = 0, kUtf16 = 1, kUtf16BigEndian = 2, kUtf8 = 3 };
 
 void AppendCodePoint(std::string& text, std::int32_t code_point) {
+  if (code_point < 0x80) {
+    text += static_cast<char>(code_point);
+    return;
+  }
   std::array<utf8proc_uint8_t, 4> bytes{};
   const utf8proc_ssize_t length = utf8proc_encode_char(code_point, bytes.data());
   text.append(reinterpret_cast<const char*>(bytes.data()), static_cast<std::size_t>(length));
@@ -31,6 +35,7 @@ std::string_view UpToNul(std::span<const std::uint8_t> bytes) {
 
 std::string FromUtf8(std::span<const std::uint8_t> bytes) {
   const std::string_view text = UpToNul(bytes);
+  if (IsAscii(text)) return std::string(text);
   std::string decoded;
   const auto* at = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
   auto left = static_cast<utf8proc_ssize_t>(text.size());

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 #include "text/ascii.h"
@@ -28,6 +29,11 @@ bool IsDropped(utf8proc_int32_t code_point) {
 // (never met in text the tag decoders made) is dropped too.
 std::string WithoutDropped(std::string_view text) {
   std::string kept;
+  if (IsAscii(text)) {
+    std::copy_if(text.begin(), text.end(), std::back_inserter(kept),
+                 [](char c) { return !IsDropped(c); });
+    return kept;
+  }
   const auto* at = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
   const auto* const end = at + text.size();
   while (at < end) {
@@ -44,9 +50,11 @@ std::string WithoutDropped(std::string_view text) {
 }
 
 // Dropping first, so that a character the drop brings together with a
-// combining mark is composed too.
+// combining mark is composed too. Most names are ASCII, which needs no
+// composing.
 std::string Normalised(std::string_view text) {
   const std::string kept = WithoutDropped(text);
+  if (IsAscii(kept)) return kept;
   utf8proc_uint8_t* composed = nullptr;
   const utf8proc_ssize_t length =
       utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(kept.data()),

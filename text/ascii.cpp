@@ -1,5 +1,7 @@
 #include "text/ascii.h"
 
+#include <algorithm>
+
 namespace quillfold {
 
 std::string AsciiUpper(std::string_view text) {
@@ -14,6 +16,11 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
   }
   return true;
+}
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::string_view TrimSpaces(std::string_view text) {

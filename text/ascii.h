@@ -16,6 +16,10 @@ std::string AsciiUpper(std::string_view text);
 // True when `a` and `b` are equal after AsciiUpper, without copying either.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// True when every byte of `text` is below 0x80: such text is valid UTF-8
+// and already in every Unicode normal form.
+bool IsAscii(std::string_view text);
+
 // `text` without its leading and trailing spaces (only the blank, 0x20).
 std::string_view TrimSpaces(std::string_view text);
 
