@@ -1,17 +1,25 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quillfold {
 
-// One stretch of a file's new content that stands where `old_bytes` stood.
+// One stretch of a file's new content that stands where `old_bytes` stood;
+// or, when `moves` is not empty, a stretch of whole lines whose old bytes
+// are not kept because each line was rewritten by a move: the line of that
+// move's number, naming its old path again, gives back the old line exactly.
+// A playlist whose every line followed a moved file is then recorded in a
+// few bytes per line instead of a second copy of itself.
 struct ChangedStretch {
   std::size_t offset = 0;  // in the new content
   std::size_t length = 0;  // in the new content
   std::string old_bytes;
+  std::vector<std::uint32_t> moves;  // one per line of the stretch
   bool operator==(const ChangedStretch&) const = default;
 };
 
@@ -23,8 +31,16 @@ struct ContentChange {
   std::vector<ChangedStretch> stretches;
 };
 
-// The old content, from the new one and its changed stretches.
-std::string OldContent(std::string_view new_bytes, const std::vector<ChangedStretch>& stretches);
+// The old text of `line` (no line end), which move number `move` wrote;
+// nullopt when it cannot be told.
+using OldLineOf =
+    std::function<std::optional<std::string>(std::string_view line, std::uint32_t move)>;
+
+// The old content, from the new one and its changed stretches; nullopt when
+// a stretch of rewritten lines does not give its lines back.
+std::optional<std::string> OldContent(std::string_view new_bytes,
+                                      const std::vector<ChangedStretch>& stretches,
+                                      const OldLineOf& old_line_of);
 
 // A 64-bit FNV-1a hash of `bytes`: tells a content from another it is
 // compared with, not from one made to collide. `hash` carries on from the

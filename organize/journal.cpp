@@ -99,6 +99,15 @@ void Rebase(std::vector<JournalRecord>& records, const std::string& from, const 
   }
 }
 
+std::string MoveNumbersText(const std::vector<std::uint32_t>& moves) {
+  std::string text;
+  for (const std::uint32_t move : moves) {
+    if (!text.empty()) text += ' ';
+    text += std::to_string(move);
+  }
+  return text;
+}
+
 void NoteState(RunRecord& run) {
   for (const JournalRecord& record : run.records) {
     run.complete |= record.kind == Kind::kComplete;
@@ -136,7 +145,8 @@ std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& ba
     }
     const std::vector<std::string> run_fields = parsed.records.front().fields;
     if (run_fields[0] != base_folder) Rebase(parsed.records, run_fields[0], base_folder);
-    RunRecord run{name, NumberOr0(run_fields[2]), std::move(parsed.records), parsed.whole_bytes};
+    RunRecord run{name, run_fields[0], NumberOr0(run_fields[2]), std::move(parsed.records),
+                  parsed.whole_bytes};
     // chkUpdateM3U is the sixth digit; chkID3v2's may follow it.
     run.playlists_updated = run_fields[1].size() >= 6 && run_fields[1][5] == '1';
     NoteState(run);
@@ -215,11 +225,18 @@ void RunJournal::WillCreateFolder(const std::string& folder) {
 
 void RunJournal::WillTry(const std::string& old_path, const std::string& target,
                          const FileIdentity& file) {
-  Add(Kind::kTry, {old_path, target, IdentityText(file)});
+  std::string identity = IdentityText(file);
+  std::string tried = old_path + '\t' + identity;
+  if (tried != last_tried_) ++moves_tried_;
+  last_tried_ = std::move(tried);
+  Add(Kind::kTry, {old_path, target, std::move(identity)});
   Write();
 }
 
-void RunJournal::Moved(const std::string& final_path) { Add(Kind::kMoved, {final_path}); }
+void RunJournal::Moved(const std::string& final_path) {
+  last_tried_.clear();
+  Add(Kind::kMoved, {final_path});
+}
 
 void RunJournal::WillReplacePlaylist(const std::string& path, const std::string& old_bytes,
                                      ContentChange change, Durability durability) {
@@ -227,9 +244,10 @@ void RunJournal::WillReplacePlaylist(const std::string& path, const std::string&
       path, std::to_string(old_bytes.size()), std::to_string(ContentHash(old_bytes)),
       std::to_string(change.new_size), std::to_string(change.new_hash)};
   for (ChangedStretch& stretch : change.stretches) {
-    fields.push_back(std::to_string(stretch.offset));
+    fields.push_back((stretch.moves.empty() ? "" : "=") + std::to_string(stretch.offset));
     fields.push_back(std::to_string(stretch.length));
-    fields.push_back(std::move(stretch.old_bytes));
+    fields.push_back(stretch.moves.empty() ? std::move(stretch.old_bytes)
+                                           : MoveNumbersText(stretch.moves));
   }
   Add(Kind::kPlaylist, fields);
   Write(durability);

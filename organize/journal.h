@@ -35,7 +35,9 @@ struct JournalRecord {
     kTry,            // old path, target path, "device:inode"; before each rename attempt
     kMoved,          // the path the file went to; after the rename
     kPlaylist,       // path, old size, old hash, new size, new hash, then per changed
-                     // stretch: offset, length, old bytes; recorded before the replace
+                     // stretch: offset, length, old bytes; or, for a stretch of lines
+                     // rewritten by moves, "=" offset, length, the moves' numbers
+                     // (MovesOf's order) apart by spaces; recorded before the replace
     kFolderRemoved,  // folder, mode, owner, group; recorded before it is removed
     kComplete,       // the run's playlists are written (or it left them alone)
     kFailed,         // a failure ended the run before its playlists were all written
@@ -57,6 +59,7 @@ ParsedJournal ParseJournal(std::string_view bytes);
 // A journal of one run on one base folder, read back whole.
 struct RunRecord {
   std::string name;
+  std::string recorded_base;    // the base folder as the run named it
   std::int64_t started_ns = 0;  // nanoseconds since 1970, UTC
   std::vector<JournalRecord> records;
   std::size_t whole_bytes = 0;
@@ -133,6 +136,9 @@ class RunJournal {
 
   void WillCreateFolder(const std::string& folder);  // held until the next write
   void WillTry(const std::string& old_path, const std::string& target, const FileIdentity& file);
+  // The number of the move last tried in this journal, counted as MovesOf
+  // counts them: each file's tries make one move.
+  std::uint32_t MoveNumber() const { return moves_tried_ - 1; }
   void Moved(const std::string& final_path);  // held until the next write
   // From a description of the new content, which need not be held; kBatched leaves the flush to a
   // later Write, which must come before the playlist is replaced.
@@ -157,6 +163,8 @@ class RunJournal {
   std::string name_;
   std::unique_ptr<JournalFile> file_;  // null until the first change is recorded
   std::string pending_;
+  std::uint32_t moves_tried_ = 0;
+  std::string last_tried_;  // the old path and identity of the last try
   bool holds_change_ = false;
   int unflushed_appends_ = 0;
   std::chrono::steady_clock::time_point last_flush_ = std::chrono::steady_clock::now();

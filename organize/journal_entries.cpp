@@ -1,5 +1,7 @@
 // What a journal's move and playlist records say, read back into values.
+#include <algorithm>
 #include <charconv>
+#include <string_view>
 
 #include "organize/journal.h"
 
@@ -9,9 +11,41 @@ namespace {
 using Kind = JournalRecord::Kind;
 
 template <typename Number>
-bool ParseNumber(const std::string& text, Number& number) {
+bool ParseNumber(std::string_view text, Number& number) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
   return error == std::errc() && end == text.data() + text.size();
+}
+
+// "3 17 4" -> {3, 17, 4}; nullopt for anything else, empty text included.
+std::optional<std::vector<std::uint32_t>> MoveNumbers(std::string_view text) {
+  std::vector<std::uint32_t> moves;
+  while (true) {
+    const std::size_t space = std::min(text.find(' '), text.size());
+    std::uint32_t move = 0;
+    if (!ParseNumber(text.substr(0, space), move)) return std::nullopt;
+    moves.push_back(move);
+    if (space == text.size()) return moves;
+    text.remove_prefix(space + 1);
+  }
+}
+
+// One stretch of a playlist record, from its three fields.
+std::optional<ChangedStretch> StretchOf(const std::string& offset, const std::string& length,
+                                        const std::string& old) {
+  ChangedStretch stretch;
+  const bool of_moves = offset.starts_with('=');
+  if (!ParseNumber(std::string_view(offset).substr(of_moves ? 1 : 0), stretch.offset) ||
+      !ParseNumber(length, stretch.length)) {
+    return std::nullopt;
+  }
+  if (!of_moves) {
+    stretch.old_bytes = old;
+  } else if (auto moves = MoveNumbers(old)) {
+    stretch.moves = std::move(*moves);
+  } else {
+    return std::nullopt;
+  }
+  return stretch;
 }
 
 }  // namespace
@@ -65,14 +99,13 @@ std::optional<PlaylistChange> PlaylistChangeOf(const JournalRecord& record) {
   }
   std::size_t end = 0;
   for (std::size_t i = 5; i < fields.size(); i += 3) {
-    ChangedStretch stretch{0, 0, fields[i + 2]};
-    if (!ParseNumber(fields[i], stretch.offset) || !ParseNumber(fields[i + 1], stretch.length) ||
-        stretch.offset < end || stretch.offset > change.new_size ||
-        stretch.length > change.new_size - stretch.offset) {
+    std::optional<ChangedStretch> stretch = StretchOf(fields[i], fields[i + 1], fields[i + 2]);
+    if (!stretch || stretch->offset < end || stretch->offset > change.new_size ||
+        stretch->length > change.new_size - stretch->offset) {
       return std::nullopt;
     }
-    end = stretch.offset + stretch.length;
-    change.stretches.push_back(std::move(stretch));
+    end = stretch->offset + stretch->length;
+    change.stretches.push_back(std::move(*stretch));
   }
   return change;
 }

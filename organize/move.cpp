@@ -70,9 +70,11 @@ std::optional<std::string> MoveToTarget(RunContext& context, const Placement& ta
   if (context.host.CurrentOptions().chkUpdateM3U == 1) {
     // Asked after the move: where letter case does not tell names apart, a
     // line in other letter case named this file and now names nothing.
-    context.playlists.ReplaceMatchingLines(old_path, moved_to, [&](const std::string& line) {
-      return PathExists(context.file_system, line);
-    });
+    const std::optional<std::uint32_t> move =
+        context.journal != nullptr ? std::optional(context.journal->MoveNumber()) : std::nullopt;
+    context.playlists.ReplaceMatchingLines(
+        old_path, moved_to,
+        [&](const std::string& line) { return PathExists(context.file_system, line); }, move);
   }
   return move_result;
 }

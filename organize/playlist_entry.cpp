@@ -159,4 +159,12 @@ std::string WritePlaylistEntry(std::string_view old_line, EntryForm form, std::s
   }
 }
 
+std::optional<std::string> EntryNaming(std::string_view line, std::string_view path,
+                                       std::string_view folder, char separator) {
+  std::string scratch;
+  const EntryForm form = ReadPlaylistEntry(line, folder, separator, scratch).form;
+  if (form == EntryForm::kNone) return std::nullopt;
+  return WritePlaylistEntry(line, form, path, folder, separator);
+}
+
 }  // namespace quillfold

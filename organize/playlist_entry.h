@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -51,5 +52,12 @@ EntryTarget ReadPlaylistEntry(std::string_view line, std::string_view folder, ch
 // path but unreserved ones and "/" percent-encoded.
 std::string WritePlaylistEntry(std::string_view old_line, EntryForm form, std::string_view new_path,
                                std::string_view folder, char separator);
+
+// `line` rewritten to name `path` in its own form (WritePlaylistEntry of
+// the form ReadPlaylistEntry finds); nullopt when it names no file. A line a
+// move rewrote, rewritten to name the move's old path, is checked against
+// the line as it was: where the two agree, the journal need not keep it.
+std::optional<std::string> EntryNaming(std::string_view line, std::string_view path,
+                                       std::string_view folder, char separator);
 
 }  // namespace quillfold

@@ -54,6 +54,8 @@ std::uint8_t LineEndCode(std::string_view end) {
 void PlaylistStore::Clear() {
   slots_.clear();
   written_ = {};
+  written_by_ = {};
+  replacements_ = {};
   index_ = {};
   replaced_ = {};
   index_stale_ = true;
@@ -153,32 +155,53 @@ ContentPieces PlaylistStore::PlaylistPieces(int slot) const {
   return {size, [this, &held](const PieceWriter& write) { return WriteContent(held, write); }};
 }
 
-// Line by line, with the changed lines next to each other made one stretch:
-// a playlist whose every line was rewritten is recorded as one stretch, not
-// a million.
+// Line by line, with the changed lines next to each other made one stretch
+// (of old bytes, or of moves where each line's move gives it back): a
+// playlist whose every line was rewritten is recorded as one stretch, not a
+// million.
 ContentChange PlaylistStore::PlaylistChange(int slot) const {
   const Slot& held = At(slot);
   const std::string_view mark = held.byte_order_mark ? kUtf8ByteOrderMark : "";
   ContentChange change{mark.size(), ContentHash(mark), {}};
   std::size_t lines = 0;
   VisitSavedLines(held, [&](std::string_view line, std::string_view end, std::string_view old) {
+    const LineRef ref = held.lines[lines];
     BetweenPieces(++lines);
     change.new_hash = ContentHash(end, ContentHash(line, change.new_hash));
     const std::size_t length = line.size() + end.size();
     const bool same = old.size() == length && old.starts_with(line) && old.ends_with(end);
     if (!same) {
+      const std::optional<std::uint32_t> move = MoveGivingBack(held, ref, line, end, old);
       std::vector<ChangedStretch>& stretches = change.stretches;
       if (stretches.empty() ||
-          stretches.back().offset + stretches.back().length != change.new_size) {
-        stretches.push_back({change.new_size, 0, {}});
+          stretches.back().offset + stretches.back().length != change.new_size ||
+          stretches.back().moves.empty() == move.has_value()) {
+        stretches.push_back({change.new_size, 0, {}, {}});
       }
       stretches.back().length += length;
-      stretches.back().old_bytes += old;
+      if (move) {
+        stretches.back().moves.push_back(*move);
+      } else {
+        stretches.back().old_bytes += old;
+      }
     }
     change.new_size += length;
     return true;
   });
   return change;
+}
+
+std::optional<std::uint32_t> PlaylistStore::MoveGivingBack(const Slot& slot, LineRef ref,
+                                                           std::string_view line,
+                                                           std::string_view end,
+                                                           std::string_view old) const {
+  if (ref.length != LineRef::kWritten || !old.ends_with(end)) return std::nullopt;
+  const Replacement& replacement = replacements_[written_by_[ref.offset]];
+  if (!replacement.move) return std::nullopt;
+  const std::optional<std::string> named_again =
+      EntryNaming(line, replacement.old_path, slot.folder, separator_);
+  if (!named_again || old.substr(0, old.size() - end.size()) != *named_again) return std::nullopt;
+  return replacement.move;
 }
 
 void PlaylistStore::SetBetweenPieces(std::function<void()> between_pieces) {
@@ -224,7 +247,8 @@ void PlaylistStore::BetweenPieces(std::size_t done) const {
 
 int PlaylistStore::ReplaceMatchingLines(
     std::string_view old_path, std::string_view new_path,
-    const std::function<bool(const std::string&)>& names_other_file) {
+    const std::function<bool(const std::string&)>& names_other_file,
+    std::optional<std::uint32_t> move) {
   if (index_stale_) BuildIndex();
   const std::uint64_t key = CaseBlindHash(old_path);
   Written written;
@@ -241,6 +265,7 @@ int PlaylistStore::ReplaceMatchingLines(
     std::for_each(found->second.begin(), found->second.end(), consider);
   }
   if (replaced.empty()) return 0;
+  replacements_.push_back({std::string(old_path), move});
   std::vector<Position>& now_there = replaced_[CaseBlindHash(new_path)];
   now_there.insert(now_there.end(), replaced.begin(), replaced.end());
   return static_cast<int>(replaced.size());
@@ -265,7 +290,10 @@ bool PlaylistStore::ReplaceIfMatching(
   std::string text = WritePlaylistEntry(line, target.form, new_path, held.folder, separator_);
   const auto [kept, added] =
       written.try_emplace(std::move(text), static_cast<std::uint32_t>(written_.size()));
-  if (added) written_.push_back(kept->first);
+  if (added) {
+    written_.push_back(kept->first);
+    written_by_.push_back(static_cast<std::uint32_t>(replacements_.size()));
+  }
   held.lines[position.line] = {kept->second, LineRef::kWritten};
   held.changed = true;
   return true;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -89,9 +90,12 @@ class PlaylistStore {
   // letter case is kept when `names_other_file`, given the full path the
   // line leads to, says that path names a file of its own: where letter case
   // tells names apart, that is another file, and its line must go on naming
-  // it.
+  // it. `move`, the number of the move in the run's journal, lets the
+  // journal's record of a replaced line be that number rather than the old
+  // line (PlaylistChange).
   int ReplaceMatchingLines(std::string_view old_path, std::string_view new_path,
-                           const std::function<bool(const std::string&)>& names_other_file = {});
+                           const std::function<bool(const std::string&)>& names_other_file = {},
+                           std::optional<std::uint32_t> move = std::nullopt);
 
  private:
   static constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
@@ -124,6 +128,11 @@ class PlaylistStore {
   };
   // The texts one replacement writes, each kept once.
   using Written = std::unordered_map<std::string, std::uint32_t>;
+  // One call of ReplaceMatchingLines that replaced lines.
+  struct Replacement {
+    std::string old_path;
+    std::optional<std::uint32_t> move;
+  };
 
   const Slot& At(int slot) const;
   Slot& At(int slot);
@@ -136,6 +145,11 @@ class PlaylistStore {
       std::function<bool(std::string_view line, std::string_view end, std::string_view old)>;
   bool VisitSavedLines(const Slot& slot, const SavedLineVisit& visit) const;
   bool WriteContent(const Slot& slot, const PieceWriter& write) const;
+  // The move whose number can stand for the old bytes `old` of a changed
+  // line in the journal: the one that wrote the line, when naming its old
+  // path again gives back exactly those bytes.
+  std::optional<std::uint32_t> MoveGivingBack(const Slot& slot, LineRef ref, std::string_view line,
+                                              std::string_view end, std::string_view old) const;
   void BetweenPieces(std::size_t done) const;
   void Hold(int slot, std::string text, std::vector<LineRef> lines, std::vector<std::uint8_t> ends);
   void BuildIndex();
@@ -150,8 +164,10 @@ class PlaylistStore {
   std::function<void()> between_pieces_;
   std::vector<Slot> slots_;
   int count_ = 0;
-  // The texts that replacements wrote.
+  // The texts that replacements wrote, and the replacement that wrote each.
   std::vector<std::string> written_;
+  std::vector<std::uint32_t> written_by_;
+  std::vector<Replacement> replacements_;
   // Every line that leads to a path, as held when the index was built,
   // sorted by key; stale once lines are loaded after it, until the next
   // replacement rebuilds it.

@@ -37,10 +37,13 @@ void PointLinesAtMovedFiles(FileSystem& file_system, PlaylistStore& playlists,
   for (std::size_t i = 0; i < moves.size(); ++i) {
     host.HandlePendingEvents();
     if (!moved_to[i]) continue;
-    playlists.ReplaceMatchingLines(moves[i].old_path, *moved_to[i], [&](const std::string& line) {
-      const auto later = move_from.find(line);
-      return (later != move_from.end() && later->second > i) || PathExists(file_system, line);
-    });
+    playlists.ReplaceMatchingLines(
+        moves[i].old_path, *moved_to[i],
+        [&](const std::string& line) {
+          const auto later = move_from.find(line);
+          return (later != move_from.end() && later->second > i) || PathExists(file_system, line);
+        },
+        static_cast<std::uint32_t>(i));
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "errors/run_error.h"
 #include "organize/journal.h"
+#include "organize/playlist_entry.h"
 #include "organize/report.h"
 #include "platform/path_helpers.h"
 #include "product/product.h"
@@ -28,8 +29,13 @@ std::uint32_t FieldNumber(const std::string& text) {
 // was cut short is seen on disk and reported as done.
 class RunReversal {
  public:
-  RunReversal(FileSystem& file_system, const std::string& base_folder, bool apply, bool resumed)
-      : file_system_(file_system), base_folder_(base_folder), apply_(apply), resumed_(resumed) {}
+  RunReversal(FileSystem& file_system, const std::string& base_folder, const RunRecord& run,
+              bool apply)
+      : file_system_(file_system),
+        base_folder_(base_folder),
+        recorded_base_(run.recorded_base),
+        apply_(apply),
+        resumed_(run.undo_started) {}
 
   // Lets `host` in before each record and stops there when asked to
   // (RunStopped): every step is whole, and a real undo's journal still says
@@ -46,6 +52,15 @@ class RunReversal {
  private:
   void MoveBack(const JournaledMove& move);
   void PutBackPlaylist(const JournalRecord& record);
+  // The old text of a playlist line in `folder` that move number `move`
+  // rewrote: the line naming the move's old path again, as the run wrote
+  // it, under the base as the run named it.
+  std::optional<std::string> OldLine(std::string_view line, std::uint32_t move,
+                                     const std::string& folder) const;
+  std::string AsRecorded(const std::string& path) const {
+    return path.starts_with(base_folder_) ? recorded_base_ + path.substr(base_folder_.size())
+                                          : path;
+  }
   void RecreateFolder(const JournalRecord& record);
   void RemoveCreatedFolder(const std::string& folder);
   // Whether anything is at `path` once the moves back so far are made: a
@@ -65,10 +80,12 @@ class RunReversal {
 
   FileSystem& file_system_;
   const std::string& base_folder_;
+  const std::string recorded_base_;
   const bool apply_;
   const bool resumed_;
   int moves_done_ = 0;
   int move_count_ = 0;
+  std::vector<JournaledMove> moves_;
   std::set<std::string> would_take_, would_free_;
   std::vector<std::string> files_, playlists_, recreated_, removed_, not_restored_;
 };
@@ -85,9 +102,9 @@ void RunReversal::Reverse(const std::vector<JournalRecord>& records, OrganizeHos
     let_host_in();
     if (record->kind == Kind::kFolderRemoved) RecreateFolder(*record);
   }
-  const std::vector<JournaledMove> moves = MovesOf(records);
-  move_count_ = static_cast<int>(moves.size());
-  for (auto move = moves.rbegin(); move != moves.rend(); ++move) {
+  moves_ = MovesOf(records);
+  move_count_ = static_cast<int>(moves_.size());
+  for (auto move = moves_.rbegin(); move != moves_.rend(); ++move) {
     let_host_in();
     MoveBack(*move);
     ++moves_done_;
@@ -150,15 +167,24 @@ void RunReversal::PutBackPlaylist(const JournalRecord& record) {
     if (now.size() != change->new_size || ContentHash(now) != change->new_hash) {
       return NotRestored(path, "changed since the run");
     }
-    const std::string old = OldContent(now, change->stretches);
-    if (old.size() != change->old_size || ContentHash(old) != change->old_hash) {
+    const std::string folder = AsRecorded(path.substr(0, path.rfind(file_system_.separator()) + 1));
+    const std::optional<std::string> old = OldContent(
+        now, change->stretches,
+        [&](std::string_view line, std::uint32_t move) { return OldLine(line, move, folder); });
+    if (!old || old->size() != change->old_size || ContentHash(*old) != change->old_hash) {
       return NotRestored(path, "its record in the journal is damaged");
     }
-    if (apply_) file_system_.ReplaceTextFile(path, old);
+    if (apply_) file_system_.ReplaceTextFile(path, *old);
   } catch (const RunError& error) {
     return NotRestored(path, error.description());
   }
   playlists_.push_back(Relative(path));
+}
+
+std::optional<std::string> RunReversal::OldLine(std::string_view line, std::uint32_t move,
+                                                const std::string& folder) const {
+  if (move >= moves_.size()) return std::nullopt;
+  return EntryNaming(line, AsRecorded(moves_[move].old_path), folder, file_system_.separator());
 }
 
 // Made again with the owner, group and mode it had.
@@ -242,7 +268,7 @@ UndoOutcome UndoNewestRun(FileSystem& file_system, JournalStorage& journals, Org
     journal = std::make_unique<RunJournal>(journals, run);
     journal->UndoStarted();
   }
-  RunReversal reversal(file_system, base_folder, apply, run.undo_started);
+  RunReversal reversal(file_system, base_folder, run, apply);
   try {
     reversal.Reverse(run.records, host);
   } catch (const RunError& error) {
