@@ -209,18 +209,23 @@ TEST(UndoTest, MendingARunLetsTheHostIn) {
   EXPECT_GE(mending - events(), 18);
 }
 
-// music/ incoming/track000.mp3  Lists/party.m3u8 (a player's: LF, relative, a URI, no last
-//        line end)  Lists/cover.m3u (a picture by its bytes, naming the file too)
-// The run points the playlist's entries at the moved file in their own forms
-// and leaves the picture alone, naming it; undo puts back the playlist's
-// bytes exactly.
+// music/ incoming/track000.mp3  incoming/track001.mp3 (the same tag, so its
+//        move tries two names)  Lists/party.m3u8 (a player's: LF, relative, a
+//        URI, no last line end)  Lists/cover.m3u (a picture by its bytes,
+//        naming a file too)
+// The run points the playlist's entries at the moved files in their own
+// forms and leaves the picture alone, naming it; undo puts back the
+// playlist's bytes exactly.
 TEST(UndoTest, APlayerWrittenM3u8FollowsTheRunAndUndoPutsBackItsBytes) {
   testing::TempFolder temp;
   const std::string base = temp.path() + "music/";
-  testing::WriteFile(base + "incoming/track000.mp3",
-                     testing::TaggedMp3({"Song", "Band", "Album", 1}));
-  const std::string party = "#EXTM3U\n#EXTINF:61,Band - Song\n../incoming/track000.mp3\nfile://" +
-                            base + "incoming/track000.mp3";
+  for (const std::string name : {"track000.mp3", "track001.mp3"}) {
+    testing::WriteFile(base + "incoming/" + name, testing::TaggedMp3({"Song", "Band", "Album", 1}));
+  }
+  const std::string party =
+      "#EXTM3U\n#EXTINF:61,Band - "
+      "Song\n../incoming/track001.mp3\n../incoming/track000.mp3\nfile://" +
+      base + "incoming/track000.mp3";
   const std::string picture("\x89PNG\r\n\x1A\n\0\0\0\r\n../incoming/track000.mp3\n", 38);
   testing::WriteFile(base + "Lists/party.m3u8", party);
   testing::WriteFile(base + "Lists/cover.m3u", picture);
@@ -228,8 +233,9 @@ TEST(UndoTest, APlayerWrittenM3u8FollowsTheRunAndUndoPutsBackItsBytes) {
   RecordingHost host = HostFor(base);
   Organizer(RealFileSystem(), host, &journals).OrganizeRun();
   EXPECT_EQ(testing::ReadFile(base + "Lists/party.m3u8"),
-            "#EXTM3U\n#EXTINF:61,Band - Song\n../Band/Album/01. Song.mp3\nfile://" + base +
-                "Band/Album/01.%20Song.mp3");
+            "#EXTM3U\n#EXTINF:61,Band - Song\n../Band/Album/01. Song.mp3.mp3\n../Band/Album/01. "
+            "Song.mp3\nfile://" +
+                base + "Band/Album/01.%20Song.mp3");
   EXPECT_EQ(testing::ReadFile(base + "Lists/cover.m3u"), picture);
   EXPECT_EQ(host.events,
             (std::vector<std::string>{
@@ -238,7 +244,8 @@ TEST(UndoTest, APlayerWrittenM3u8FollowsTheRunAndUndoPutsBackItsBytes) {
   EXPECT_EQ(host.ReportLines(),
             (std::vector<std::string>{
                 "Processing Directory " + base + ":", "", "The following MP3 files were moved:",
-                "   \"track000.mp3\": Move to \"./Band/Album/01. Song.mp3\"", "",
+                "   \"track000.mp3\": Move to \"./Band/Album/01. Song.mp3\"",
+                "   \"track001.mp3\": Move to \"./Band/Album/01. Song.mp3\"", "",
                 "Also, the following music lists were updated:", "   Lists/party.m3u8", "",
                 "The Following Directories Were Removed:", "   " + base + "incoming"}));
 
