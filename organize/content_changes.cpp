@@ -18,8 +18,10 @@ bool AppendOldLines(std::string& old, std::string_view lines,
       whole = false;
       return;
     }
+    const std::string_view new_line = lines.substr(span.offset, span.length);
+    const std::uint32_t move = moves[index++];
     const std::optional<std::string> line =
-        old_line_of(lines.substr(span.offset, span.length), moves[index++]);
+        move == kLineUnchanged ? std::string(new_line) : old_line_of(new_line, move);
     if (!line) {
       whole = false;
       return;
@@ -31,6 +33,44 @@ bool AppendOldLines(std::string& old, std::string_view lines,
 }
 
 }  // namespace
+
+void ChangeRecorder::Unchanged(std::size_t length) {
+  if (InMoves()) {
+    ++unchanged_lines_;
+    unchanged_bytes_ += length;
+  }
+  size_ += length;
+}
+
+void ChangeRecorder::RewrittenBy(std::uint32_t move, std::size_t length) {
+  if (InMoves()) {
+    ChangedStretch& stretch = stretches_.back();
+    stretch.moves.insert(stretch.moves.end(), unchanged_lines_, kLineUnchanged);
+    stretch.length += unchanged_bytes_;
+  } else {
+    stretches_.push_back({size_, 0, {}, {}});
+  }
+  unchanged_lines_ = unchanged_bytes_ = 0;
+  stretches_.back().moves.push_back(move);
+  stretches_.back().length += length;
+  size_ += length;
+}
+
+void ChangeRecorder::Replaced(std::string_view old_bytes, std::size_t length) {
+  unchanged_lines_ = unchanged_bytes_ = 0;
+  if (stretches_.empty() || !stretches_.back().moves.empty() ||
+      stretches_.back().offset + stretches_.back().length != size_) {
+    stretches_.push_back({size_, 0, {}, {}});
+  }
+  stretches_.back().old_bytes += old_bytes;
+  stretches_.back().length += length;
+  size_ += length;
+}
+
+bool ChangeRecorder::InMoves() const {
+  return !stretches_.empty() && !stretches_.back().moves.empty() &&
+         stretches_.back().offset + stretches_.back().length + unchanged_bytes_ == size_;
+}
 
 std::optional<std::string> OldContent(std::string_view new_bytes,
                                       const std::vector<ChangedStretch>& stretches,

@@ -15,6 +15,9 @@ namespace quillfold {
 // move's number, naming its old path again, gives back the old line exactly.
 // A playlist whose every line followed a moved file is then recorded in a
 // few bytes per line instead of a second copy of itself.
+// Such a stretch also takes in the unchanged lines between rewritten ones
+// (kLineUnchanged), so that a player's playlist, where a comment comes
+// before each entry, is one stretch and not one per entry.
 struct ChangedStretch {
   std::size_t offset = 0;  // in the new content
   std::size_t length = 0;  // in the new content
@@ -22,6 +25,7 @@ struct ChangedStretch {
   std::vector<std::uint32_t> moves;  // one per line of the stretch
   bool operator==(const ChangedStretch&) const = default;
 };
+inline constexpr std::uint32_t kLineUnchanged = 0xFFFFFFFF;
 
 // What a journal keeps of a replacement: the new content's size and hash,
 // and the stretches that give back the old content from it.
@@ -35,6 +39,27 @@ struct ContentChange {
 // nullopt when it cannot be told.
 using OldLineOf =
     std::function<std::optional<std::string>(std::string_view line, std::uint32_t move)>;
+
+// Builds the stretches of a change from the lines of the new content in
+// order, each with how it stood in the old.
+class ChangeRecorder {
+ public:
+  explicit ChangeRecorder(std::size_t offset) : size_(offset) {}
+  void Unchanged(std::size_t length);
+  void RewrittenBy(std::uint32_t move, std::size_t length);
+  void Replaced(std::string_view old_bytes, std::size_t length);
+  std::vector<ChangedStretch> TakeStretches() { return std::move(stretches_); }
+
+ private:
+  // Whether the last stretch is one of moves that unchanged lines since
+  // could still join.
+  bool InMoves() const;
+
+  std::vector<ChangedStretch> stretches_;
+  std::size_t size_;
+  std::size_t unchanged_lines_ = 0;  // since the last stretch of moves
+  std::size_t unchanged_bytes_ = 0;
+};
 
 // The old content, from the new one and its changed stretches; nullopt when
 // a stretch of rewritten lines does not give its lines back.

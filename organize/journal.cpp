@@ -103,7 +103,7 @@ std::string MoveNumbersText(const std::vector<std::uint32_t>& moves) {
   std::string text;
   for (const std::uint32_t move : moves) {
     if (!text.empty()) text += ' ';
-    text += std::to_string(move);
+    text += move == kLineUnchanged ? "-" : std::to_string(move);
   }
   return text;
 }

@@ -37,7 +37,8 @@ struct JournalRecord {
     kPlaylist,       // path, old size, old hash, new size, new hash, then per changed
                      // stretch: offset, length, old bytes; or, for a stretch of lines
                      // rewritten by moves, "=" offset, length, the moves' numbers
-                     // (MovesOf's order) apart by spaces; recorded before the replace
+                     // (MovesOf's order, "-" for a line left as it was) apart by
+                     // spaces; recorded before the replace
     kFolderRemoved,  // folder, mode, owner, group; recorded before it is removed
     kComplete,       // the run's playlists are written (or it left them alone)
     kFailed,         // a failure ended the run before its playlists were all written

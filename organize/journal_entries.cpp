@@ -16,13 +16,15 @@ bool ParseNumber(std::string_view text, Number& number) {
   return error == std::errc() && end == text.data() + text.size();
 }
 
-// "3 17 4" -> {3, 17, 4}; nullopt for anything else, empty text included.
+// "3 - 4" -> {3, kLineUnchanged, 4}; nullopt for anything else, empty text included.
 std::optional<std::vector<std::uint32_t>> MoveNumbers(std::string_view text) {
   std::vector<std::uint32_t> moves;
   while (true) {
     const std::size_t space = std::min(text.find(' '), text.size());
-    std::uint32_t move = 0;
-    if (!ParseNumber(text.substr(0, space), move)) return std::nullopt;
+    std::uint32_t move = kLineUnchanged;
+    if (text.substr(0, space) != "-" && !ParseNumber(text.substr(0, space), move)) {
+      return std::nullopt;
+    }
     moves.push_back(move);
     if (space == text.size()) return moves;
     text.remove_prefix(space + 1);

@@ -386,6 +386,7 @@ std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state,
 // not take them all: then no playlist may be replaced.
 bool Organizer::Impl::JournalPlaylistChanges(std::optional<RunError>& first_failure) {
   if (journal_ == nullptr) return true;
+  playlists_.ReleaseIndex();
   try {
     for (int slot = 1; slot <= playlists_.PlaylistCount(); ++slot) {
       if (!playlists_.PlaylistChanged(slot)) continue;

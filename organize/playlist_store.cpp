@@ -163,31 +163,24 @@ ContentChange PlaylistStore::PlaylistChange(int slot) const {
   const Slot& held = At(slot);
   const std::string_view mark = held.byte_order_mark ? kUtf8ByteOrderMark : "";
   ContentChange change{mark.size(), ContentHash(mark), {}};
+  ChangeRecorder recorder(mark.size());
   std::size_t lines = 0;
   VisitSavedLines(held, [&](std::string_view line, std::string_view end, std::string_view old) {
     const LineRef ref = held.lines[lines];
     BetweenPieces(++lines);
     change.new_hash = ContentHash(end, ContentHash(line, change.new_hash));
     const std::size_t length = line.size() + end.size();
-    const bool same = old.size() == length && old.starts_with(line) && old.ends_with(end);
-    if (!same) {
-      const std::optional<std::uint32_t> move = MoveGivingBack(held, ref, line, end, old);
-      std::vector<ChangedStretch>& stretches = change.stretches;
-      if (stretches.empty() ||
-          stretches.back().offset + stretches.back().length != change.new_size ||
-          stretches.back().moves.empty() == move.has_value()) {
-        stretches.push_back({change.new_size, 0, {}, {}});
-      }
-      stretches.back().length += length;
-      if (move) {
-        stretches.back().moves.push_back(*move);
-      } else {
-        stretches.back().old_bytes += old;
-      }
-    }
     change.new_size += length;
+    if (old.size() == length && old.starts_with(line) && old.ends_with(end)) {
+      recorder.Unchanged(length);
+    } else if (const auto move = MoveGivingBack(held, ref, line, end, old)) {
+      recorder.RewrittenBy(*move, length);
+    } else {
+      recorder.Replaced(old, length);
+    }
     return true;
   });
+  change.stretches = recorder.TakeStretches();
   return change;
 }
 
@@ -243,6 +236,12 @@ bool PlaylistStore::WriteContent(const Slot& slot, const PieceWriter& write) con
 
 void PlaylistStore::BetweenPieces(std::size_t done) const {
   if (between_pieces_ && done % kPieceLines == 0) between_pieces_();
+}
+
+void PlaylistStore::ReleaseIndex() {
+  index_ = {};
+  replaced_ = {};
+  index_stale_ = true;
 }
 
 int PlaylistStore::ReplaceMatchingLines(

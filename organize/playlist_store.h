@@ -83,6 +83,11 @@ class PlaylistStore {
   // by one, the lines joined without line ends).
   const std::string& LoadedContent(int slot) const { return At(slot).text; }
 
+  // Lets go of the index that ReplaceMatchingLines keeps (a few bytes for
+  // every line), once the run's moves are made and its playlists are about
+  // to be recorded and written; a later replacement builds it again.
+  void ReleaseIndex();
+
   // Rewrites every line of slots 1 to PlaylistCount that leads to
   // `old_path` (a full path, compared apart from ASCII letter case) to name
   // `new_path` in its own form, and marks each slot it changed. Returns the
