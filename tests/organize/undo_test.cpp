@@ -223,8 +223,8 @@ TEST(UndoTest, APlayerWrittenM3u8FollowsTheRunAndUndoPutsBackItsBytes) {
     testing::WriteFile(base + "incoming/" + name, testing::TaggedMp3({"Song", "Band", "Album", 1}));
   }
   const std::string party =
-      "#EXTM3U\n#EXTINF:61,Band - "
-      "Song\n../incoming/track001.mp3\n../incoming/track000.mp3\nfile://" +
+      "#EXTM3U\n../incoming/track001.mp3\n#EXTINF:61,Band - Song\n../incoming/track000.mp3\n"
+      "file://" +
       base + "incoming/track000.mp3";
   const std::string picture("\x89PNG\r\n\x1A\n\0\0\0\r\n../incoming/track000.mp3\n", 38);
   testing::WriteFile(base + "Lists/party.m3u8", party);
@@ -233,7 +233,7 @@ TEST(UndoTest, APlayerWrittenM3u8FollowsTheRunAndUndoPutsBackItsBytes) {
   RecordingHost host = HostFor(base);
   Organizer(RealFileSystem(), host, &journals).OrganizeRun();
   EXPECT_EQ(testing::ReadFile(base + "Lists/party.m3u8"),
-            "#EXTM3U\n#EXTINF:61,Band - Song\n../Band/Album/01. Song.mp3.mp3\n../Band/Album/01. "
+            "#EXTM3U\n../Band/Album/01. Song.mp3.mp3\n#EXTINF:61,Band - Song\n../Band/Album/01. "
             "Song.mp3\nfile://" +
                 base + "Band/Album/01.%20Song.mp3");
   EXPECT_EQ(testing::ReadFile(base + "Lists/cover.m3u"), picture);
