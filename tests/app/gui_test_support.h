@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -47,6 +48,12 @@ class FakeDialogs final : public Dialogs {
     return yes_no_answer;
   }
 
+  std::vector<std::string> MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const Shown& message : messages) texts.push_back(message.text);
+    return texts;
+  }
+
   Answer answer = Answer::kYes;
   bool yes_no_answer = true;
   std::vector<Shown> messages;
@@ -65,12 +72,18 @@ class FixedVolumes final : public VolumeSource {
 // The process's current folder, changed for the life of the object.
 class CurrentFolderScope {
  public:
-  explicit CurrentFolderScope(const std::string& folder);
-  ~CurrentFolderScope();
+  explicit CurrentFolderScope(const std::string& folder) : previous_(CurrentFolder()) {
+    std::filesystem::current_path(folder);
+  }
+  ~CurrentFolderScope() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+  }
   CurrentFolderScope(const CurrentFolderScope&) = delete;
   CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
 
  private:
+  static std::string CurrentFolder() { return std::filesystem::current_path().string(); }
   std::string previous_;
 };
 
@@ -86,6 +99,8 @@ class WindowTest : public ::testing::Test {
   std::string work() const;
   // With `journaled`, its real runs keep journals in `journals_`.
   std::unique_ptr<MainWindow> OpenWindow(bool journaled = false);
+  // A window whose "Go!" moves files ("Report Only" unticked).
+  std::unique_ptr<MainWindow> OpenForRealRun(bool journaled = false);
   void StoreSetting(std::string_view name, const std::string& text);
   std::string StoredSetting(std::string_view name);
   // The names of the stored settings in the order they were first written;
@@ -111,5 +126,9 @@ Widget* Find(const QObject& parent, const char* name) {
 // The folder list's entry whose full path is `path`, or null.
 QTreeWidgetItem* EntryFor(const MainWindow& window, const std::string& path);
 std::string LabelText(const MainWindow& window);
+// The report window's text, line breaks as "\n"; fails the test when the
+// window has no report window yet.
+std::string ReportText(const MainWindow& window);
+void PressGo(MainWindow& window);
 
 }  // namespace quillfold::testing
