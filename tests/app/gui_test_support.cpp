@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidgetItemIterator>
 #include <filesystem>
+#include <memory>
 
 #include "app/folder_list.h"
 #include "app/report_window.h"
@@ -17,6 +19,26 @@
 #include "settings/settings_key.h"
 
 namespace quillfold::testing {
+namespace {
+
+// The application exists only while tests run: listing the tests (as test
+// discovery does at build time) needs no display at all.
+class ApplicationEnvironment final : public ::testing::Environment {
+ public:
+  void SetUp() override { application_ = std::make_unique<QApplication>(argc_, argv_); }
+  void TearDown() override { application_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[16] = "app_tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> application_;
+};
+
+[[maybe_unused]] ::testing::Environment* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+}  // namespace
 
 WindowTest::WindowTest() : registry_(root_ / "hive"), file_system_(RealFileSystem()) {
   MakeFolders(root_ / "work");
