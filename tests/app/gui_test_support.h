@@ -28,36 +28,26 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << text; }
 
 namespace quillfold::testing {
 
-// Answers the window's message boxes and records what they said.
+// Answers the window's message boxes and records their texts (captions are
+// the boxes' decoration).
 class FakeDialogs final : public Dialogs {
  public:
-  struct Shown {
-    std::string text;
-    std::string caption;
-  };
-
-  void ShowMessage(QWidget*, const std::string& text, const std::string& caption) override {
-    messages.push_back({text, caption});
+  void ShowMessage(QWidget*, const std::string& text, const std::string&) override {
+    messages.push_back(text);
   }
-  Answer AskYesNoCancel(QWidget*, const std::string& prompt, const std::string& caption) override {
-    questions.push_back({prompt, caption});
+  Answer AskYesNoCancel(QWidget*, const std::string& prompt, const std::string&) override {
+    questions.push_back(prompt);
     return answer;
   }
-  bool AskYesNo(QWidget*, const std::string& prompt, const std::string& caption) override {
-    questions.push_back({prompt, caption});
+  bool AskYesNo(QWidget*, const std::string& prompt, const std::string&) override {
+    questions.push_back(prompt);
     return yes_no_answer;
-  }
-
-  std::vector<std::string> MessageTexts() const {
-    std::vector<std::string> texts;
-    for (const Shown& message : messages) texts.push_back(message.text);
-    return texts;
   }
 
   Answer answer = Answer::kYes;
   bool yes_no_answer = true;
-  std::vector<Shown> messages;
-  std::vector<Shown> questions;
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;
 };
 
 class FixedVolumes final : public VolumeSource {

@@ -115,7 +115,7 @@ TEST_F(MainWindowNavigationTest, VolumesRememberTheirFoldersAndUnreadableOnesAre
   auto window = OpenWindow();
   auto* drives = Find<QComboBox>(*window, "Drive1");
   drives->setCurrentIndex(1);
-  EXPECT_EQ(dialogs_.MessageTexts(), std::vector<std::string>{"Device Not Ready"});
+  EXPECT_EQ(dialogs_.messages, std::vector<std::string>{"Device Not Ready"});
   EXPECT_EQ(drives->currentIndex(), 0);
   EXPECT_EQ(Place(*window), std::pair(work(), work() + "/"));
   drives->setCurrentIndex(2);

@@ -113,7 +113,7 @@ TEST_F(MainWindowRunTest, ExpectedFailuresAreMessagesAndFaultsGoToTheReporter) {
     auto window = OpenForRealRun();
     PressGo(*window);
     file_system_.before_rename = nullptr;
-    const std::vector<std::string> shown = c.plain ? dialogs_.MessageTexts() : error_host.shown;
+    const std::vector<std::string> shown = c.plain ? dialogs_.messages : error_host.shown;
     ASSERT_EQ(shown.size(), 1u) << c.name;
     EXPECT_TRUE(shown[0].starts_with(c.shown_start)) << shown[0];
     if (c.plain) {
@@ -149,7 +149,7 @@ TEST_F(MainWindowRunTest, NoFilesGivesTheMessageAndNoReport) {
   std::filesystem::remove(work() + "/music/loose/one.mp3");
   auto window = OpenWindow();
   PressGo(*window);
-  EXPECT_EQ(dialogs_.MessageTexts(),
+  EXPECT_EQ(dialogs_.messages,
             std::vector<std::string>{"No MP3 files found under " + work() + "/music/loose/"});
   ASSERT_NE(window->report_window(), nullptr);
   EXPECT_FALSE(window->report_window()->isVisible());

@@ -101,7 +101,7 @@ TEST_F(RunControlTest, CloseDuringARunAsksWhetherToStop) {
     };
     PressGo(*window);
     ASSERT_EQ(dialogs_.questions.size(), 2u) << stop;
-    EXPECT_EQ(dialogs_.questions[1].text,
+    EXPECT_EQ(dialogs_.questions[1],
               "A run is in progress. Stop it between two files and close Quillfold?");
     EXPECT_EQ(std::pair(file_system_.calls().renames - renames_before, window->isVisible()),
               std::pair(stop ? 1 : 3, !stop));
@@ -122,9 +122,9 @@ TEST_F(RunControlTest, UndoFromTheMenuStopsAndTheNextFinishesIt) {
   PressStopAtRename(*window, 1);
   Find<QAction>(*window, "mnuUndo")->trigger();
   ASSERT_EQ(dialogs_.questions.size(), 2u);
-  EXPECT_NE(dialogs_.questions[0].text.find("  3 files moved  not undone"), std::string::npos)
-      << dialogs_.questions[0].text;
-  EXPECT_EQ(dialogs_.questions[1].text.rfind("Undo the Run of ", 0), 0u);
+  EXPECT_NE(dialogs_.questions[0].find("  3 files moved  not undone"), std::string::npos)
+      << dialogs_.questions[0];
+  EXPECT_EQ(dialogs_.questions[1].rfind("Undo the Run of ", 0), 0u);
   EXPECT_EQ(stop_text_, QStringLiteral("Stop"));
   EXPECT_EQ(LastReportLine(*window),
             "Undo stopped by the user after file 1 of 3; the next undo finishes this one.");
