@@ -1,29 +1,44 @@
 #include "tests/app/gui_test_support.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTreeWidgetItemIterator>
 #include <filesystem>
+#include <memory>
 
 #include "app/folder_list.h"
+#include "app/report_window.h"
 #include "platform/posix_file_system.h"
 #include "settings/hive_format.h"
 #include "settings/mdl_registry.h"
 #include "settings/settings_key.h"
 
 namespace quillfold::testing {
+namespace {
 
-CurrentFolderScope::CurrentFolderScope(const std::string& folder)
-    : previous_(std::filesystem::current_path().string()) {
-  std::filesystem::current_path(folder);
-}
+// The application exists only while tests run: listing the tests (as test
+// discovery does at build time) needs no display at all.
+class ApplicationEnvironment final : public ::testing::Environment {
+ public:
+  void SetUp() override { application_ = std::make_unique<QApplication>(argc_, argv_); }
+  void TearDown() override { application_.reset(); }
 
-CurrentFolderScope::~CurrentFolderScope() {
-  std::error_code ignored;
-  std::filesystem::current_path(previous_, ignored);
-}
+ private:
+  int argc_ = 1;
+  char name_[16] = "app_tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> application_;
+};
+
+[[maybe_unused]] ::testing::Environment* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+}  // namespace
 
 WindowTest::WindowTest() : registry_(root_ / "hive"), file_system_(RealFileSystem()) {
   MakeFolders(root_ / "work");
@@ -37,6 +52,12 @@ std::unique_ptr<MainWindow> WindowTest::OpenWindow(bool journaled) {
   auto window = std::make_unique<MainWindow>(file_system_, registry_, volumes, dialogs_,
                                              journaled ? &journals_ : nullptr);
   window->show();
+  return window;
+}
+
+std::unique_ptr<MainWindow> WindowTest::OpenForRealRun(bool journaled) {
+  auto window = OpenWindow(journaled);
+  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
   return window;
 }
 
@@ -73,5 +94,13 @@ QTreeWidgetItem* EntryFor(const MainWindow& window, const std::string& path) {
 std::string LabelText(const MainWindow& window) {
   return window.findChild<QLineEdit*>(QStringLiteral("lblPath"))->text().toStdString();
 }
+
+std::string ReportText(const MainWindow& window) {
+  EXPECT_NE(window.report_window(), nullptr);
+  if (window.report_window() == nullptr) return {};
+  return window.report_window()->txtResults()->toPlainText().toStdString();
+}
+
+void PressGo(MainWindow& window) { Find<QPushButton>(window, "cmdGo")->click(); }
 
 }  // namespace quillfold::testing

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -27,30 +28,26 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << text; }
 
 namespace quillfold::testing {
 
-// Answers the window's message boxes and records what they said.
+// Answers the window's message boxes and records their texts (captions are
+// the boxes' decoration).
 class FakeDialogs final : public Dialogs {
  public:
-  struct Shown {
-    std::string text;
-    std::string caption;
-  };
-
-  void ShowMessage(QWidget*, const std::string& text, const std::string& caption) override {
-    messages.push_back({text, caption});
+  void ShowMessage(QWidget*, const std::string& text, const std::string&) override {
+    messages.push_back(text);
   }
-  Answer AskYesNoCancel(QWidget*, const std::string& prompt, const std::string& caption) override {
-    questions.push_back({prompt, caption});
+  Answer AskYesNoCancel(QWidget*, const std::string& prompt, const std::string&) override {
+    questions.push_back(prompt);
     return answer;
   }
-  bool AskYesNo(QWidget*, const std::string& prompt, const std::string& caption) override {
-    questions.push_back({prompt, caption});
+  bool AskYesNo(QWidget*, const std::string& prompt, const std::string&) override {
+    questions.push_back(prompt);
     return yes_no_answer;
   }
 
   Answer answer = Answer::kYes;
   bool yes_no_answer = true;
-  std::vector<Shown> messages;
-  std::vector<Shown> questions;
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;
 };
 
 class FixedVolumes final : public VolumeSource {
@@ -65,12 +62,18 @@ class FixedVolumes final : public VolumeSource {
 // The process's current folder, changed for the life of the object.
 class CurrentFolderScope {
  public:
-  explicit CurrentFolderScope(const std::string& folder);
-  ~CurrentFolderScope();
+  explicit CurrentFolderScope(const std::string& folder) : previous_(CurrentFolder()) {
+    std::filesystem::current_path(folder);
+  }
+  ~CurrentFolderScope() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+  }
   CurrentFolderScope(const CurrentFolderScope&) = delete;
   CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
 
  private:
+  static std::string CurrentFolder() { return std::filesystem::current_path().string(); }
   std::string previous_;
 };
 
@@ -86,6 +89,8 @@ class WindowTest : public ::testing::Test {
   std::string work() const;
   // With `journaled`, its real runs keep journals in `journals_`.
   std::unique_ptr<MainWindow> OpenWindow(bool journaled = false);
+  // A window whose "Go!" moves files ("Report Only" unticked).
+  std::unique_ptr<MainWindow> OpenForRealRun(bool journaled = false);
   void StoreSetting(std::string_view name, const std::string& text);
   std::string StoredSetting(std::string_view name);
   // The names of the stored settings in the order they were first written;
@@ -111,5 +116,9 @@ Widget* Find(const QObject& parent, const char* name) {
 // The folder list's entry whose full path is `path`, or null.
 QTreeWidgetItem* EntryFor(const MainWindow& window, const std::string& path);
 std::string LabelText(const MainWindow& window);
+// The report window's text, line breaks as "\n"; fails the test when the
+// window has no report window yet.
+std::string ReportText(const MainWindow& window);
+void PressGo(MainWindow& window);
 
 }  // namespace quillfold::testing

@@ -21,22 +21,22 @@ std::vector<int> BoxStates(const MainWindow& window) {
   return states;
 }
 
-const std::vector<int> kDesignStates = {1, 1, 1, 1, 0, 1};
-
-TEST_F(MainWindowLoadTest, CaptionCarriesTheVersion) {
-  auto window = OpenWindow();
-  EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillfold (Version 1.0.33)"));
+// The drive shown, the folder shown, lblPath and the chosen path.
+std::tuple<std::string, std::string, std::string, std::string> Place(const MainWindow& window) {
+  return {Find<QComboBox>(window, "Drive1")->currentText().toStdString(),
+          Find<FolderList>(window, "Dir1")->path(), LabelText(window), window.chosen_path()};
 }
 
+const std::vector<int> kDesignStates = {1, 1, 1, 1, 0, 1};
+
 // With an empty hive the boxes keep their design-time states and both lists
-// show the process's current folder, which lblPath names with a "/".
+// show the process's current folder, which lblPath names with a "/". The
+// caption carries the version.
 TEST_F(MainWindowLoadTest, FirstStartShowsTheCurrentFolder) {
   auto window = OpenWindow();
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillfold (Version 1.0.33)"));
   EXPECT_EQ(BoxStates(*window), kDesignStates);
-  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), work());
-  EXPECT_EQ(LabelText(*window), work() + "/");
-  EXPECT_EQ(window->chosen_path(), work() + "/");
-  EXPECT_EQ(Find<QComboBox>(*window, "Drive1")->currentText(), QStringLiteral("/"));
+  EXPECT_EQ(Place(*window), std::tuple("/", work(), work() + "/", work() + "/"));
 }
 
 // Every box reads its own setting (the texts themselves are tested with
@@ -71,9 +71,9 @@ TEST_F(MainWindowLoadTest, StoredStartPathIsAppliedOnlyWhenUsable) {
   for (const auto& c : cases) {
     StoreSetting("StartPath", c.stored);
     auto window = OpenWindow();
-    EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), c.expected_folder)
+    EXPECT_EQ(Place(*window),
+              std::tuple("/", c.expected_folder, c.expected_folder + "/", c.expected_folder + "/"))
         << "stored \"" << c.stored << "\"";
-    EXPECT_EQ(LabelText(*window), c.expected_folder + "/") << "stored \"" << c.stored << "\"";
   }
 }
 
@@ -83,10 +83,8 @@ TEST_F(MainWindowLoadTest, StartPathOnAnotherVolumeSwitchesTheDrive) {
   volumes_.push_back({root_ / "stick", "STICK"});
   StoreSetting("StartPath", root_ / "stick/albums/");
   auto window = OpenWindow();
-  EXPECT_EQ(Find<QComboBox>(*window, "Drive1")->currentText().toStdString(),
-            root_ / "stick  [STICK]");
-  EXPECT_EQ(Find<FolderList>(*window, "Dir1")->path(), root_ / "stick/albums");
-  EXPECT_EQ(LabelText(*window), root_ / "stick/albums/");
+  EXPECT_EQ(Place(*window), std::tuple(root_ / "stick  [STICK]", root_ / "stick/albums",
+                                       root_ / "stick/albums/", root_ / "stick/albums/"));
   EXPECT_TRUE(dialogs_.messages.empty());
 }
 

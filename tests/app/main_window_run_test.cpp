@@ -4,12 +4,10 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
 
-#include "app/report_window.h"
 #include "organize/organizer.h"
 #include "tests/app/gui_test_support.h"
 #include "tests/support/mp3_files.h"
@@ -26,14 +24,6 @@ class MainWindowRunTest : public WindowTest {
     WriteFile(work() + "/music/two.mp3", std::string(300, 'b'));
     StoreSetting("StartPath", work() + "/music/");
   }
-
-  static std::string ReportText(const MainWindow& window) {
-    EXPECT_NE(window.report_window(), nullptr);
-    if (window.report_window() == nullptr) return {};
-    return window.report_window()->txtResults()->toPlainText().toStdString();
-  }
-
-  static void PressGo(MainWindow& window) { Find<QPushButton>(window, "cmdGo")->click(); }
 };
 
 // The report window holds exactly what the engine reported, CR LF shown as
@@ -51,9 +41,9 @@ TEST_F(MainWindowRunTest, ReportOnlyRunFillsTheReportWindow) {
   EXPECT_EQ(QString::fromStdString(ReportText(*window)),
             QString::fromStdString(collector.report)
                 .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-  EXPECT_TRUE(window->report_window()->isVisible());
-  EXPECT_TRUE(dialogs_.questions.empty());
-  EXPECT_EQ(ReadFile(work() + "/music/two.mp3"), std::string(300, 'b'));
+  EXPECT_EQ(std::tuple(window->report_window()->isVisible(), dialogs_.questions.size(),
+                       ReadFile(work() + "/music/two.mp3")),
+            std::tuple(true, 0u, std::string(300, 'b')));
 }
 
 // The controls and menus that are enabled.
@@ -71,8 +61,7 @@ std::vector<std::string> EnabledControls(const MainWindow& window) {
 // While a run is active the controls and menus are locked but for "Go!",
 // which is the Stop button, and the status bar shows which file is placed.
 TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
-  auto window = OpenWindow();
-  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
+  auto window = OpenForRealRun();
   auto* progress = Find<QLabel>(*window, "progress");
   std::vector<std::string> enabled_during_run;
   std::vector<QString> progress_during_run;
@@ -86,9 +75,9 @@ TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
   EXPECT_EQ(enabled_during_run, (std::vector<std::string>{"cmdGo", "Stop", "cmdGo", "Stop"}));
   EXPECT_EQ(progress_during_run,
             (std::vector<QString>{QStringLiteral("File 1 of 2"), QStringLiteral("File 2 of 2")}));
-  EXPECT_TRUE(progress->text().isEmpty());
-  EXPECT_EQ(EnabledControls(*window).size(), 6u);
-  EXPECT_EQ(Find<QPushButton>(*window, "cmdGo")->text(), QStringLiteral("Go!"));
+  EXPECT_EQ(std::tuple(progress->text(), EnabledControls(*window).size(),
+                       Find<QPushButton>(*window, "cmdGo")->text()),
+            std::tuple(QString(), 6u, QStringLiteral("Go!")));
 }
 
 // Failures that the disk or another run causes (a refused move, a held
@@ -96,49 +85,39 @@ TEST_F(MainWindowRunTest, ControlsAreDisabledOnlyWhileARunIsActive) {
 // alone; a fault of the program itself goes to the error reporter. The
 // report so far stays and the window is usable again.
 TEST_F(MainWindowRunTest, ExpectedFailuresAreMessagesAndFaultsGoToTheReporter) {
-  const auto held = [&] { return file_system_.HoldForRun(work()); };
   const auto fault = [&](std::function<void()> thrower) {
     return [&, thrower] {
       file_system_.before_rename = [thrower](const std::string&, const std::string&) { thrower(); };
       return std::unique_ptr<FolderHold>();
     };
   };
+  const std::string reporter = "An error has occurred in OrganizeRun:\r\n\r\n";
   const struct {
     const char* name;
     std::function<std::unique_ptr<FolderHold>()> set_up;
-    std::string message_start;  // the plain message's, or the reporter's number
+    std::string shown_start;  // of the plain message, or of the reporter's text
     bool plain;
   } cases[] = {
-      {"refused move",
-       [&] {
-         file_system_.FailRenameNumber(1);
-         return nullptr;
-       },
+      {"refused move", [&] { return file_system_.FailRenameNumber(1), nullptr; },
        "Error 70: Permission denied (moving ", true},
-      {"held base", held, "Error 70: Permission denied (another run is changing " + work(), true},
-      {"out of range", fault([] { throw std::out_of_range("index"); }), "9: ", false},
-      {"unknown exception", fault([] { throw std::logic_error("bug"); }), "51: ", false},
-      {"no exception class", fault([] { throw 42; }), "51: ", false},
+      {"held base", [&] { return file_system_.HoldForRun(work()); },
+       "Error 70: Permission denied (another run is changing " + work(), true},
+      {"out of range", fault([] { throw std::out_of_range("index"); }), reporter + "9: ", false},
+      {"unknown exception", fault([] { throw std::logic_error("bug"); }), reporter + "51: ", false},
+      {"no exception class", fault([] { throw 42; }), reporter + "51: ", false},
   };
   for (const auto& c : cases) {
     RecordingErrorHost error_host;
     dialogs_.messages.clear();
-    const auto hold = c.set_up();
-    auto window = OpenWindow();
-    Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
+    const std::unique_ptr<FolderHold> hold = c.set_up();
+    auto window = OpenForRealRun();
     PressGo(*window);
     file_system_.before_rename = nullptr;
-    if (!c.plain) {
-      ASSERT_EQ(error_host.shown.size(), 1u) << c.name;
-      EXPECT_EQ(error_host.shown[0].rfind(
-                    "An error has occurred in OrganizeRun:\r\n\r\n" + c.message_start, 0),
-                0u)
-          << error_host.shown[0];
-    } else {
+    const std::vector<std::string> shown = c.plain ? dialogs_.messages : error_host.shown;
+    ASSERT_EQ(shown.size(), 1u) << c.name;
+    EXPECT_TRUE(shown[0].starts_with(c.shown_start)) << shown[0];
+    if (c.plain) {
       EXPECT_EQ(error_host.calls, std::vector<std::string>{}) << c.name;
-      ASSERT_EQ(dialogs_.messages.size(), 1u) << c.name;
-      EXPECT_EQ(dialogs_.messages[0].text.rfind(c.message_start, 0), 0u)
-          << dialogs_.messages[0].text;
     }
     EXPECT_TRUE(Find<QPushButton>(*window, "cmdGo")->isEnabled()) << c.name;
   }
@@ -152,8 +131,7 @@ TEST_F(MainWindowRunTest, WhatTheRunPassedOverIsNamedAfterTheReport) {
   WriteFile(music + "bad.m3u", std::string("a\0b", 3));
   WriteFile(music + "stick/three.mp3", "");
   file_system_.AddMountPoint(music + "stick");
-  auto window = OpenWindow();
-  Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
+  auto window = OpenForRealRun();
   PressGo(*window);
   const std::string report = ReportText(*window);
   for (const std::string& section :
@@ -171,8 +149,8 @@ TEST_F(MainWindowRunTest, NoFilesGivesTheMessageAndNoReport) {
   std::filesystem::remove(work() + "/music/loose/one.mp3");
   auto window = OpenWindow();
   PressGo(*window);
-  ASSERT_EQ(dialogs_.messages.size(), 1u);
-  EXPECT_EQ(dialogs_.messages[0].text, "No MP3 files found under " + work() + "/music/loose/");
+  EXPECT_EQ(dialogs_.messages,
+            std::vector<std::string>{"No MP3 files found under " + work() + "/music/loose/"});
   ASSERT_NE(window->report_window(), nullptr);
   EXPECT_FALSE(window->report_window()->isVisible());
 }

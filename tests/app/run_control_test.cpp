@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QCheckBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <chrono>
 #include <filesystem>
 #include <thread>
 
-#include "app/report_window.h"
 #include "organize/journal.h"
 #include "platform/posix_file_system.h"
 #include "tests/app/gui_test_support.h"
@@ -41,14 +38,8 @@ class RunControlTest : public WindowTest {
 
   std::string base() const { return work() + "/music/"; }
 
-  std::unique_ptr<MainWindow> OpenForRealRun() {
-    auto window = OpenWindow(/*journaled=*/true);
-    Find<QCheckBox>(*window, "chkDontDo")->setChecked(false);
-    return window;
-  }
-
   static std::string LastReportLine(const MainWindow& window) {
-    const std::string report = window.report_window()->txtResults()->toPlainText().toStdString();
+    const std::string report = ReportText(window);
     return report.substr(report.rfind('\n') + 1);
   }
 
@@ -76,22 +67,20 @@ class RunControlTest : public WindowTest {
 // moved, the playlist follows it, the journal is complete, no error is
 // shown, and the report says where the run stopped.
 TEST_F(RunControlTest, StopEndsTheRunBetweenTwoFilesWithEverythingWhole) {
-  auto window = OpenForRealRun();
+  auto window = OpenForRealRun(/*journaled=*/true);
   const TreeSnapshot before = TakeSnapshot(base());
   RecordingErrorHost error_host;
   PressStopAtRename(*window, 1);
-  Find<QPushButton>(*window, "cmdGo")->click();
-  EXPECT_EQ(stop_text_, QStringLiteral("Stop"));
-  EXPECT_EQ(file_system_.calls().renames, 1);
+  PressGo(*window);
+  EXPECT_EQ(std::pair(stop_text_, file_system_.calls().renames),
+            std::pair(QStringLiteral("Stop"), 1));
   EXPECT_EQ(PlaylistProblems(PlaylistRules(base()), before, TakeSnapshot(base())),
             kNoPlaylistProblems);
   const std::vector<RunRecord> runs =
       RunsOnBase(journals_, base(), BaseKey(RealFileSystem(), base()));
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_TRUE(runs[0].complete);
-  EXPECT_EQ(runs[0].FilesMoved(), 1);
-  EXPECT_TRUE(error_host.calls.empty());
-  EXPECT_TRUE(dialogs_.messages.empty());
+  EXPECT_EQ(std::pair(runs[0].complete, runs[0].FilesMoved()), std::pair(true, 1));
+  EXPECT_EQ(error_host.calls.size() + dialogs_.messages.size(), 0u) << "no error shown";
   EXPECT_EQ(LastReportLine(*window),
             "Stopped by the user after file 1 of 3; the playlists were written for the files "
             "moved so far.");
@@ -103,19 +92,19 @@ TEST_F(RunControlTest, StopEndsTheRunBetweenTwoFilesWithEverythingWhole) {
 TEST_F(RunControlTest, CloseDuringARunAsksWhetherToStop) {
   for (const bool stop : {false, true}) {
     MakeLibrary();
-    auto window = OpenForRealRun();
+    auto window = OpenForRealRun(/*journaled=*/true);
     dialogs_.questions.clear();
     dialogs_.yes_no_answer = stop;
     const int renames_before = file_system_.calls().renames;
     file_system_.before_rename = [&](const std::string&, const std::string&) {
       if (file_system_.calls().renames == renames_before + 1) window->close();
     };
-    Find<QPushButton>(*window, "cmdGo")->click();
+    PressGo(*window);
     ASSERT_EQ(dialogs_.questions.size(), 2u) << stop;
-    EXPECT_EQ(dialogs_.questions[1].text,
+    EXPECT_EQ(dialogs_.questions[1],
               "A run is in progress. Stop it between two files and close Quillfold?");
-    EXPECT_EQ(file_system_.calls().renames - renames_before, stop ? 1 : 3);
-    EXPECT_EQ(window->isVisible(), !stop);
+    EXPECT_EQ(std::pair(file_system_.calls().renames - renames_before, window->isVisible()),
+              std::pair(stop ? 1 : 3, !stop));
     file_system_.before_rename = nullptr;
   }
   EXPECT_EQ(StoredSetting("StartPath"), base());
@@ -125,22 +114,21 @@ TEST_F(RunControlTest, CloseDuringARunAsksWhetherToStop) {
 // ends it between two files, saying where, with no error shown; the next
 // undo from the menu finishes it, and the library is as before the run.
 TEST_F(RunControlTest, UndoFromTheMenuStopsAndTheNextFinishesIt) {
-  auto window = OpenForRealRun();
+  auto window = OpenForRealRun(/*journaled=*/true);
   const TreeSnapshot before = TakeSnapshot(base());
   RecordingErrorHost error_host;
-  Find<QPushButton>(*window, "cmdGo")->click();
+  PressGo(*window);
   dialogs_.questions.clear();
   PressStopAtRename(*window, 1);
   Find<QAction>(*window, "mnuUndo")->trigger();
   ASSERT_EQ(dialogs_.questions.size(), 2u);
-  EXPECT_NE(dialogs_.questions[0].text.find("  3 files moved  not undone"), std::string::npos)
-      << dialogs_.questions[0].text;
-  EXPECT_EQ(dialogs_.questions[1].text.rfind("Undo the Run of ", 0), 0u);
+  EXPECT_NE(dialogs_.questions[0].find("  3 files moved  not undone"), std::string::npos)
+      << dialogs_.questions[0];
+  EXPECT_EQ(dialogs_.questions[1].rfind("Undo the Run of ", 0), 0u);
   EXPECT_EQ(stop_text_, QStringLiteral("Stop"));
   EXPECT_EQ(LastReportLine(*window),
             "Undo stopped by the user after file 1 of 3; the next undo finishes this one.");
-  EXPECT_TRUE(error_host.calls.empty());
-  EXPECT_TRUE(dialogs_.messages.empty());
+  EXPECT_EQ(error_host.calls.size() + dialogs_.messages.size(), 0u) << "no error shown";
   file_system_.before_rename = nullptr;
   Find<QAction>(*window, "mnuUndo")->trigger();
   EXPECT_EQ(TakeSnapshot(base()), before);

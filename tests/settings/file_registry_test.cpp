@@ -101,7 +101,7 @@ TEST(FileRegistryTest, BadRootsPathsAndHandlesAreRefusedAndChangeNothing) {
 }
 
 // A save keeps what was edited by hand meanwhile, values of types the
-// program never writes included.
+// program never writes included, and the file's permissions.
 TEST(FileRegistryTest, AFileEditedByHandCountsAtTheNextCall) {
   HiveFolder hives;
   Registry& registry = hives.registry();
@@ -110,8 +110,12 @@ TEST(FileRegistryTest, AFileEditedByHandCountsAtTheNextCall) {
             "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brackwater\\Quillfold]\n"
             "\"StartPath\"=\"/home/ann/Music/\"\n\"Kept\"=hex(2):41,00\n");
   EXPECT_EQ(QueryData(registry, key, "StartPath"), "/home/ann/Music/");
+  ASSERT_EQ(chmod(hives.MachineFile().c_str(), 0640), 0);
   ASSERT_EQ(SetData(registry, key, "chkDontDo", "checked"), 0);
   EXPECT_NE(ReadFile(hives.MachineFile()).find("\"Kept\"=hex(2):41,00\n"), std::string::npos);
+  struct stat info {};
+  ASSERT_EQ(stat(hives.MachineFile().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
 
   WriteFile(hives.MachineFile(), "REGEDIT4\n");
   std::int32_t type = 0;
@@ -143,16 +147,6 @@ TEST(FileRegistryTest, AnUnparseableFileIsReadAsBrokenAndSetAsideByTheNextChange
   EXPECT_EQ(contents_aside, (std::vector<std::string>{"not a hive\n", "broken again\n"}))
       << "each bad file is kept under its own name";
   EXPECT_TRUE(ParseHive("HKEY_LOCAL_MACHINE", ReadFile(hives.MachineFile())).ok());
-}
-
-TEST(FileRegistryTest, SavingKeepsTheFilesPermissions) {
-  HiveFolder hives;
-  hives.Create();
-  ASSERT_EQ(chmod(hives.MachineFile().c_str(), 0640), 0);
-  ASSERT_EQ(SetData(hives.registry(), HKEY_LOCAL_MACHINE, "v", "1"), 0);
-  struct stat info {};
-  ASSERT_EQ(stat(hives.MachineFile().c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
 TEST(FileRegistryFolderTest, AFolderThatCannotBeMadeFailsEveryChangeQuietly) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/registry.h"
@@ -13,12 +14,8 @@ namespace {
 constexpr std::string_view kRoot = "HKEY_LOCAL_MACHINE";
 constexpr std::string_view kSettings = "SOFTWARE\\Brackwater\\Quillfold";
 
-struct StoredValue {
-  std::string key;
-  HiveValue value;
-};
-
-Hive MakeHive(const std::vector<StoredValue>& values) {
+// Each value under the key path paired with it.
+Hive MakeHive(const std::vector<std::pair<std::string, HiveValue>>& values) {
   Hive hive;
   for (const auto& [key, value] : values) StoreValue(EnsureKey(hive, key), value);
   return hive;
