@@ -51,11 +51,9 @@ TEST(Id3v2TextTest, EachEncodingGivesTheFirstValueInUtf8) {
 
 TEST(Id3v2TextTest, TrackDiscAndGenreValues) {
   FillGenreTable();
-  EXPECT_EQ(ParseNumberPair("3/12"), (NumberPair{3, 12}));
-  EXPECT_EQ(ParseNumberPair(" 1 / 2"), (NumberPair{1, 2}));
-  EXPECT_EQ(ParseNumberPair("7"), (NumberPair{7, 0}));
-  EXPECT_EQ(ParseNumberPair("10000/x"), (NumberPair{0, 0}));
-  EXPECT_EQ(ParseNumberPair("A1"), (NumberPair{0, 0}));
+  const std::pair<std::string, NumberPair> pairs[] = {
+      {"3/12", {3, 12}}, {" 1 / 2", {1, 2}}, {"7", {7, 0}}, {"10000/x", {0, 0}}, {"A1", {0, 0}}};
+  for (const auto& [text, pair] : pairs) EXPECT_EQ(ParseNumberPair(text), pair) << text;
   const std::pair<std::string, std::string> genres[] = {
       {"(17)Rock", "Rock"}, {"(17)", "Rock"},       {"17", "Rock"},
       {"Rock", "Rock"},     {"(123)", "A Capella"}, {"(24)Soundtrack", "Soundtrack"},
