@@ -1,11 +1,13 @@
 #include "app/report_window.h"
 
+#include <unistd.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,17 +15,22 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShortcut>
+#include <QTemporaryFile>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "app/shown_text.h"
 #include "app/twips.h"
 #include "app/window_font.h"
+#include "errors/run_error.h"
+#include "platform/no_replace_rename.h"
 
 namespace quillfold {
 namespace {
@@ -160,15 +167,31 @@ void ReportWindow::CopyToClipboard() {
                          : selected.replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
 }
 
+// Written whole into a temporary file beside `path` and flushed, then given
+// the name only if it is free at that very moment: a file made there since
+// the dialog looked is never replaced, and no half-written report ever
+// carries the name.
 QString ReportWindow::SaveTo(const QString& path) {
-  if (QFile::exists(path)) return QStringLiteral("%1 already exists.").arg(path);
   Flush();
-  QSaveFile file(path);
-  file.setDirectWriteFallback(false);
+  const QString folder = QFileInfo(path).absolutePath();
+  QTemporaryFile file(folder + QStringLiteral("/.quillfold-report-XXXXXX"));
   const QByteArray bytes = txt_results_->toPlainText().toUtf8() + '\n';
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+  if (!file.open() || file.write(bytes) != bytes.size() || !file.flush()) {
     return file.errorString();
   }
+  if (fsync(file.handle()) != 0) return QString::fromLocal8Bit(std::strerror(errno));
+  // A temporary file is private; a saved report is as any new file.
+  file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                      QFileDevice::ReadOther);
+  try {
+    if (NoReplaceRenamer().Move(file.fileName().toStdString(), path.toStdString()) ==
+        RenameOutcome::kTargetTaken) {
+      return QStringLiteral("%1 already exists.").arg(path);
+    }
+  } catch (const RunError& error) {
+    return QString::fromStdString(error.description());
+  }
+  file.setAutoRemove(false);
   return {};
 }
 
