@@ -182,7 +182,11 @@ void RunJournal::Open() {
   file_ = storage_.OpenJournal(name_);
 }
 
-void RunJournal::Add(Kind kind, const std::vector<std::string>& fields) {
+void RunJournal::Add(Kind kind, std::initializer_list<std::string_view> fields) {
+  Add(kind, std::span(fields.begin(), fields.size()));
+}
+
+void RunJournal::Add(Kind kind, std::span<const std::string_view> fields) {
   ThrowIfBroken();
   AppendRecord(pending_, kind, fields);
   holds_change_ |= kind != Kind::kRun && kind != Kind::kComplete && kind != Kind::kFailed;
@@ -225,11 +229,10 @@ void RunJournal::WillCreateFolder(const std::string& folder) {
 
 void RunJournal::WillTry(const std::string& old_path, const std::string& target,
                          const FileIdentity& file) {
-  std::string identity = IdentityText(file);
-  std::string tried = old_path + '\t' + identity;
-  if (tried != last_tried_) ++moves_tried_;
-  last_tried_ = std::move(tried);
-  Add(Kind::kTry, {old_path, target, std::move(identity)});
+  if (old_path != last_tried_ || !file.SameFile(last_tried_identity_)) ++moves_tried_;
+  last_tried_ = old_path;
+  last_tried_identity_ = file;
+  Add(Kind::kTry, {old_path, target, IdentityText(file)});
   Write();
 }
 
@@ -249,7 +252,8 @@ void RunJournal::WillReplacePlaylist(const std::string& path, const std::string&
     fields.push_back(stretch.moves.empty() ? std::move(stretch.old_bytes)
                                            : MoveNumbersText(stretch.moves));
   }
-  Add(Kind::kPlaylist, fields);
+  const std::vector<std::string_view> views(fields.begin(), fields.end());
+  Add(Kind::kPlaylist, views);
   Write(durability);
 }
 

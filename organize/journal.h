@@ -2,8 +2,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -156,7 +158,8 @@ class RunJournal {
 
  private:
   RunJournal(JournalStorage& storage, std::string name);
-  void Add(JournalRecord::Kind kind, const std::vector<std::string>& fields);
+  void Add(JournalRecord::Kind kind, std::initializer_list<std::string_view> fields);
+  void Add(JournalRecord::Kind kind, std::span<const std::string_view> fields);
   void Open();
   void ThrowIfBroken() const;
 
@@ -165,7 +168,8 @@ class RunJournal {
   std::unique_ptr<JournalFile> file_;  // null until the first change is recorded
   std::string pending_;
   std::uint32_t moves_tried_ = 0;
-  std::string last_tried_;  // the old path and identity of the last try
+  std::string last_tried_;  // the old path of the last try, while its move is open
+  FileIdentity last_tried_identity_;
   bool holds_change_ = false;
   int unflushed_appends_ = 0;
   std::chrono::steady_clock::time_point last_flush_ = std::chrono::steady_clock::now();

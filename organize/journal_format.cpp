@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include "organize/content_changes.h"
 
@@ -17,24 +18,38 @@ constexpr std::string_view kKindNames[] = {"run",     "folder",   "try",    "mov
 constexpr std::size_t kFieldCounts[] = {4, 1, 3, 1, 5, 4, 0, 0, 0, 0};
 constexpr std::size_t kLongestHeader = 32;
 
-void AppendEscaped(std::string& out, std::string_view text) {
-  for (const char c : text) {
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        out += c;
+// The escaped form of a byte that needs one, else empty.
+std::string_view EscapeOf(char c) {
+  switch (c) {
+    case '\\':
+      return "\\\\";
+    case '\t':
+      return "\\t";
+    case '\n':
+      return "\\n";
+    case '\r':
+      return "\\r";
+    default:
+      return {};
+  }
+}
+
+// Hands the record's payload to `take` in pieces, in order: the kind's
+// name, then a tab and each field, escaped.
+template <typename Take>
+void ForEachPayloadPiece(Kind kind, std::span<const std::string_view> fields, Take take) {
+  take(kKindNames[static_cast<int>(kind)]);
+  for (const std::string_view field : fields) {
+    take("\t");
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+      const std::string_view escape = EscapeOf(field[i]);
+      if (escape.empty()) continue;
+      take(field.substr(from, i - from));
+      take(escape);
+      from = i + 1;
     }
+    take(field.substr(from));
   }
 }
 
@@ -54,10 +69,11 @@ std::vector<std::string> SplitFields(std::string_view line) {
   return fields;
 }
 
-std::uint32_t Checksum(std::string_view payload) {
-  const std::uint64_t hash = ContentHash(payload);
+std::uint32_t FoldedHash(std::uint64_t hash) {
   return static_cast<std::uint32_t>(hash ^ (hash >> 32));
 }
+
+std::uint32_t Checksum(std::string_view payload) { return FoldedHash(ContentHash(payload)); }
 
 // The payload of the record at `start`, or nullopt when it is cut short or
 // damaged; `next` is then where the record after it begins.
@@ -87,17 +103,24 @@ std::optional<std::string_view> WholePayload(std::string_view bytes, std::size_t
 
 }  // namespace
 
-void AppendRecord(std::string& out, Kind kind, const std::vector<std::string>& fields) {
-  std::string payload(kKindNames[static_cast<int>(kind)]);
-  for (const std::string& field : fields) {
-    payload += '\t';
-    AppendEscaped(payload, field);
-  }
+void AppendRecord(std::string& out, Kind kind, std::span<const std::string_view> fields) {
+  std::size_t size = 0;
+  std::uint64_t hash = kContentHashStart;
+  ForEachPayloadPiece(kind, fields, [&](std::string_view piece) {
+    size += piece.size();
+    hash = ContentHash(piece, hash);
+  });
   char header[kLongestHeader];
-  std::snprintf(header, sizeof header, "%zu %08x\t", payload.size(), Checksum(payload));
+  std::snprintf(header, sizeof header, "%zu %08x\t", size, FoldedHash(hash));
+  out.reserve(out.size() + std::strlen(header) + size + 1);
   out += header;
-  out += payload;
+  ForEachPayloadPiece(kind, fields, [&](std::string_view piece) { out += piece; });
   out += '\n';
+}
+
+void AppendRecord(std::string& out, Kind kind, const std::vector<std::string>& fields) {
+  const std::vector<std::string_view> views(fields.begin(), fields.end());
+  AppendRecord(out, kind, views);
 }
 
 ParsedJournal ParseJournal(std::string_view bytes) {

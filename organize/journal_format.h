@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,9 @@ namespace quillfold {
 // and checksum (8 hex digits) being those of what follows the tab up to the
 // line feed. Tabs, line feeds, carriage returns and backslashes in fields
 // are escaped.
+// The record is written straight into `out`, without a copy of its own.
+void AppendRecord(std::string& out, JournalRecord::Kind kind,
+                  std::span<const std::string_view> fields);
 void AppendRecord(std::string& out, JournalRecord::Kind kind,
                   const std::vector<std::string>& fields);
 
