@@ -14,8 +14,8 @@ namespace {
 
 // A file that cannot be read is filed as one without a tag, as ever; the
 // front end is told which and why. In the ID3v1 mode a file without an
-// ID3v1 tag is counted when it starts with an ID3v2 tag, for the hint that
-// names the option that would read it.
+// ID3v1 tag is counted when it has an ID3v2 tag (at its start or appended),
+// for the hint that names the option that would read it.
 std::optional<SongTag> TagOf(RunContext& context, const std::string& full_path, bool id3v2) {
   int read_error = 0;
   std::optional<SongTag> song;
@@ -24,7 +24,7 @@ std::optional<SongTag> TagOf(RunContext& context, const std::string& full_path, 
     if (ReadSongTag(context.file_system, full_path, tag, read_error)) song = std::move(tag);
   } else if (TrackTag tag; ReadTrackTag(context.file_system, full_path, tag, read_error)) {
     song = FromTrackTag(tag);
-  } else if (read_error == 0 && StartsWithId3v2(context.file_system, full_path)) {
+  } else if (read_error == 0 && HasId3v2Tag(context.file_system, full_path)) {
     ++context.files_with_only_id3v2;
   }
   if (read_error != 0) context.host.TagUnreadable(full_path, std::strerror(read_error));

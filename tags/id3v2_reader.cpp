@@ -209,6 +209,11 @@ bool IsId3v2Header(std::span<const std::uint8_t> header) {
          Syncsafe(header.subspan(6, 4)).has_value();
 }
 
+bool IsId3v2Footer(std::span<const std::uint8_t> footer) {
+  return footer.size() >= kId3v2HeaderSize && footer[0] == '3' && footer[1] == 'D' &&
+         footer[2] == 'I' && footer[3] == 4 && Syncsafe(footer.subspan(6, 4)).has_value();
+}
+
 std::optional<Id3v2Fields> ReadId3v2(Id3v2Bytes& bytes, std::uint64_t start) {
   const std::span<const std::uint8_t> header = bytes.At(start, kId3v2HeaderSize);
   if (!IsId3v2Header(header)) return std::nullopt;
@@ -236,12 +241,9 @@ std::optional<Id3v2Fields> ReadId3v2(Id3v2Bytes& bytes, std::uint64_t start) {
 std::optional<Id3v2Fields> ReadAppendedId3v2(Id3v2Bytes& bytes,
                                              std::span<const std::uint8_t> footer,
                                              std::uint64_t footer_at) {
-  if (footer.size() < kId3v2HeaderSize || footer[0] != '3' || footer[1] != 'D' ||
-      footer[2] != 'I' || footer[3] != 4) {
-    return std::nullopt;
-  }
+  if (!IsId3v2Footer(footer)) return std::nullopt;
   const std::optional<std::uint32_t> size = Syncsafe(footer.subspan(6, 4));
-  if (!size || *size + kId3v2HeaderSize > footer_at) return std::nullopt;
+  if (*size + kId3v2HeaderSize > footer_at) return std::nullopt;
   const std::uint64_t start = footer_at - *size - kId3v2HeaderSize;
   const std::span<const std::uint8_t> header = bytes.At(start, kId3v2HeaderSize);
   const bool copied =

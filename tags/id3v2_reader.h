@@ -60,6 +60,10 @@ inline constexpr std::size_t kId3v2HeaderSize = 10;
 // tag: "ID3", a known version and a size of four 7-bit bytes.
 bool IsId3v2Header(std::span<const std::uint8_t> header);
 
+// True when `footer` (the ten bytes after an appended tag) is an ID3v2.4
+// footer: "3DI", version 4 and a size of four 7-bit bytes.
+bool IsId3v2Footer(std::span<const std::uint8_t> footer);
+
 // Reads the ID3v2 tag whose header begins at `start` (0: the tag at the
 // start of the file): nullopt when there is none.
 // Every size in the tag is checked against the tag and against the bytes at

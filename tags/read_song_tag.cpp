@@ -128,10 +128,13 @@ bool ReadSongTag(FileSystem& file_system, const std::string& path, SongTag& tag,
   return true;
 }
 
-bool StartsWithId3v2(FileSystem& file_system, const std::string& path) {
+bool HasId3v2Tag(FileSystem& file_system, const std::string& path) {
   std::array<std::uint8_t, kId3v2HeaderSize> header{};
-  const PartsRead read = file_system.ReadOrdinaryFileParts(path, 0, header, {});
-  return read.read && IsId3v2Header(std::span(header).first(read.head_bytes));
+  std::array<std::uint8_t, kId3v2HeaderSize> footer{};
+  const PartsRead read = file_system.ReadOrdinaryFileParts(path, 0, header, footer);
+  if (!read.read) return false;
+  return IsId3v2Header(std::span(header).first(read.head_bytes)) ||
+         (read.tail_read && IsId3v2Footer(footer));
 }
 
 }  // namespace quillfold

@@ -33,8 +33,9 @@ SongTag MergedTag(const std::optional<Id3v2Fields>& id3v2, const std::optional<T
 // when the file has neither tag or cannot be read; `read_error` as for ReadTrackTag.
 bool ReadSongTag(FileSystem& file_system, const std::string& path, SongTag& tag, int& read_error);
 
-// True when the ordinary file at `path` begins with an ID3v2 header (one
-// read of its first ten bytes). Any failure gives false.
-bool StartsWithId3v2(FileSystem& file_system, const std::string& path);
+// True when the ordinary file at `path`, which has no ID3v1 tag, has an
+// ID3v2 tag: at its start, or appended at its end (a footer in its last ten
+// bytes). One read of each end. Any failure gives false.
+bool HasId3v2Tag(FileSystem& file_system, const std::string& path);
 
 }  // namespace quillfold

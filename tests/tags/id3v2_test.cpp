@@ -153,12 +153,15 @@ TEST(Id3v2ReaderTest, ShortFilesAndFilesWithNeitherTag) {
   EXPECT_FALSE(ReadSongTag(RealFileSystem(), folder / "a.mp3", tag, error));
   EXPECT_EQ(tag, SongTag{});
   EXPECT_EQ(error, 0);
-  EXPECT_FALSE(StartsWithId3v2(RealFileSystem(), folder / "a.mp3"));
+  EXPECT_FALSE(HasId3v2Tag(RealFileSystem(), folder / "a.mp3"));
   testing::WriteFile(folder / "b.mp3", testing::TaggedMp3({"Song", "Band", "Album", 1}, ""));
   EXPECT_TRUE(ReadSongTag(RealFileSystem(), folder / "b.mp3", tag, error));
   EXPECT_EQ(tag, (SongTag{.title = "Song", .artist = "Band", .album = "Album", .track = 1}));
   testing::WriteFile(folder / "c.mp3", bench::EncodeId3v2({}));
-  EXPECT_TRUE(StartsWithId3v2(RealFileSystem(), folder / "c.mp3"));
+  testing::WriteFile(folder / "d.mp3",
+                     std::string(4096, '\xFF') + bench::EncodeId3v2({.footer = true}));
+  for (const char* name : {"c.mp3", "d.mp3"})
+    EXPECT_TRUE(HasId3v2Tag(RealFileSystem(), folder / name)) << name;
 }
 
 }  // namespace
