@@ -10,9 +10,6 @@
 namespace quillfold {
 namespace {
 
-constexpr const char* kOldPath = "/m/incoming/Track 1.mp3";
-constexpr const char* kNewPath = "/m/Band/Album/01. Song.mp3";
-
 // /m/ party.m3u  incoming/party.m3u (beside the file)  Lists/party.m3u (a sibling folder)
 // The file moves from incoming/ to Band/Album/; each line, read from a
 // playlist in `folder`, becomes `after` (unchanged lines keep their bytes).
@@ -77,7 +74,8 @@ TEST(PlaylistEntryTest, EachFormFollowsTheMoveInItsOwnFormWithEveryLineEnd) {
       store.SetPlaylistCount(1);
       store.SetPlaylistName(1, std::string(row.folder) + "party.m3u");
       store.SetPlaylistContent(1, before);
-      store.ReplaceMatchingLines(kOldPath, kNewPath, [](const std::string&) { return false; });
+      store.ReplaceMatchingLines("/m/incoming/Track 1.mp3", "/m/Band/Album/01. Song.mp3",
+                                 [](const std::string&) { return false; });
       const std::string on_disk =
           store.PlaylistChanged(1) ? store.PlaylistContent(1) : store.LoadedContent(1);
       const std::string expected =
