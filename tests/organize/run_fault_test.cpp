@@ -21,7 +21,6 @@
 namespace quillfold {
 namespace {
 
-using testing::PlaylistProblems;
 using testing::PlaylistRules;
 using testing::TakeSnapshot;
 using testing::TreeSnapshot;
@@ -30,26 +29,17 @@ using testing::TreeSnapshot;
 // for real (removing empty folders) through a fault-injecting file system.
 struct FaultyLibrary {
   FaultyLibrary() {
-    bench::LibraryShape shape;
-    shape.files = 120;
-    shape.playlists = 5;
-    shape.min_playlist_lines = 20;
-    shape.max_playlist_lines = 60;
-    shape.empty_chains = 3;
-    shape.seed = 11;
-    plan = bench::PlanLibrary(shape);
     bench::WriteLibrary(plan, temp.path() + "music");
     host.chosen_path = base;
-    host.options.chkDontDo = 0;
     host.options.chkDelDirs = 1;
     before = TakeSnapshot(base);
   }
 
-  // Runs once; returns the error that ended the run.
+  // Runs once for real; returns the error that ended the run.
   RunError RunExpectingFailure(FileSystem& file_system) {
-    Organizer organizer(file_system, host);
+    host.options.chkDontDo = 0;
     try {
-      organizer.OrganizeRun();
+      Organizer(file_system, host).OrganizeRun();
     } catch (const RunError& error) {
       EXPECT_FALSE(error.description().empty());
       return error;
@@ -66,22 +56,42 @@ struct FaultyLibrary {
     }));
   }
 
-  void ExpectNothingLost(const TreeSnapshot& after) const {
+  // The tree now, in which no music file is lost, duplicated or overwritten,
+  // no folder removed, and every playlist follows its files as `rules` allow.
+  TreeSnapshot ExpectNothingLost(const PlaylistRules& rules) const {
+    const TreeSnapshot after = TakeSnapshot(base);
     EXPECT_EQ(testing::ContentsOf(after, ".mp3"), testing::ContentsOf(before, ".mp3"))
         << "music files lost, duplicated or overwritten";
     EXPECT_TRUE(std::includes(after.folders.begin(), after.folders.end(), before.folders.begin(),
                               before.folders.end()))
         << "a folder was removed after a failure";
+    EXPECT_EQ(testing::PlaylistProblems(rules, before, after), testing::kNoPlaylistProblems);
+    return after;
   }
+  TreeSnapshot ExpectNothingLost() const { return ExpectNothingLost(PlaylistRules(base)); }
 
+  // Whether the report lists `item`; the lines of the files it moves.
   bool Listed(const std::string& item) const {
     const auto lines = host.ReportLines();
     return std::find(lines.begin(), lines.end(), "   " + item) != lines.end();
   }
+  std::vector<std::string> MoveLines() const {
+    std::vector<std::string> moves;
+    for (const std::string& line : host.ReportLines()) {
+      if (line.find(kMoveTo) != std::string::npos) moves.push_back(line);
+    }
+    return moves;
+  }
+  static constexpr std::string_view kMoveTo = "\": Move to \"./";
 
   testing::TempFolder temp;
   std::string base = temp.path() + "music/";
-  bench::LibraryPlan plan;
+  bench::LibraryPlan plan = bench::PlanLibrary({.files = 120,
+                                                .playlists = 5,
+                                                .min_playlist_lines = 20,
+                                                .max_playlist_lines = 60,
+                                                .empty_chains = 3,
+                                                .seed = 11});
   testing::FaultyFileSystem faulty{RealFileSystem()};
   testing::RecordingHost host;
   TreeSnapshot before;
@@ -92,15 +102,9 @@ TEST(RunFaultTest, RenameRefusedAtFileKKeepsEarlierMovesAndTheirPlaylists) {
     SCOPED_TRACE("rename " + std::to_string(k) + " refused");
     FaultyLibrary library;
     library.faulty.FailRenameNumber(k);
-
     const RunError error = library.RunExpectingFailure();
-
     EXPECT_EQ(error.error_number(), ErrorNumber::kPermissionDenied) << error.description();
-    const TreeSnapshot after = TakeSnapshot(library.base);
-    EXPECT_EQ(library.MovedFiles(after), k - 1);
-    library.ExpectNothingLost(after);
-    EXPECT_EQ(PlaylistProblems(PlaylistRules(library.base), library.before, after),
-              testing::kNoPlaylistProblems);
+    EXPECT_EQ(library.MovedFiles(library.ExpectNothingLost()), k - 1);
   }
 }
 
@@ -108,44 +112,36 @@ TEST(RunFaultTest, PlaylistThatCannotBeWrittenStaysWholeAndTheOthersAreWritten) 
   FaultyLibrary library;
   const std::string broken = library.plan.playlists[1].relative;
   library.faulty.FailReplaceOf(library.base + broken);
-
   const RunError error = library.RunExpectingFailure();
-
   EXPECT_EQ(error.error_number(), ErrorNumber::kDiskFull) << error.description();
-  const TreeSnapshot after = TakeSnapshot(library.base);
+  const TreeSnapshot after = library.ExpectNothingLost(PlaylistRules(library.base, {broken}));
   EXPECT_EQ(after.files.at(broken), library.before.files.at(broken));
-  library.ExpectNothingLost(after);
   EXPECT_GT(library.MovedFiles(after), 100);
-  EXPECT_EQ(PlaylistProblems(PlaylistRules(library.base, {broken}), library.before, after),
-            testing::kNoPlaylistProblems);
-  EXPECT_FALSE(library.Listed(broken));
   for (const auto& playlist : library.plan.playlists) {
-    if (playlist.relative != broken) {
-      EXPECT_TRUE(library.Listed(playlist.relative)) << playlist.relative;
-    }
+    EXPECT_EQ(library.Listed(playlist.relative), playlist.relative != broken) << playlist.relative;
   }
 }
 
 TEST(RunFaultTest, PlaylistWriteFailingHalfWayOnTheRealDiskLeavesTheOldFileWhole) {
   FaultyLibrary library;
-  TreeSnapshot after;
   {
     // Every playlist is longer than this, so every write stops part-way.
     testing::FileSizeLimit limit(1000);
     library.RunExpectingFailure(RealFileSystem());
-    after = TakeSnapshot(library.base);
   }
+  PlaylistRules rules(library.base);
+  rules.all_may_stay_whole = true;
+  const TreeSnapshot after = library.ExpectNothingLost(rules);
   for (const auto& playlist : library.plan.playlists) {
     EXPECT_EQ(after.files.at(playlist.relative), library.before.files.at(playlist.relative))
         << playlist.relative << " was not kept whole";
   }
-  library.ExpectNothingLost(after);
   EXPECT_EQ(testing::ContentsOf(after, ""), testing::ContentsOf(library.before, ""))
       << "a half-written file was left behind";
 }
 
 TEST(RunFaultTest, FolderThatCannotBeListedEndsTheRunBeforeAnythingChanges) {
-  FaultyLibrary probe;
+  const FaultyLibrary probe;
   std::vector<std::string> folders = {""};
   for (const auto& folder : probe.plan.folders) {
     if (std::count(folder.begin(), folder.end(), '/') == 1) folders.push_back(folder);
@@ -155,9 +151,7 @@ TEST(RunFaultTest, FolderThatCannotBeListedEndsTheRunBeforeAnythingChanges) {
     SCOPED_TRACE("cannot list \"" + folder + "\"");
     FaultyLibrary library;
     library.faulty.FailListingOf(library.base + folder);
-
     const RunError error = library.RunExpectingFailure();
-
     EXPECT_EQ(error.error_number(), ErrorNumber::kPermissionDenied) << error.description();
     EXPECT_EQ(TakeSnapshot(library.base), library.before);
   }
@@ -172,20 +166,15 @@ TEST(RunFaultTest, FullVolumeStopsTheRunWithPlaylistsWholeOrFollowingTheirFiles)
     library.faulty.before_rename = [&](const std::string&, const std::string&) {
       if (++renames > full_after) library.faulty.SetDiskFull(true);
     };
-
     const RunError error = library.RunExpectingFailure();
-
     if (full_after == 0) {
       EXPECT_NE(error.description().find("creating folder"), std::string::npos)
           << "the folder that could not be made is the cause, not a later move: "
           << error.description();
     }
-    const TreeSnapshot after = TakeSnapshot(library.base);
-    library.ExpectNothingLost(after);
-    EXPECT_GE(library.MovedFiles(after), full_after);
     PlaylistRules rules(library.base);
     rules.all_may_stay_whole = true;
-    EXPECT_EQ(PlaylistProblems(rules, library.before, after), testing::kNoPlaylistProblems);
+    EXPECT_GE(library.MovedFiles(library.ExpectNothingLost(rules)), full_after);
   }
 }
 
@@ -210,25 +199,16 @@ TEST(RunFaultTest, AVolumeMountedInsideTheBaseIsLeftAloneByBothKindsOfRun) {
         EXPECT_TRUE(after.files.contains(file.relative)) << file.relative;
       }
     }
-    for (const std::string& line : library.host.ReportLines()) {
-      if (line.find("\": Move to") != std::string::npos) moves[dont_do].push_back(line);
-    }
+    moves[dont_do] = library.MoveLines();
   }
   EXPECT_GT(moves[0].size(), 50u);
   EXPECT_EQ(moves[0], moves[1]);
 }
 
-// The targets the report lists, in its order, relative to the base.
-std::vector<std::string> ListedTargets(const testing::RecordingHost& host) {
-  constexpr std::string_view kMoveTo = "Move to \"./";
-  std::vector<std::string> targets;
-  for (const std::string& line : host.ReportLines()) {
-    const std::size_t at = line.find(kMoveTo);
-    if (at == std::string::npos) continue;
-    const std::size_t start = at + kMoveTo.size();
-    targets.push_back(line.substr(start, line.size() - 1 - start));
-  }
-  return targets;
+// The target of a report's move line, relative to the base.
+std::string Target(const std::string& move_line) {
+  const std::size_t start = move_line.find(FaultyLibrary::kMoveTo) + FaultyLibrary::kMoveTo.size();
+  return move_line.substr(start, move_line.size() - 1 - start);
 }
 
 // The user moves an album's folder out of the base between two of its
@@ -241,8 +221,8 @@ TEST(RunFaultTest, AnAlbumFolderMovedAwayMidRunStopsTheRunBeforeAFileFollowsIt) 
   library.host.options.chkDontDo = 1;
   Organizer(library.faulty, library.host).OrganizeRun();
   std::vector<std::string> folders;
-  for (const std::string& target : ListedTargets(library.host)) {
-    folders.push_back(target.substr(0, target.rfind('/')));
+  for (const std::string& line : library.MoveLines()) {
+    folders.push_back(Target(line).substr(0, Target(line).rfind('/')));
   }
   std::string album;
   for (auto it = folders.begin(); it != folders.end() && album.empty(); ++it) {
@@ -256,23 +236,17 @@ TEST(RunFaultTest, AnAlbumFolderMovedAwayMidRunStopsTheRunBeforeAFileFollowsIt) 
       std::filesystem::rename(library.base + album, away);
     }
   };
-  library.host.options.chkDontDo = 0;
   const int lookups_before = library.faulty.calls().whole_path_lookups;
-
   const RunError error = library.RunExpectingFailure();
-
   EXPECT_NE(error.description().find(library.base + album + "\" was moved"), std::string::npos)
       << error.description();
   EXPECT_EQ(TakeSnapshot(away).files.size(), 1u) << "a file followed the folder out of the base";
-  const std::vector<std::string> listed = ListedTargets(library.host);
+  const std::vector<std::string> listed = library.MoveLines();
   EXPECT_EQ(library.faulty.calls().whole_path_lookups - lookups_before,
             static_cast<int>(listed.size()) + 1);
   std::filesystem::rename(away, library.base + album);
-  const TreeSnapshot after = TakeSnapshot(library.base);
-  for (const std::string& target : listed) EXPECT_TRUE(after.files.contains(target)) << target;
-  library.ExpectNothingLost(after);
-  EXPECT_EQ(PlaylistProblems(PlaylistRules(library.base), library.before, after),
-            testing::kNoPlaylistProblems);
+  const TreeSnapshot after = library.ExpectNothingLost();
+  for (const std::string& line : listed) EXPECT_TRUE(after.files.contains(Target(line))) << line;
 }
 
 // A target folder moved out of the base after files went into it is

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/posix_file_system.h"
-#include "tests/support/faulty_file_system.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_folder.h"
 
@@ -38,29 +37,20 @@ TEST(MatchesPatternTest, StarMatchesAnyRunAndLetterCaseIsIgnored) {
   }
 }
 
-class TreeSearchTest : public ::testing::Test {
- protected:
-  SearchScope Scope() { return {fs_, host_, base_, found_}; }
-  void Add(const std::string& relative) { testing::WriteFile(base_ + relative, relative); }
-
-  testing::TempFolder temp_;
-  testing::FaultyFileSystem fs_{RealFileSystem()};
-  testing::RecordingHost host_;
-  std::string base_ = temp_.path();
-  FoundList found_;
-};
-
-TEST_F(TreeSearchTest, FindsFilesDepthFirstOwnFilesBeforeSubfolders) {
-  // one.mp3 Rock/two.MP3 Rock/Live/three.mp3 Rock/Live/notes.txt
-  // b.mp3 .hidden.mp3 extra.mp3/inside.mp3 link.mp3 -> one.mp3  Linked -> Rock
+// one.mp3 Rock/two.MP3 Rock/Live/three.mp3 Rock/Live/notes.txt
+// b.mp3 .hidden.mp3 extra.mp3/inside.mp3 link.mp3 -> one.mp3  Linked -> Rock
+TEST(TreeSearchTest, FindsFilesDepthFirstOwnFilesBeforeSubfolders) {
+  testing::TempFolder temp;
   for (const char* file : {"one.mp3", "Rock/two.MP3", "Rock/Live/three.mp3", "Rock/Live/notes.txt",
                            "b.mp3", ".hidden.mp3", "extra.mp3/inside.mp3"}) {
-    Add(file);
+    testing::WriteFile(temp / file, file);
   }
-  testing::MakeLink(base_ + "link.mp3", "one.mp3");
-  testing::MakeLink(base_ + "Linked", "Rock");
-  FindFiles(Scope(), base_, kMusicPatterns);
-  EXPECT_THAT(found_.entries(),
+  testing::MakeLink(temp / "link.mp3", "one.mp3");
+  testing::MakeLink(temp / "Linked", "Rock");
+  testing::RecordingHost host;
+  FoundList found;
+  FindFiles({RealFileSystem(), host, temp.path(), found}, temp.path(), kMusicPatterns);
+  EXPECT_THAT(found.entries(),
               ElementsAre(".hidden.mp3", "b.mp3", "one.mp3", "extra.mp3/inside.mp3", "Rock/two.MP3",
                           "Rock/Live/three.mp3"));
 }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "errors/run_error.h"
 #include "organize/journal.h"
@@ -33,10 +34,10 @@ using testing::TakeSnapshot;
 using testing::TreeSnapshot;
 
 // A real run on `base` that removes the folders it empties.
-RecordingHost HostFor(const std::string& base) {
+RecordingHost HostFor(const std::string& base, int dont_do = 0) {
   RecordingHost host;
   host.chosen_path = base;
-  host.options.chkDontDo = 0;
+  host.options.chkDontDo = dont_do;
   host.options.chkDelDirs = 1;
   return host;
 }
@@ -50,49 +51,81 @@ RecordingHost RealRun(const std::string& base, JournalStorage& journals,
 
 UndoOutcome Undo(const std::string& base, JournalStorage& journals, RecordingHost* report = nullptr,
                  FileSystem& file_system = RealFileSystem(), int dont_do = 0) {
-  RecordingHost host = HostFor(base);
-  host.options.chkDontDo = dont_do;
+  RecordingHost host = HostFor(base, dont_do);
   const UndoOutcome outcome = UndoLastRun(file_system, journals, host);
   if (report != nullptr) *report = host;
   return outcome;
 }
 
-struct Library {
-  testing::TempFolder temp;
-  std::string base = temp.path() + "music/";
-
-  Library(std::uint64_t seed, int files, const std::string& under = "") : temp(under) {
-    const bench::LibraryShape shape{.files = files,
-                                    .playlists = 4,
-                                    .min_playlist_lines = 3,
-                                    .max_playlist_lines = 30,
-                                    .empty_chains = 3,
-                                    .hidden_files = 3,
-                                    .links = 4,
-                                    .seed = seed};
-    bench::WriteLibrary(bench::PlanLibrary(shape), temp.path() + "music");
+// The number of the RunError that ends `work`; none when it ends normally.
+template <typename Work>
+std::optional<ErrorNumber> RunErrorOf(Work work) {
+  try {
+    work();
+  } catch (const RunError& error) {
+    return error.error_number();
   }
-};
-
-// base/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u (naming all three)
-void WriteThreeTracksAndAList(const std::string& base) {
-  std::string list;
-  for (const char* name : {"a", "b", "c"}) {
-    testing::WriteFile(base + "Old/" + name + ".mp3",
-                       testing::TaggedMp3({name, "Band", "Album", 1}));
-    list += base + "Old/" + name + ".mp3\r\n";
-  }
-  testing::WriteFile(base + "list.m3u", list);
+  return std::nullopt;
 }
 
-// music/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u (naming all three)
-// After the run the user moves a away, puts a new file where b was and
-// edits the playlist: those three are listed, c alone goes back.
-TEST(UndoTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
+// A generated library below TEMP/music/ and the tree as written.
+struct Library {
+  Library(std::uint64_t seed, int files, const std::string& under = "") : temp(under) {
+    bench::WriteLibrary(bench::PlanLibrary({.files = files,
+                                            .playlists = 4,
+                                            .min_playlist_lines = 3,
+                                            .max_playlist_lines = 30,
+                                            .empty_chains = 3,
+                                            .hidden_files = 3,
+                                            .links = 4,
+                                            .seed = seed}),
+                        temp.path() + "music");
+    before = TakeSnapshot(base);
+  }
+  void ExpectPlaylistsFollow() const {
+    EXPECT_EQ(testing::PlaylistProblems(testing::PlaylistRules(base), before, TakeSnapshot(base)),
+              testing::kNoPlaylistProblems);
+  }
+  // Undoes every run on record; each must put back all it names.
+  void UndoAll(JournalStorage& storage) {
+    RecordingHost report;
+    for (UndoOutcome outcome;
+         (outcome = Undo(base, storage, &report)) != UndoOutcome::kNothingToUndo;) {
+      EXPECT_EQ(outcome, UndoOutcome::kRestored) << report.report;
+    }
+    EXPECT_EQ(TakeSnapshot(base), before);
+  }
+
+  testing::TempFolder temp;
+  std::string base = temp.path() + "music/";
+  TreeSnapshot before;
+  MemoryJournalStorage journals;
+};
+
+// music/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u (naming all three), and
+// the tree as it was before any run.
+class UndoOfThreeTracksTest : public ::testing::Test {
+ protected:
+  UndoOfThreeTracksTest() {
+    std::string list;
+    for (const char* name : {"a", "b", "c"}) {
+      testing::WriteFile(base + "Old/" + name + ".mp3",
+                         testing::TaggedMp3({name, "Band", "Album", 1}));
+      list += base + "Old/" + name + ".mp3\r\n";
+    }
+    testing::WriteFile(base + "list.m3u", list);
+    before = TakeSnapshot(base);
+  }
   testing::TempFolder temp;
   const std::string base = temp.path() + "music/";
-  WriteThreeTracksAndAList(base);
+  TreeSnapshot before;
   MemoryJournalStorage journals;
+  testing::FaultyFileSystem file_system{RealFileSystem()};
+};
+
+// After the run the user moves a away, puts a new file where b was and
+// edits the playlist: those three are listed, c alone goes back.
+TEST_F(UndoOfThreeTracksTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
   RealRun(base, journals);
   // A file in the journals' folder that only looks like one of this base's.
   const auto& [name, journal] = *journals.journals.begin();
@@ -116,36 +149,15 @@ TEST(UndoTest, WhatTheUserChangedIsListedAndNothingIsOverwritten) {
   }
 }
 
-// music/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u (naming all three)
-// The three tracks and their list after a journaled real run, with the tree
-// as it was before the run.
-struct ThreeTracksRun {
-  ThreeTracksRun() {
-    WriteThreeTracksAndAList(base);
-    before = TakeSnapshot(base);
-    RealRun(base, journals);
-  }
-  testing::TempFolder temp;
-  const std::string base = temp.path() + "music/";
-  TreeSnapshot before;
-  MemoryJournalStorage journals;
-  testing::FaultyFileSystem file_system{RealFileSystem()};
-};
-
-class UndoOfThreeTracksTest : public ::testing::Test, protected ThreeTracksRun {};
-
 // An undo stopped after its first move back lists that move and where it
 // stopped; a real run is refused until the next undo, which finishes the
 // rest and lists what the first had put back too.
 TEST_F(UndoOfThreeTracksTest, AStoppedUndoIsFinishedByTheNext) {
+  RealRun(base, journals);
   RecordingHost stopped = HostFor(base);
   stopped.stop_when = [&] { return file_system.calls().renames == 1; };
-  try {
-    UndoLastRun(file_system, journals, stopped);
-    ADD_FAILURE() << "the undo did not stop";
-  } catch (const RunError& error) {
-    EXPECT_EQ(error.error_number(), ErrorNumber::kUserInterrupt);
-  }
+  EXPECT_EQ(RunErrorOf([&] { UndoLastRun(file_system, journals, stopped); }),
+            ErrorNumber::kUserInterrupt);
   const std::vector<std::string> lines = stopped.ReportLines();
   EXPECT_EQ(std::vector(lines.begin() + 1, lines.end()),
             (std::vector<std::string>{
@@ -169,32 +181,23 @@ TEST_F(UndoOfThreeTracksTest, AStoppedUndoIsFinishedByTheNext) {
 // ends a run, not as an exception no front end expects; the next undo
 // finishes it.
 TEST_F(UndoOfThreeTracksTest, RunningOutOfMemoryEndsAnUndoAsAnErrorTheNextFinishes) {
+  RealRun(base, journals);
   file_system.before_rename = [&](const std::string&, const std::string&) {
     if (file_system.calls().renames == 1) throw std::bad_alloc();
   };
   RecordingHost host = HostFor(base);
-  try {
-    UndoLastRun(file_system, journals, host);
-    ADD_FAILURE() << "the undo did not fail";
-  } catch (const RunError& error) {
-    EXPECT_EQ(error.error_number(), ErrorNumber::kOutOfMemory);
-  }
+  EXPECT_EQ(RunErrorOf([&] { UndoLastRun(file_system, journals, host); }),
+            ErrorNumber::kOutOfMemory);
   EXPECT_EQ(Undo(base, journals), UndoOutcome::kRestored);
   EXPECT_EQ(TakeSnapshot(base), before);
 }
 
-// music/ Old/a.mp3  Old/b.mp3  Old/c.mp3  list.m3u, whose replace fails.
-// Mending that run lets the host in before each of its files (twice: found,
-// then followed in the playlists) and playlists: more events than the same
-// run with nothing to mend.
-TEST(UndoTest, MendingARunLetsTheHostIn) {
-  testing::TempFolder temp;
-  const std::string base = temp.path() + "music/";
-  WriteThreeTracksAndAList(base);
-  MemoryJournalStorage journals;
-  testing::FaultyFileSystem faulty(RealFileSystem());
-  faulty.FailReplaceOf(base + "list.m3u");
-  EXPECT_THROW(RealRun(base, journals, faulty), RunError);
+// A run whose playlist replace failed: mending it lets the host in before
+// each of its files (twice: found, then followed in the playlists) and
+// playlists: more events than the same run with nothing to mend.
+TEST_F(UndoOfThreeTracksTest, MendingARunLetsTheHostIn) {
+  file_system.FailReplaceOf(base + "list.m3u");
+  EXPECT_THROW(RealRun(base, journals, file_system), RunError);
   const auto events = [&] {
     RecordingHost host = HostFor(base);
     int count = 0;
@@ -219,8 +222,9 @@ TEST(UndoTest, MendingARunLetsTheHostIn) {
 TEST(UndoTest, APlayerWrittenM3u8FollowsTheRunAndUndoPutsBackItsBytes) {
   testing::TempFolder temp;
   const std::string base = temp.path() + "music/";
+  const std::string song = testing::TaggedMp3({"Song", "Band", "Album", 1});
   for (const std::string name : {"track000.mp3", "track001.mp3"}) {
-    testing::WriteFile(base + "incoming/" + name, testing::TaggedMp3({"Song", "Band", "Album", 1}));
+    testing::WriteFile(base + "incoming/" + name, song);
   }
   const std::string party =
       "#EXTM3U\n../incoming/track001.mp3\n#EXTINF:61,Band - Song\n../incoming/track000.mp3\n"
@@ -230,8 +234,7 @@ TEST(UndoTest, APlayerWrittenM3u8FollowsTheRunAndUndoPutsBackItsBytes) {
   testing::WriteFile(base + "Lists/party.m3u8", party);
   testing::WriteFile(base + "Lists/cover.m3u", picture);
   MemoryJournalStorage journals;
-  RecordingHost host = HostFor(base);
-  Organizer(RealFileSystem(), host, &journals).OrganizeRun();
+  const RecordingHost host = RealRun(base, journals);
   EXPECT_EQ(testing::ReadFile(base + "Lists/party.m3u8"),
             "#EXTM3U\n../Band/Album/01. Song.mp3.mp3\n#EXTINF:61,Band - Song\n../Band/Album/01. "
             "Song.mp3\nfile://" +
@@ -251,8 +254,7 @@ TEST(UndoTest, APlayerWrittenM3u8FollowsTheRunAndUndoPutsBackItsBytes) {
 
   EXPECT_EQ(Undo(base, journals), UndoOutcome::kRestored);
   EXPECT_EQ(testing::ReadFile(base + "Lists/party.m3u8"), party);
-  EXPECT_EQ(testing::ReadFile(base + "incoming/track000.mp3"),
-            testing::TaggedMp3({"Song", "Band", "Album", 1}));
+  EXPECT_EQ(testing::ReadFile(base + "incoming/track000.mp3"), song);
 }
 
 // Failing the Nth append or flush stops the run with an error naming the
@@ -264,8 +266,7 @@ TEST(UndoTest, AFailedJournalWriteStopsTheRunBeforeAnythingUnrecorded) {
     for (int n = 1;; ++n) {
       SCOPED_TRACE((fail_flush ? "flush " : "append ") + std::to_string(n));
       Library library(7, 12);
-      const TreeSnapshot before = TakeSnapshot(library.base);
-      MemoryJournalStorage journals;
+      MemoryJournalStorage& journals = library.journals;
       (fail_flush ? journals.fail_flush_at : journals.fail_append_at) = n;
       try {
         RealRun(library.base, journals);
@@ -276,13 +277,11 @@ TEST(UndoTest, AFailedJournalWriteStopsTheRunBeforeAnythingUnrecorded) {
       journals.fail_append_at = journals.fail_flush_at = 0;
       if (n % 2 == 0) {
         RealRun(library.base, journals);
-        EXPECT_EQ(testing::PlaylistProblems(testing::PlaylistRules(library.base), before,
-                                            TakeSnapshot(library.base)),
-                  testing::kNoPlaylistProblems);
+        library.ExpectPlaylistsFollow();
         Undo(library.base, journals);
       }
       Undo(library.base, journals);
-      EXPECT_EQ(TakeSnapshot(library.base), before);
+      EXPECT_EQ(TakeSnapshot(library.base), library.before);
     }
   }
 }
@@ -300,45 +299,34 @@ struct KillLibrary : Library {
     testing::WriteFile(base + "x.m3u", base + "A/x.mp3\r\n");
     before = TakeSnapshot(base);
   }
-  // Undoes every run on record; each must put back all it names.
-  void UndoAll() {
-    RecordingHost report;
-    for (UndoOutcome outcome;
-         (outcome = Undo(base, journals, &report)) != UndoOutcome::kNothingToUndo;) {
-      EXPECT_EQ(outcome, UndoOutcome::kRestored) << report.report;
-    }
+  // `phase` in a child process killed at its `n`th point: each append to
+  // the journal and each change to the disk has a point before and after it.
+  bool KilledAt(int n, Killed phase) {
+    return testing::KilledInChild([&] {
+      testing::KillPoints points{n};
+      testing::FaultyFileSystem file_system(RealFileSystem());
+      file_system.around_change = [&] { points.Pass(); };
+      testing::KillingJournalStorage storage(disk, points);
+      if (phase == Killed::kUndo) {
+        Undo(base, storage, nullptr, file_system);
+      } else {
+        RealRun(base, storage, file_system);
+      }
+    });
   }
-  TreeSnapshot before;
-  PosixJournalStorage journals{temp.path() + "journals"};
+  std::vector<RunRecord> Runs() { return RunsOnBase(disk, base, BaseKey(RealFileSystem(), base)); }
+  // As a move by link and unlink would leave it, killed between the two: the
+  // file of the last move tried under its old name and the name tried.
+  void LeaveUnderTwoNames() {
+    const std::vector<JournaledMove> moves = MovesOf(Runs().back().records);
+    if (moves.empty() || !testing::Exists(moves.back().old_path) ||
+        testing::Exists(moves.back().targets.back())) {
+      return;
+    }
+    std::filesystem::create_hard_link(moves.back().old_path, moves.back().targets.back());
+  }
+  PosixJournalStorage disk{temp.path() + "journals"};
 };
-
-// `work` in a child process killed at its `n`th point: each append to the
-// journal and each change to the disk has a point before and after it.
-bool KilledAt(int n, const std::string& base, JournalStorage& journals, Killed phase) {
-  return testing::KilledInChild([&] {
-    testing::KillPoints points{n};
-    testing::FaultyFileSystem file_system(RealFileSystem());
-    file_system.around_change = [&] { points.Pass(); };
-    testing::KillingJournalStorage storage(journals, points);
-    if (phase == Killed::kUndo) {
-      Undo(base, storage, nullptr, file_system);
-    } else {
-      RealRun(base, storage, file_system);
-    }
-  });
-}
-
-// As a move by link and unlink would leave it, killed between the two: the
-// file of the last move tried under its old name and the name tried.
-void LeaveUnderTwoNames(JournalStorage& journals, const std::string& base) {
-  const std::vector<RunRecord> runs = RunsOnBase(journals, base, BaseKey(RealFileSystem(), base));
-  const std::vector<JournaledMove> moves = MovesOf(runs.back().records);
-  if (moves.empty() || !testing::Exists(moves.back().old_path) ||
-      testing::Exists(moves.back().targets.back())) {
-    return;
-  }
-  std::filesystem::create_hard_link(moves.back().old_path, moves.back().targets.back());
-}
 
 // Killed anywhere, what is left is whole: undo (after the next run, which
 // mends the killed one, or at once) puts the tree back byte for byte and
@@ -350,26 +338,18 @@ TEST(UndoTest, KilledAtAnyPointTheNextUndoPutsEverythingBack) {
       SCOPED_TRACE("phase " + std::to_string(static_cast<int>(phase)) + ", killed at point " +
                    std::to_string(n));
       KillLibrary library;
-      if (phase == Killed::kMend) {
-        ASSERT_TRUE(KilledAt(9, library.base, library.journals, phase));
-      }
-      if (phase == Killed::kUndo) RealRun(library.base, library.journals);
-      if (!KilledAt(n, library.base, library.journals, phase)) break;
-      const std::vector<RunRecord> runs =
-          RunsOnBase(library.journals, library.base, BaseKey(RealFileSystem(), library.base));
-      if (phase == Killed::kRun && n % 2 == 1 && !runs.empty()) {
-        LeaveUnderTwoNames(library.journals, library.base);
-      }
+      ASSERT_TRUE(phase != Killed::kMend || library.KilledAt(9, phase));
+      if (phase == Killed::kUndo) RealRun(library.base, library.disk);
+      if (!library.KilledAt(n, phase)) break;
+      const std::vector<RunRecord> runs = library.Runs();
+      if (phase == Killed::kRun && n % 2 == 1 && !runs.empty()) library.LeaveUnderTwoNames();
       if (phase == Killed::kUndo && runs.back().undo_started && !runs.back().undone) {
-        EXPECT_THROW(RealRun(library.base, library.journals), RunError);
+        EXPECT_THROW(RealRun(library.base, library.disk), RunError);
       } else if (phase != Killed::kUndo && n % 2 == 0) {
-        RealRun(library.base, library.journals);
-        EXPECT_EQ(testing::PlaylistProblems(testing::PlaylistRules(library.base), library.before,
-                                            TakeSnapshot(library.base)),
-                  testing::kNoPlaylistProblems);
+        RealRun(library.base, library.disk);
+        library.ExpectPlaylistsFollow();
       }
-      library.UndoAll();
-      EXPECT_EQ(TakeSnapshot(library.base), library.before);
+      library.UndoAll(library.disk);
     }
   }
 }
@@ -380,17 +360,15 @@ TEST(UndoTest, ATornJournalEndIsCutOffBeforeTheUndoAddsToIt) {
   for (const std::string torn :
        {"4", "12 0000abcd\tfol", "9 00000000\tcomplete\n", "8 00000000\tcomplete\n", "\n\n"}) {
     Library library(3, 6);
-    const TreeSnapshot before = TakeSnapshot(library.base);
-    MemoryJournalStorage journals;
-    RealRun(library.base, journals);
-    std::string& journal = journals.journals.begin()->second;
+    RealRun(library.base, library.journals);
+    std::string& journal = library.journals.journals.begin()->second;
     const std::string whole = journal;
     journal += torn;
     EXPECT_EQ(ParseJournal(journal).whole_bytes, whole.size());
-    EXPECT_EQ(Undo(library.base, journals), UndoOutcome::kRestored);
+    EXPECT_EQ(Undo(library.base, library.journals), UndoOutcome::kRestored);
     EXPECT_TRUE(journal.starts_with(whole));
     EXPECT_EQ(ParseJournal(journal).whole_bytes, journal.size()) << torn;
-    EXPECT_EQ(TakeSnapshot(library.base), before);
+    EXPECT_EQ(TakeSnapshot(library.base), library.before);
   }
 }
 
@@ -398,37 +376,28 @@ TEST(UndoTest, ATornJournalEndIsCutOffBeforeTheUndoAddsToIt) {
 // playlist the run could not write leaves its run to be mended by the next.
 TEST(UndoTest, RemovedFoldersComeBackAsTheyWereAndUnwrittenPlaylistsAreMended) {
   Library library(9, 10);
-  struct Folder {
-    std::string name;
-    mode_t mode;
-    uid_t owner;
-  };
-  for (const Folder& folder : {Folder{"private", 0700, 65534}, Folder{"shared", 02770, 0}}) {
-    testing::MakeFolders(library.base + folder.name);
-    chmod((library.base + folder.name).c_str(), folder.mode);
-    if (chown((library.base + folder.name).c_str(), folder.owner, 100) != 0) {
+  const std::tuple<const char*, mode_t, uid_t> folders[] = {{"private", 0700, 65534},
+                                                            {"shared", 02770, 0}};
+  for (const auto& [name, mode, owner] : folders) {
+    testing::MakeFolders(library.base + name);
+    chmod((library.base + name).c_str(), mode);
+    if (chown((library.base + name).c_str(), owner, 100) != 0) {
       GTEST_SKIP() << "only the superuser can give folders away";
     }
   }
-  const TreeSnapshot before = TakeSnapshot(library.base);
-  MemoryJournalStorage journals;
+  library.before = TakeSnapshot(library.base);
   testing::FaultyFileSystem faulty(RealFileSystem());
-  for (const auto& [path, content] : before.files) {
+  for (const auto& [path, content] : library.before.files) {
     if (path.ends_with(".m3u")) faulty.FailReplaceOf(library.base + path);
   }
-  EXPECT_THROW(RealRun(library.base, journals, faulty), RunError);
-  const std::string mended = RealRun(library.base, journals).report;
+  EXPECT_THROW(RealRun(library.base, library.journals, faulty), RunError);
+  const std::string mended = RealRun(library.base, library.journals).report;
   EXPECT_NE(mended.find("Was Interrupted; the following music lists were mended:"),
             std::string::npos)
       << mended;
-  EXPECT_EQ(testing::PlaylistProblems(testing::PlaylistRules(library.base), before,
-                                      TakeSnapshot(library.base)),
-            testing::kNoPlaylistProblems);
-  while (Undo(library.base, journals) != UndoOutcome::kNothingToUndo) {
-  }
-  EXPECT_EQ(TakeSnapshot(library.base), before);
-  for (const auto& [name, mode, owner] :
-       {std::tuple("private", 0700u, 65534u), std::tuple("shared", 02770u, 0u)}) {
+  library.ExpectPlaylistsFollow();
+  library.UndoAll(library.journals);
+  for (const auto& [name, mode, owner] : folders) {
     struct stat info {};
     ASSERT_EQ(stat((library.base + name).c_str(), &info), 0);
     EXPECT_EQ(std::tuple(info.st_mode & 07777u, info.st_uid, info.st_gid),
@@ -440,15 +409,15 @@ TEST(UndoTest, RemovedFoldersComeBackAsTheyWereAndUnwrittenPlaylistsAreMended) {
 // Journals of a base that is gone are pruned with the rest, oldest first.
 TEST(UndoTest, JournalsArePrunedAcrossAllBases) {
   Library library(1, 4);
-  MemoryJournalStorage journals;
+  auto& journals = library.journals.journals;
   for (int run = 1; run <= 30; ++run) {
-    journals.journals["00000000000000ab-" + std::string(18, '0') + std::to_string(run + 10) +
-                      ".journal"] = "an old run";
+    journals["00000000000000ab-" + std::string(18, '0') + std::to_string(run + 10) + ".journal"] =
+        "an old run";
   }
-  RealRun(library.base, journals);
-  ASSERT_EQ(journals.journals.size(), kJournalsKeptPerBase + 1);
-  EXPECT_EQ(journals.journals.begin()->first, "00000000000000ab-00000000000000000021.journal");
-  EXPECT_TRUE(journals.journals.rbegin()->first.ends_with("00000000000000000041.journal"));
+  RealRun(library.base, library.journals);
+  ASSERT_EQ(journals.size(), kJournalsKeptPerBase + 1);
+  EXPECT_EQ(journals.begin()->first, "00000000000000ab-00000000000000000021.journal");
+  EXPECT_TRUE(journals.rbegin()->first.ends_with("00000000000000000041.journal"));
 }
 
 // The clock set back between two runs, so the second's journal says it
@@ -456,26 +425,24 @@ TEST(UndoTest, JournalsArePrunedAcrossAllBases) {
 // the second run first, and then the first layout comes back too.
 TEST(UndoTest, RunsAreUndoneNewestFirstByTheirSequenceWhenTheClockWasSetBack) {
   Library library(4, 6);
-  const TreeSnapshot before = TakeSnapshot(library.base);
-  MemoryJournalStorage journals;
-  RealRun(library.base, journals);
+  RealRun(library.base, library.journals);
   testing::WriteFile(library.base + "new.mp3", testing::TaggedMp3({"Song", "Band", "Album", 1}));
   const TreeSnapshot between = TakeSnapshot(library.base);
-  RealRun(library.base, journals);
-  ASSERT_EQ(journals.journals.size(), 2u);
+  RealRun(library.base, library.journals);
+  ASSERT_EQ(library.journals.journals.size(), 2u);
   std::int64_t started_ns = 2'000'000'000'000'000'000;
-  for (auto& [name, bytes] : journals.journals) {
+  for (auto& [name, bytes] : library.journals.journals) {
     std::vector<JournalRecord> records = ParseJournal(bytes).records;
     records.front().fields[2] = std::to_string(started_ns -= 86'400'000'000'000);
     bytes.clear();
     for (const JournalRecord& record : records) AppendRecord(bytes, record.kind, record.fields);
   }
-  EXPECT_EQ(Undo(library.base, journals), UndoOutcome::kRestored);
+  EXPECT_EQ(Undo(library.base, library.journals), UndoOutcome::kRestored);
   EXPECT_EQ(TakeSnapshot(library.base), between);
-  EXPECT_EQ(Undo(library.base, journals), UndoOutcome::kRestored);
+  EXPECT_EQ(Undo(library.base, library.journals), UndoOutcome::kRestored);
   TreeSnapshot restored = TakeSnapshot(library.base);
   EXPECT_EQ(restored.files.erase("new.mp3"), 1u);
-  EXPECT_EQ(restored, before);
+  EXPECT_EQ(restored, library.before);
 }
 
 // Two files whose tracks were swapped: the preview of the undo says what
@@ -483,10 +450,10 @@ TEST(UndoTest, RunsAreUndoneNewestFirstByTheirSequenceWhenTheClockWasSetBack) {
 TEST(UndoTest, ThePreviewOfAnUndoOfSwappedTracksAgreesWithTheUndo) {
   testing::TempFolder temp;
   const std::string base = temp.path() + "music/";
-  testing::WriteFile(base + "Band/Album/01. Song.mp3",
-                     testing::TaggedMp3({"Song", "Band", "Album", 2}));
-  testing::WriteFile(base + "Band/Album/02. Song.mp3",
-                     testing::TaggedMp3({"Song", "Band", "Album", 1}));
+  for (const int track : {2, 1}) {
+    testing::WriteFile(base + "Band/Album/0" + std::to_string(3 - track) + ". Song.mp3",
+                       testing::TaggedMp3({"Song", "Band", "Album", track}));
+  }
   const TreeSnapshot before = TakeSnapshot(base);
   MemoryJournalStorage journals;
   for (int run = 0; run < 3; ++run) RealRun(base, journals);
@@ -505,17 +472,15 @@ TEST(UndoTest, ThePreviewOfAnUndoOfSwappedTracksAgreesWithTheUndo) {
 TEST(UndoTest, ABaseNamedThroughALinkOrRenamedHasItsRunsUndone) {
   for (const bool renamed : {false, true}) {
     Library library(2, 6);
-    const TreeSnapshot before = TakeSnapshot(library.base);
-    MemoryJournalStorage journals;
-    RealRun(library.base, journals);
+    RealRun(library.base, library.journals);
     const std::string other = library.temp.path() + "other/";
     if (renamed) {
       std::filesystem::rename(library.base, other);
     } else {
       testing::MakeLink(library.temp.path() + "other", library.base);
     }
-    EXPECT_EQ(Undo(other, journals), UndoOutcome::kRestored) << renamed;
-    EXPECT_EQ(TakeSnapshot(other), before) << renamed;
+    EXPECT_EQ(Undo(other, library.journals), UndoOutcome::kRestored) << renamed;
+    EXPECT_EQ(TakeSnapshot(other), library.before) << renamed;
   }
 }
 

@@ -30,30 +30,17 @@ using testing::TreeSnapshot;
 
 constexpr int kSeeds = 8;
 
-bench::LibraryShape ShapeFor(std::uint64_t seed) {
-  bench::LibraryShape shape;
-  shape.files = 150 + static_cast<int>(seed) * 25;
-  shape.playlists = 6;
-  shape.min_playlist_lines = 5;
-  shape.max_playlist_lines = 80;
-  shape.empty_chains = 6;
-  shape.hidden_files = 5;
-  shape.links = 6;
-  shape.seed = seed;
-  return shape;
-}
-
 // The three placement options and folder removal drawn from the seed;
-// playlist updating stays on, since the playlists are under test.
+// playlist updating stays on (the default), since the playlists are under
+// test.
 OrganizeOptions OptionsFor(std::uint64_t seed, bool report_only) {
   bench::SeededRandom random(seed * 7919);
   OrganizeOptions options;
   options.chkDontDo = report_only ? 1 : 0;
-  options.chkTrackName = random.Percent(50);
-  options.chkIgnoreNoTrack = random.Percent(50);
-  options.chkNoAlbum = random.Percent(50);
-  options.chkDelDirs = random.Percent(50);
-  options.chkUpdateM3U = 1;
+  for (int* option : {&options.chkTrackName, &options.chkIgnoreNoTrack, &options.chkNoAlbum,
+                      &options.chkDelDirs}) {
+    *option = random.Percent(50);
+  }
   return options;
 }
 
@@ -70,18 +57,12 @@ RecordingHost OrganizeOnce(const std::string& base, const OrganizeOptions& optio
   return host;
 }
 
-// The listed file lines of a report (each "   "NAME": Move to ...").
+// The report's lines of the files it moves (each "   "NAME": Move to ...").
 std::vector<std::string> FileLines(const RecordingHost& host) {
-  std::vector<std::string> lines;
-  bool in_section = false;
-  for (const auto& line : host.ReportLines()) {
-    if (line.starts_with("The following MP3 files"))
-      in_section = true;
-    else if (line.empty())
-      in_section = false;
-    else if (in_section)
-      lines.push_back(line);
-  }
+  std::vector<std::string> lines = host.ReportLines();
+  std::erase_if(lines, [](const std::string& line) {
+    return line.find("\": Move to \"./") == std::string::npos;
+  });
   return lines;
 }
 
@@ -99,7 +80,15 @@ struct Library {
   std::string outside = temp.path() + "outside/";
 
   explicit Library(std::uint64_t seed) {
-    bench::WriteLibrary(bench::PlanLibrary(ShapeFor(seed)), temp.path() + "music");
+    bench::WriteLibrary(bench::PlanLibrary({.files = 150 + static_cast<int>(seed) * 25,
+                                            .playlists = 6,
+                                            .min_playlist_lines = 5,
+                                            .max_playlist_lines = 80,
+                                            .empty_chains = 6,
+                                            .hidden_files = 5,
+                                            .links = 6,
+                                            .seed = seed}),
+                        temp.path() + "music");
     testing::WriteFile(outside + "kept.mp3", testing::TaggedMp3({"Song", "Band", "Album", 3}));
     testing::WriteFile(outside + "list.m3u", base + "kept.mp3\r\n");
     EXPECT_EQ(symlink(outside.c_str(), (base + "to outside").c_str()), 0);
