@@ -28,7 +28,7 @@ std::vector<std::optional<std::string>> MovedFiles(FileSystem& file_system,
 void PointLinesAtMovedFiles(FileSystem& file_system, PlaylistStore& playlists,
                             const std::vector<JournaledMove>& moves,
                             const std::vector<std::optional<std::string>>& moved_to,
-                            OrganizeHost& host) {
+                            bool by_move_number, OrganizeHost& host) {
   // Each move is mended as it was made: a line in other letter case that
   // named a file the run had yet to move named a file of its own then,
   // though by now that file has moved too.
@@ -43,7 +43,7 @@ void PointLinesAtMovedFiles(FileSystem& file_system, PlaylistStore& playlists,
           const auto later = move_from.find(line);
           return (later != move_from.end() && later->second > i) || PathExists(file_system, line);
         },
-        static_cast<std::uint32_t>(i));
+        by_move_number ? std::optional(static_cast<std::uint32_t>(i)) : std::nullopt);
   }
 }
 
@@ -67,7 +67,10 @@ std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals
         file_system.RemoveLeftoverReplacements(record.fields[0]);
       }
     }
-    PointLinesAtMovedFiles(file_system, playlists, moves, moved_to, host);
+    // Undo names a move's old path again under the base as the run named
+    // it: lines mended under another name of the base keep their old bytes.
+    PointLinesAtMovedFiles(file_system, playlists, moves, moved_to,
+                           run.recorded_base == base_folder, host);
     for (int slot = 1; slot <= playlists.PlaylistCount(); ++slot) {
       if (!playlists.PlaylistChanged(slot)) continue;
       host.HandlePendingEvents();
