@@ -247,7 +247,11 @@ void RunJournal::WillReplacePlaylist(const std::string& path, const std::string&
       path, std::to_string(old_bytes.size()), std::to_string(ContentHash(old_bytes)),
       std::to_string(change.new_size), std::to_string(change.new_hash)};
   for (ChangedStretch& stretch : change.stretches) {
-    fields.push_back((stretch.moves.empty() ? "" : "=") + std::to_string(stretch.offset));
+    // Built by appending: g++ 12 at -O3 takes a literal + string for an
+    // overlapping copy.
+    std::string offset(stretch.moves.empty() ? "" : "=");
+    offset += std::to_string(stretch.offset);
+    fields.push_back(std::move(offset));
     fields.push_back(std::to_string(stretch.length));
     fields.push_back(stretch.moves.empty() ? std::move(stretch.old_bytes)
                                            : MoveNumbersText(stretch.moves));
