@@ -23,13 +23,37 @@ void TargetFolders::RecordMissing(const std::vector<std::string>& folders, RunJo
   if (recorded) journal.Write();
 }
 
+namespace {
+
+std::string WithoutSeparator(const std::string& folder) {
+  return folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
+}
+
+}  // namespace
+
+// Asked of the folders held open where the OS can tell where they are now,
+// which costs no request to the medium; else by the whole path, one lookup
+// per folder on the way.
+bool TargetFolders::StillInPlace(const std::string& target_folder, const FileIdentity& identity) {
+  const std::string folder = WithoutSeparator(target_folder);
+  const std::optional<std::string> held = file_system_.HeldFolderPath(folder);
+  const std::optional<std::string> base =
+      file_system_.HeldFolderPath(WithoutSeparator(base_folder_));
+  if (held && base) {
+    const std::string below = folder.substr(base_folder_.size());
+    return *held == (base->ends_with(file_system_.separator())
+                         ? *base + below
+                         : *base + file_system_.separator() + below);
+  }
+  const std::optional<FileIdentity> now = file_system_.IdentityByWholePath(folder);
+  return now && now->SameFile(identity);
+}
+
 void TargetFolders::ThrowIfMovedAway(const std::string& target_folder,
                                      const FileIdentity& identity) {
-  const std::string folder = target_folder.substr(0, target_folder.size() - 1);
-  const std::optional<FileIdentity> now = file_system_.IdentityByWholePath(folder);
-  if (now && now->SameFile(identity)) return;
+  if (StillInPlace(target_folder, identity)) return;
   throw RunError(ErrorNumber::kPathFileAccessError,
-                 "Path/File access error (\"" + folder +
+                 "Path/File access error (\"" + WithoutSeparator(target_folder) +
                      "\" was moved or removed while the run went on; no file is moved into it, "
                      "so that nothing leaves the base folder)");
 }

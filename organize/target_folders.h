@@ -15,9 +15,10 @@ namespace quillfold {
 // symbolic link, a move into it could land outside the base, so it is refused
 // before anything is created. Folders made ready once in a run are not looked
 // at again, so a run of many files into few folders costs few file-system
-// calls; but each move into a folder made ready before first asks, with one
-// request, whether the folder is still where its path says: one moved out
-// of the base while the run goes on would take the file with it.
+// calls; but each move into a folder made ready before first asks whether
+// the folder is still where its path says (one moved out of the base while
+// the run goes on would take the file with it), of the folders held open,
+// without a request to the medium where the OS can tell.
 class TargetFolders {
  public:
   // `base_folder` ends in the file system's separator and must outlive this.
@@ -33,6 +34,7 @@ class TargetFolders {
   void Prepare(const std::string& target_folder, RunJournal* journal = nullptr);
 
  private:
+  bool StillInPlace(const std::string& target_folder, const FileIdentity& identity);
   void ThrowIfMovedAway(const std::string& target_folder, const FileIdentity& identity);
 
   void RecordMissing(const std::vector<std::string>& folders, RunJournal& journal);

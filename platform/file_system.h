@@ -188,6 +188,12 @@ class FileSystem {
   // folder above it, and this tells whether it is still where its path says.
   virtual std::optional<FileIdentity> IdentityByWholePath(const std::string& path) = 0;
 
+  // Where the folder that calls on `folder` now reach is, as the OS names
+  // it (links resolved): a folder held open follows a rename of itself or
+  // of a folder above it, so this tells without asking the medium whether
+  // it was moved. Nothing when the OS cannot say. Never throws.
+  virtual std::optional<std::string> HeldFolderPath(const std::string& folder) = 0;
+
   // Removes the name `extra` when it and `kept` are two names of one file
   // (a move by link and unlink cut short between the two); any other file
   // at `extra` stays. True when `extra` was such a second name and is gone.

@@ -49,6 +49,9 @@ class ForwardingFileSystem : public FileSystem {
   std::optional<FileIdentity> IdentityByWholePath(const std::string& path) override {
     return inner_.IdentityByWholePath(path);
   }
+  std::optional<std::string> HeldFolderPath(const std::string& folder) override {
+    return inner_.HeldFolderPath(folder);
+  }
   bool RemoveSecondName(const std::string& extra, const std::string& kept) override {
     return inner_.RemoveSecondName(extra, kept);
   }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -332,6 +333,19 @@ std::optional<FileIdentity> PosixFileSystem::IdentityOf(const std::string& path)
 
 std::optional<FileIdentity> PosixFileSystem::IdentityByWholePath(const std::string& path) {
   return IdentityAt(AT_FDCWD, path.c_str());
+}
+
+// The kernel names a descriptor's folder by where it is now, from what it
+// already knows: no request to the medium, however deep the folder.
+std::optional<std::string> PosixFileSystem::HeldFolderPath(const std::string& folder) {
+  const std::shared_ptr<const UniqueFd> fd = folders_.Open(folder);
+  if (!fd) return std::nullopt;
+  const std::string link = "/proc/self/fd/" + std::to_string(fd->get());
+  std::string path(PATH_MAX, '\0');
+  const ssize_t size = readlink(link.c_str(), path.data(), path.size());
+  if (size <= 0 || static_cast<std::size_t>(size) >= path.size()) return std::nullopt;
+  path.resize(static_cast<std::size_t>(size));
+  return path;
 }
 
 bool PosixFileSystem::RemoveSecondName(const std::string& extra, const std::string& kept) {

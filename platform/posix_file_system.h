@@ -34,6 +34,7 @@ class PosixFileSystem final : public FileSystem {
   void RemoveLeftoverReplacements(const std::string& path) override;
   std::optional<FileIdentity> IdentityOf(const std::string& path) override;
   std::optional<FileIdentity> IdentityByWholePath(const std::string& path) override;
+  std::optional<std::string> HeldFolderPath(const std::string& folder) override;
   bool RemoveSecondName(const std::string& extra, const std::string& kept) override;
   void SetOwnerAndMode(const std::string& folder, const FileIdentity& identity) override;
   std::unique_ptr<FolderHold> HoldForRun(const std::string& folder) override;
