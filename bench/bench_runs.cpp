@@ -83,6 +83,15 @@ Measurement BenchRuns::Measure(const LibraryShape& shape,
   return result;
 }
 
+// Beside the copy in the scratch folder itself, never through the mount:
+// the front ends keep journals on the local disk, whatever medium the
+// library is on.
+std::string BenchRuns::JournalFolder(const std::string& reached) const {
+  const std::string base =
+      run_root_.empty() ? reached : scratch_ + reached.substr(run_root_.size());
+  return base + "-journals";
+}
+
 std::string BenchRuns::NextCopy() {
   char name[32];
   std::snprintf(name, sizeof name, "/copy-%03d", ++copies_);
@@ -149,7 +158,7 @@ Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOpti
                                    int jobs, bool journaled) {
   return Measure(shape, [&](const std::string& base) {
     BenchHost host(base, options);
-    PosixJournalStorage journals(base + "-journals");
+    PosixJournalStorage journals(JournalFolder(base));
     std::optional<ReadAheadFileSystem> read_ahead;
     if (jobs > 1) read_ahead.emplace(RealFileSystem(), jobs);
     Organizer organizer(read_ahead ? static_cast<FileSystem&>(*read_ahead) : RealFileSystem(), host,
@@ -171,7 +180,7 @@ Measurement BenchRuns::RunAndUndo(const LibraryShape& shape, int jobs) {
     OrganizeOptions options;
     options.chkDontDo = 0;
     BenchHost host(base, options);
-    PosixJournalStorage journals(base + "-journals");
+    PosixJournalStorage journals(JournalFolder(base));
     ReadAheadFileSystem read_ahead(RealFileSystem(), jobs);
     const auto start = Clock::now();
     Organizer(read_ahead, host, &journals).OrganizeRun();

@@ -49,8 +49,8 @@ class BenchRuns {
   Measurement RewritePlaylists(const LibraryShape& shape);
   // One organize run with `options` and `jobs` read-ahead workers (1: none):
   // figures[0] seconds for the whole run, figures[1] the bytes of its
-  // journal. `journaled` runs keep their journal in the scratch folder, as
-  // every real run of the front ends does.
+  // journal. `journaled` runs keep their journal in the scratch folder, on
+  // the local disk, as every real run of the front ends does.
   Measurement OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options, int jobs = 1,
                           bool journaled = false);
   // A journaled real run with `jobs` read-ahead workers, then the undo of
@@ -66,6 +66,7 @@ class BenchRuns {
 
  private:
   std::string NextCopy();
+  std::string JournalFolder(const std::string& reached) const;
 
   std::string scratch_;
   int repeats_;

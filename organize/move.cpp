@@ -15,12 +15,12 @@ namespace {
 // is the existence test: it refuses any name where anything exists, as
 // PathExists would see it, and it cannot be outrun by a name taken a moment
 // before, so each name costs one call instead of two. With a journal, each
-// name is recorded before it is tried, with the file's identity, so that
-// what a kill leaves is told by what is on disk, never guessed.
+// name is recorded before it is tried, with the file's identity (as read
+// with its tag, or asked now), so that what a kill leaves is told by what
+// is on disk, never guessed.
 std::string MoveToFreeName(RunContext& context, const std::string& old_path,
-                           const std::string& target) {
-  std::optional<FileIdentity> identity;
-  if (context.journal != nullptr) {
+                           const std::string& target, std::optional<FileIdentity> identity) {
+  if (context.journal != nullptr && !identity) {
     identity = context.file_system.IdentityOf(old_path);
     if (!identity) throw RunErrorFromOs(ENOENT, "moving", old_path + "\" to \"" + target);
   }
@@ -52,7 +52,9 @@ bool AtItsFreeName(FileSystem& file_system, const std::string& old_path,
 }  // namespace
 
 std::optional<std::string> MoveToTarget(RunContext& context, const Placement& target,
-                                        const std::string& relative_path, bool apply_changes) {
+                                        const std::string& relative_path,
+                                        const std::optional<FileIdentity>& read_identity,
+                                        bool apply_changes) {
   const std::string old_path = context.base_folder + relative_path;
   const std::string new_path = target.target_folder + target.target_name;
   // Told apart by the outcome, never by the text: a title may well read
@@ -65,7 +67,7 @@ std::optional<std::string> MoveToTarget(RunContext& context, const Placement& ta
       MoveText(new_path, context.base_folder.size(), context.file_system.separator());
   if (!apply_changes) return move_result;
   context.target_folders.Prepare(target.target_folder, context.journal);
-  const std::string moved_to = MoveToFreeName(context, old_path, new_path);
+  const std::string moved_to = MoveToFreeName(context, old_path, new_path, read_identity);
   if (context.journal != nullptr) context.journal->Moved(moved_to);
   if (context.host.CurrentOptions().chkUpdateM3U == 1) {
     // Asked after the move: where letter case does not tell names apart, a

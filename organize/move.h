@@ -20,8 +20,12 @@ namespace quillfold {
 // went after it) and, when chkUpdateM3U is 1, points every playlist line that leads to the old path
 // at the new one, in the line's own form (a line in other letter case only while nothing exists
 // where it leads, which would be another file). Failures throw RunError; the file is then where it
-// was and no playlist line has changed for it.
+// was and no playlist line has changed for it. `read_identity` is the file's identity as its tag
+// was read, when it was: the journal records it without asking the disk again (on a share, a
+// request each).
 std::optional<std::string> MoveToTarget(RunContext& context, const Placement& target,
-                                        const std::string& relative_path, bool apply_changes);
+                                        const std::string& relative_path,
+                                        const std::optional<FileIdentity>& read_identity,
+                                        bool apply_changes);
 
 }  // namespace quillfold

@@ -27,8 +27,8 @@ namespace {
 // What PlaceFile reads of a file in the ID3v2 mode, read ahead on a worker.
 void ReadSongTagAhead(FileSystem& file_system, const std::string& full_path) {
   SongTag tag;
-  int read_error = 0;
-  ReadSongTag(file_system, full_path, tag, read_error);
+  FileRead read;
+  ReadSongTag(file_system, full_path, tag, read);
 }
 
 // The base folder's length is a 16-bit number in the program's model.

@@ -33,25 +33,6 @@ struct ResolvedPath {
   bool is_folder = false;
 };
 
-struct TailRead {
-  bool read = false;
-  int error = 0;  // the errno of a file that could not be read, else 0
-};
-
-// What one read of a file's head (and tail) gave.
-struct PartsRead {
-  bool read = false;           // an ordinary file was opened and read
-  int error = 0;               // the errno of a file that could not be read, else 0
-  std::uint64_t size = 0;      // the file's length in bytes, when read
-  std::size_t head_bytes = 0;  // bytes put at the front of `head`
-  bool tail_read = false;      // `tail` holds the file's last tail.size() bytes
-};
-
-enum class RenameOutcome {
-  kRenamed,
-  kTargetTaken,  // something already exists at the target; nothing was changed
-};
-
 // What tells one file from another while it is renamed (device and inode,
 // which a rename keeps), and a folder's owner, group and mode.
 struct FileIdentity {
@@ -64,6 +45,27 @@ struct FileIdentity {
   bool SameFile(const FileIdentity& other) const {
     return device == other.device && inode == other.inode;
   }
+};
+
+struct TailRead {
+  bool read = false;
+  int error = 0;                           // the errno of a file that could not be read, else 0
+  std::optional<FileIdentity> identity{};  // of the ordinary file opened, when it was
+};
+
+// What one read of a file's head (and tail) gave.
+struct PartsRead {
+  bool read = false;                       // an ordinary file was opened and read
+  int error = 0;                           // the errno of a file that could not be read, else 0
+  std::uint64_t size = 0;                  // the file's length in bytes, when read
+  std::size_t head_bytes = 0;              // bytes put at the front of `head`
+  bool tail_read = false;                  // `tail` holds the file's last tail.size() bytes
+  std::optional<FileIdentity> identity{};  // of the ordinary file opened, when it was
+};
+
+enum class RenameOutcome {
+  kRenamed,
+  kTargetTaken,  // something already exists at the target; nothing was changed
 };
 
 // A real run's claim on its base folder, given up when destroyed.

@@ -43,6 +43,10 @@ std::string WithoutTrailingSlash(const std::string& folder, bool& had_slash) {
   return plain;
 }
 
+FileIdentity IdentityIn(const struct stat& info) {
+  return FileIdentity{info.st_dev, info.st_ino, info.st_mode & 07777u, info.st_uid, info.st_gid};
+}
+
 // The errors of a folder that refuses a new entry while a file in it may
 // still be written: no write permission, an immutable folder.
 bool FolderTakesNoNewFile(int error) { return error == EACCES || error == EPERM; }
@@ -108,7 +112,7 @@ PosixFileSystem::OpenedFile PosixFileSystem::OpenOrdinaryFile(const std::string&
   struct stat info {};
   if (fstat(fd.get(), &info) != 0) return {false, errno};
   if (!S_ISREG(info.st_mode)) return {};
-  return {true, 0, static_cast<std::uint64_t>(info.st_size), std::move(fd)};
+  return {true, 0, static_cast<std::uint64_t>(info.st_size), std::move(fd), IdentityIn(info)};
 }
 
 namespace {
@@ -126,23 +130,23 @@ int ReadExactly(int fd, std::span<std::uint8_t> bytes, std::uint64_t offset) {
 TailRead PosixFileSystem::ReadOrdinaryFileTail(const std::string& path,
                                                std::span<std::uint8_t> tail) {
   const OpenedFile opened = OpenOrdinaryFile(path);
-  if (!opened.read || opened.size < tail.size()) return {false, opened.error};
+  if (!opened.read || opened.size < tail.size()) return {false, opened.error, opened.identity};
   const int error = ReadExactly(opened.fd.get(), tail, opened.size - tail.size());
-  return {error == 0, error};
+  return {error == 0, error, opened.identity};
 }
 
 PartsRead PosixFileSystem::ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
                                                  std::span<std::uint8_t> head,
                                                  std::span<std::uint8_t> tail) {
   const OpenedFile opened = OpenOrdinaryFile(path);
-  PartsRead parts{opened.read, opened.error, opened.size, 0, false};
+  PartsRead parts{opened.read, opened.error, opened.size, 0, false, opened.identity};
   if (!opened.read) return parts;
   const std::uint64_t left = offset < opened.size ? opened.size - offset : 0;
   parts.head_bytes = static_cast<std::size_t>(std::min<std::uint64_t>(left, head.size()));
   int error = ReadExactly(opened.fd.get(), head.first(parts.head_bytes), offset);
   parts.tail_read = error == 0 && !tail.empty() && opened.size >= tail.size();
   if (parts.tail_read) error = ReadExactly(opened.fd.get(), tail, opened.size - tail.size());
-  if (error != 0) return {false, error};
+  if (error != 0) return {false, error, 0, 0, false, opened.identity};
   return parts;
 }
 
@@ -321,7 +325,7 @@ namespace {
 std::optional<FileIdentity> IdentityAt(int dir, const char* name) {
   struct stat info {};
   if (fstatat(dir, name, &info, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-  return FileIdentity{info.st_dev, info.st_ino, info.st_mode & 07777u, info.st_uid, info.st_gid};
+  return IdentityIn(info);
 }
 
 }  // namespace

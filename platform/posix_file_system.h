@@ -46,6 +46,7 @@ class PosixFileSystem final : public FileSystem {
     int error = 0;
     std::uint64_t size = 0;
     UniqueFd fd{-1};
+    std::optional<FileIdentity> identity{};
   };
   OpenedFile OpenOrdinaryFile(const std::string& path);
   void RewriteInPlace(const std::string& path, const ContentPieces& content, int folder_error);

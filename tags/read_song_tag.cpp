@@ -111,11 +111,12 @@ SongTag MergedTag(const std::optional<Id3v2Fields>& id3v2, const std::optional<T
   return merged;
 }
 
-bool ReadSongTag(FileSystem& file_system, const std::string& path, SongTag& tag, int& read_error) {
+bool ReadSongTag(FileSystem& file_system, const std::string& path, SongTag& tag,
+                 FileRead& file_read) {
   std::vector<std::uint8_t> head(kTagHeadSize);
   std::array<std::uint8_t, kTagTailSize> tail{};
   const PartsRead read = file_system.ReadOrdinaryFileParts(path, 0, head, tail);
-  read_error = read.error;
+  file_read = {read.error, read.identity};
   if (!read.read) return false;
   const std::span<const std::uint8_t> head_read = std::span(head).first(read.head_bytes);
   const std::span<const std::uint8_t> last = LastBytes(read, head_read, tail);

@@ -30,8 +30,8 @@ SongTag MergedTag(const std::optional<Id3v2Fields>& id3v2, const std::optional<T
 // of the first kTagHeadSize bytes and the last kTagTailSize for a typical
 // file; a tag whose text frames lie further in (after a picture) or an
 // appended tag costs at most two more reads, of those frames only. False, with `tag` untouched,
-// when the file has neither tag or cannot be read; `read_error` as for ReadTrackTag.
-bool ReadSongTag(FileSystem& file_system, const std::string& path, SongTag& tag, int& read_error);
+// when the file has neither tag or cannot be read; `read` as for ReadTrackTag.
+bool ReadSongTag(FileSystem& file_system, const std::string& path, SongTag& tag, FileRead& read);
 
 // True when the ordinary file at `path`, which has no ID3v1 tag, has an
 // ID3v2 tag: at its start, or appended at its end (a footer in its last ten

@@ -60,12 +60,11 @@ bool DecodeTrackTag(const TagTrailer& trailer, TrackTag& tag) {
   return true;
 }
 
-bool ReadTrackTag(FileSystem& file_system, const std::string& path, TrackTag& tag,
-                  int& read_error) {
+bool ReadTrackTag(FileSystem& file_system, const std::string& path, TrackTag& tag, FileRead& read) {
   TagTrailer trailer{};
-  const TailRead read = file_system.ReadOrdinaryFileTail(path, trailer);
-  read_error = read.error;
-  return read.read && DecodeTrackTag(trailer, tag);
+  const TailRead tail = file_system.ReadOrdinaryFileTail(path, trailer);
+  read = {tail.error, tail.identity};
+  return tail.read && DecodeTrackTag(trailer, tag);
 }
 
 }  // namespace quillfold

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/file_system.h"
@@ -10,6 +11,14 @@
 namespace quillfold {
 
 inline constexpr std::size_t kTrailerSize = 128;
+
+// What reading a file for its tag told besides the tag.
+struct FileRead {
+  int error = 0;  // the errno of a file that could not be read, else 0
+  // The ordinary file opened, when it was: a move of it records which file
+  // it moves without asking the disk again.
+  std::optional<FileIdentity> identity{};
+};
 using TagTrailer = std::array<std::uint8_t, kTrailerSize>;
 
 // Decodes the last 128 bytes of a file. True when they begin with "TAG"
@@ -22,8 +31,8 @@ bool DecodeTrackTag(const TagTrailer& trailer, TrackTag& tag);
 // Reads the ID3v1 tag of the ordinary file at `path` (see
 // FileSystem::ReadOrdinaryFileTail). False, with `tag` untouched, when the
 // file has no tag, is not an ordinary file, is shorter than 128 bytes, or
-// cannot be read: the caller files it as a file without a tag. `read_error`
-// receives the errno of a file that could not be read, else 0.
-bool ReadTrackTag(FileSystem& file_system, const std::string& path, TrackTag& tag, int& read_error);
+// cannot be read: the caller files it as a file without a tag. `read`
+// receives what the read found out besides the tag.
+bool ReadTrackTag(FileSystem& file_system, const std::string& path, TrackTag& tag, FileRead& read);
 
 }  // namespace quillfold

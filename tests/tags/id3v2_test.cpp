@@ -149,10 +149,10 @@ TEST(Id3v2ReaderTest, ShortFilesAndFilesWithNeitherTag) {
   testing::TempFolder folder;
   testing::WriteFile(folder / "a.mp3", "no tag at all");
   SongTag tag;
-  int error = -1;
+  FileRead error{-1};
   EXPECT_FALSE(ReadSongTag(RealFileSystem(), folder / "a.mp3", tag, error));
   EXPECT_EQ(tag, SongTag{});
-  EXPECT_EQ(error, 0);
+  EXPECT_EQ(error.error, 0);
   EXPECT_FALSE(HasId3v2Tag(RealFileSystem(), folder / "a.mp3"));
   testing::WriteFile(folder / "b.mp3", testing::TaggedMp3({"Song", "Band", "Album", 1}, ""));
   EXPECT_TRUE(ReadSongTag(RealFileSystem(), folder / "b.mp3", tag, error));

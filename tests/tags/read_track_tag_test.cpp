@@ -35,8 +35,8 @@ struct Trailer {
 bool ReadBytes(const std::string& bytes, TrackTag& tag) {
   TempFolder temp;
   WriteFile(temp / "t.mp3", bytes);
-  int read_error = 0;
-  return ReadTrackTag(RealFileSystem(), temp / "t.mp3", tag, read_error);
+  FileRead read;
+  return ReadTrackTag(RealFileSystem(), temp / "t.mp3", tag, read);
 }
 
 // What the reader gives for the default trailer with these fields: texts
@@ -129,12 +129,18 @@ TEST(ReadTrackTagTest, NoTagLeavesTheRecordUntouched) {
     tag.Title = "untouched";
     tag.Track = -5;
     const TrackTag before = tag;
-    int read_error = -1;
-    EXPECT_FALSE(ReadTrackTag(RealFileSystem(), temp / c.file, tag, read_error)) << c.name;
+    FileRead read{-1};
+    EXPECT_FALSE(ReadTrackTag(RealFileSystem(), temp / c.file, tag, read)) << c.name;
     EXPECT_EQ(tag, before) << c.name;
     // Only a file that is there to read, and cannot be, is a read failure.
     const std::string_view name = c.name;
-    EXPECT_EQ(read_error, name == "unreadable" ? EACCES : name == "removed" ? ENOENT : 0) << c.name;
+    EXPECT_EQ(read.error, name == "unreadable" ? EACCES : name == "removed" ? ENOENT : 0) << c.name;
+    // An ordinary file opened, tag or none, says which file it was.
+    struct stat info {};
+    const bool ordinary = lstat((temp / c.file).c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+                          name != "hidden" && name != "unreadable";
+    EXPECT_EQ(read.identity.has_value(), ordinary) << c.name;
+    EXPECT_EQ(read.identity.value_or(FileIdentity{}).inode, ordinary ? info.st_ino : 0) << c.name;
   }
 }
 

@@ -173,7 +173,7 @@ TEST(TaggerCorpusTest, OurReaderAndTagLibReadWhatEachTaggerWrote) {
     if (made.status != 0) continue;
     testing::PartsReadCounter counting(RealFileSystem());
     SongTag ours;
-    int error = 0;
+    FileRead error;
     EXPECT_TRUE(ReadSongTag(counting, folder / "a.mp3", ours, error)) << c.what;
     const SongTag expected = c.expected.value_or(kFull);
     EXPECT_EQ(ours, expected) << c.what;
