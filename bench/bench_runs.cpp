@@ -59,28 +59,61 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
+// The figures of several runs of one kind, for their medians.
+class Runs {
+ public:
+  void Add(const Measurement& one) {
+    parts_.resize(one.figures.size());
+    for (std::size_t p = 0; p < one.figures.size(); ++p) parts_[p].push_back(one.figures[p]);
+    peak_memory_kib_ = std::max(peak_memory_kib_, one.peak_memory_kib);
+  }
+  Measurement Medians() const {
+    Measurement result{{}, peak_memory_kib_};
+    for (const auto& part : parts_) result.figures.push_back(bench::Median(part));
+    return result;
+  }
+
+ private:
+  std::vector<std::vector<double>> parts_;
+  long peak_memory_kib_ = 0;
+};
+
 }  // namespace
 
-Measurement BenchRuns::Measure(const LibraryShape& shape,
-                               const std::function<std::vector<double>(const std::string&)>& work) {
-  std::vector<std::vector<double>> parts;
-  Measurement result;
-  for (int i = 0; i < repeats_; ++i) {
-    const std::string base = NextCopy();
-    if (generated_.empty()) {
-      FreshLibrary(shape, base);
-    } else {
-      LinkedCopy(generated_, base);
-    }
-    if (cold_ && !DropCaches()) throw std::runtime_error("cannot drop the page cache");
-    const std::string reached = run_root_.empty() ? base : run_root_ + base.substr(scratch_.size());
-    const Measurement one = MeasureInChild([&] { return work(reached); });
-    parts.resize(one.figures.size());
-    for (std::size_t p = 0; p < one.figures.size(); ++p) parts[p].push_back(one.figures[p]);
-    result.peak_memory_kib = std::max(result.peak_memory_kib, one.peak_memory_kib);
+std::string BenchRuns::MadeCopy(const LibraryShape& shape) {
+  const std::string base = NextCopy();
+  if (generated_.empty()) {
+    FreshLibrary(shape, base);
+  } else {
+    LinkedCopy(generated_, base);
   }
-  for (const auto& part : parts) result.figures.push_back(bench::Median(part));
-  return result;
+  return base;
+}
+
+Measurement BenchRuns::RunOn(const std::string& copy, const Work& work) {
+  if (cold_ && !DropCaches()) throw std::runtime_error("cannot drop the page cache");
+  const std::string reached = run_root_.empty() ? copy : run_root_ + copy.substr(scratch_.size());
+  return MeasureInChild([&] { return work(reached); });
+}
+
+Measurement BenchRuns::Measure(const LibraryShape& shape, const Work& work) {
+  Runs runs;
+  for (int i = 0; i < repeats_; ++i) runs.Add(RunOn(MadeCopy(shape), work));
+  return runs.Medians();
+}
+
+std::pair<Measurement, Measurement> BenchRuns::MeasurePair(const LibraryShape& shape,
+                                                           const Work& first, const Work& second) {
+  Runs first_runs;
+  Runs second_runs;
+  for (int i = 0; i < repeats_; ++i) {
+    const std::string first_copy = MadeCopy(shape);
+    const std::string second_copy = MadeCopy(shape);
+    if (i % 2 == 0) first_runs.Add(RunOn(first_copy, first));
+    second_runs.Add(RunOn(second_copy, second));
+    if (i % 2 == 1) first_runs.Add(RunOn(first_copy, first));
+  }
+  return {first_runs.Medians(), second_runs.Medians()};
 }
 
 // Beside the copy in the scratch folder itself, never through the mount:
@@ -154,9 +187,8 @@ Measurement BenchRuns::RewritePlaylists(const LibraryShape& shape) {
   });
 }
 
-Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options,
-                                   int jobs, bool journaled) {
-  return Measure(shape, [&](const std::string& base) {
+BenchRuns::Work BenchRuns::OrganizeWork(const OrganizeOptions& options, int jobs, bool journaled) {
+  return [this, options, jobs, journaled](const std::string& base) {
     BenchHost host(base, options);
     PosixJournalStorage journals(JournalFolder(base));
     std::optional<ReadAheadFileSystem> read_ahead;
@@ -172,7 +204,18 @@ Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOpti
       journal_bytes += static_cast<double>(journals.JournalSize(name));
     }
     return std::vector<double>{seconds, journal_bytes};
-  });
+  };
+}
+
+Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options,
+                                   int jobs, bool journaled) {
+  return Measure(shape, OrganizeWork(options, jobs, journaled));
+}
+
+std::pair<Measurement, Measurement> BenchRuns::PlainAndJournaledRuns(const LibraryShape& shape,
+                                                                     const OrganizeOptions& options,
+                                                                     int jobs) {
+  return MeasurePair(shape, OrganizeWork(options, jobs, false), OrganizeWork(options, jobs, true));
 }
 
 Measurement BenchRuns::RunAndUndo(const LibraryShape& shape, int jobs) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "bench/child_measure.h"
 #include "organize/organize_options.h"
@@ -53,6 +55,11 @@ class BenchRuns {
   // the local disk, as every real run of the front ends does.
   Measurement OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options, int jobs = 1,
                           bool journaled = false);
+  // The same run without and with a journal, on copies side by side (see
+  // MeasurePair): the journal's cost.
+  std::pair<Measurement, Measurement> PlainAndJournaledRuns(const LibraryShape& shape,
+                                                            const OrganizeOptions& options,
+                                                            int jobs);
   // A journaled real run with `jobs` read-ahead workers, then the undo of
   // it: figures[0] seconds for the run, figures[1] for the undo. Throws when
   // the undo does not put everything back.
@@ -61,11 +68,20 @@ class BenchRuns {
   // The median of `repeats_` measurements of `work` on fresh copies (by
   // each timed part; the peak memory is the largest seen). `work` gets the
   // copy's base folder and returns its timed parts in seconds.
-  Measurement Measure(const LibraryShape& shape,
-                      const std::function<std::vector<double>(const std::string&)>& work);
+  using Work = std::function<std::vector<double>(const std::string&)>;
+  Measurement Measure(const LibraryShape& shape, const Work& work);
+  // The same for two pieces of work on copies made side by side, taking
+  // turns at going first: what the state of the file system does to a run
+  // (the copies made before it, what is still being written back) falls on
+  // both alike, so that the ratio of the two is fair.
+  std::pair<Measurement, Measurement> MeasurePair(const LibraryShape& shape, const Work& first,
+                                                  const Work& second);
 
  private:
   std::string NextCopy();
+  std::string MadeCopy(const LibraryShape& shape);
+  Measurement RunOn(const std::string& copy, const Work& work);
+  Work OrganizeWork(const OrganizeOptions& options, int jobs, bool journaled);
   std::string JournalFolder(const std::string& reached) const;
 
   std::string scratch_;

@@ -155,8 +155,8 @@ Id3v1Figures FileRuns(BenchRuns& runs, const Settings& settings, const LibrarySh
   const Measurement report_one = runs.OrganizeRun(shape, RunOptions(true));
   const Measurement report = runs.OrganizeRun(shape, RunOptions(true), settings.jobs);
   const Measurement real_one = runs.OrganizeRun(shape, RunOptions(false));
-  const Measurement real = runs.OrganizeRun(shape, RunOptions(false), settings.jobs);
-  const Measurement journaled = runs.OrganizeRun(shape, RunOptions(false), settings.jobs, true);
+  const auto [real, journaled] =
+      runs.PlainAndJournaledRuns(shape, RunOptions(false), settings.jobs);
   const Measurement& yardstick = targets.parallel_yardstick ? parallel : bound;
   const std::string jobs = " (--jobs " + std::to_string(settings.jobs) + ")";
   const std::string threads = std::to_string(settings.threads) + "-way";
