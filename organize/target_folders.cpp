@@ -29,21 +29,27 @@ std::string WithoutSeparator(const std::string& folder) {
   return folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
 }
 
+// Whether `path` is `base` followed by `below`, joined by `separator`.
+bool IsAt(std::string_view path, std::string_view base, std::string_view below, char separator) {
+  const bool joined = !base.ends_with(separator);
+  return path.size() == base.size() + joined + below.size() && path.starts_with(base) &&
+         (!joined || path[base.size()] == separator) && path.ends_with(below);
+}
+
 }  // namespace
 
 // Asked of the folders held open where the OS can tell where they are now,
 // which costs no request to the medium; else by the whole path, one lookup
-// per folder on the way.
+// per folder on the way. The base's own place is asked again only when the
+// folder seems elsewhere: the base may have been renamed, taking it along.
 bool TargetFolders::StillInPlace(const std::string& target_folder, const FileIdentity& identity) {
   const std::string folder = WithoutSeparator(target_folder);
-  const std::optional<std::string> held = file_system_.HeldFolderPath(folder);
-  const std::optional<std::string> base =
-      file_system_.HeldFolderPath(WithoutSeparator(base_folder_));
-  if (held && base) {
-    const std::string below = folder.substr(base_folder_.size());
-    return *held == (base->ends_with(file_system_.separator())
-                         ? *base + below
-                         : *base + file_system_.separator() + below);
+  const char separator = file_system_.separator();
+  if (const std::optional<std::string> held = file_system_.HeldFolderPath(folder)) {
+    const std::string_view below = std::string_view(folder).substr(base_folder_.size());
+    if (held_base_ && IsAt(*held, *held_base_, below, separator)) return true;
+    held_base_ = file_system_.HeldFolderPath(WithoutSeparator(base_folder_));
+    if (held_base_) return IsAt(*held, *held_base_, below, separator);
   }
   const std::optional<FileIdentity> now = file_system_.IdentityByWholePath(folder);
   return now && now->SameFile(identity);

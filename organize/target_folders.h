@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -43,6 +45,7 @@ class TargetFolders {
   const std::string& base_folder_;
   std::unordered_set<std::string> ready_;
   std::unordered_map<std::string, FileIdentity> target_identities_;
+  std::optional<std::string> held_base_;  // where the OS last said the base is
 };
 
 }  // namespace quillfold

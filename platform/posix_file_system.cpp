@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -343,13 +342,7 @@ std::optional<FileIdentity> PosixFileSystem::IdentityByWholePath(const std::stri
 // already knows: no request to the medium, however deep the folder.
 std::optional<std::string> PosixFileSystem::HeldFolderPath(const std::string& folder) {
   const std::shared_ptr<const UniqueFd> fd = folders_.Open(folder);
-  if (!fd) return std::nullopt;
-  const std::string link = "/proc/self/fd/" + std::to_string(fd->get());
-  std::string path(PATH_MAX, '\0');
-  const ssize_t size = readlink(link.c_str(), path.data(), path.size());
-  if (size <= 0 || static_cast<std::size_t>(size) >= path.size()) return std::nullopt;
-  path.resize(static_cast<std::size_t>(size));
-  return path;
+  return fd ? descriptor_paths_.PathOf(fd->get()) : std::nullopt;
 }
 
 bool PosixFileSystem::RemoveSecondName(const std::string& extra, const std::string& kept) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/descriptor_paths.h"
 #include "platform/file_system.h"
 #include "platform/folder_descriptors.h"
 #include "platform/no_replace_rename.h"
@@ -54,6 +55,7 @@ class PosixFileSystem final : public FileSystem {
   bool MakeFolder(const std::string& folder);
 
   FolderDescriptors folders_;
+  DescriptorPaths descriptor_paths_;
   NoReplaceRenamer renamer_{SystemRenameCalls(), &folders_};
 };
 
