@@ -55,6 +55,7 @@ void PlaylistStore::Clear() {
   slots_.clear();
   written_ = {};
   written_by_ = {};
+  written_forms_ = {};
   replacements_ = {};
   index_ = {};
   replaced_ = {};
@@ -191,9 +192,9 @@ std::optional<std::uint32_t> PlaylistStore::MoveGivingBack(const Slot& slot, Lin
   if (ref.length != LineRef::kWritten || !old.ends_with(end)) return std::nullopt;
   const Replacement& replacement = replacements_[written_by_[ref.offset]];
   if (!replacement.move) return std::nullopt;
-  const std::optional<std::string> named_again =
-      EntryNaming(line, replacement.old_path, slot.folder, separator_);
-  if (!named_again || old.substr(0, old.size() - end.size()) != *named_again) return std::nullopt;
+  const std::string named_again = WritePlaylistEntry(line, written_forms_[ref.offset],
+                                                     replacement.old_path, slot.folder, separator_);
+  if (old.substr(0, old.size() - end.size()) != named_again) return std::nullopt;
   return replacement.move;
 }
 
@@ -292,6 +293,7 @@ bool PlaylistStore::ReplaceIfMatching(
   if (added) {
     written_.push_back(kept->first);
     written_by_.push_back(static_cast<std::uint32_t>(replacements_.size()));
+    written_forms_.push_back(target.form);
   }
   held.lines[position.line] = {kept->second, LineRef::kWritten};
   held.changed = true;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "organize/content_changes.h"
+#include "organize/playlist_entry.h"
 #include "platform/file_system.h"
 
 namespace quillfold {
@@ -169,9 +170,11 @@ class PlaylistStore {
   std::function<void()> between_pieces_;
   std::vector<Slot> slots_;
   int count_ = 0;
-  // The texts that replacements wrote, and the replacement that wrote each.
+  // The texts that replacements wrote, the replacement that wrote each and
+  // the form it is written in.
   std::vector<std::string> written_;
   std::vector<std::uint32_t> written_by_;
+  std::vector<EntryForm> written_forms_;
   std::vector<Replacement> replacements_;
   // Every line that leads to a path, as held when the index was built,
   // sorted by key; stale once lines are loaded after it, until the next
