@@ -123,6 +123,9 @@ class FileSystem {
   // `tail` with its last bytes (tail_read). `read` is false, with `error` as
   // for the tail, when `path` is no ordinary file or cannot be read; never
   // throws, never reads anything but the two spans.
+  // A read from an `offset` past 0 that straight follows a read of the same
+  // `path` on the same thread reads the file that read opened, without
+  // opening it again (a follow-up of one tag's reads).
   virtual PartsRead ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
                                           std::span<std::uint8_t> head,
                                           std::span<std::uint8_t> tail) = 0;
@@ -207,9 +210,10 @@ class FileSystem {
   // is still there and whole.
   virtual void SetOwnerAndMode(const std::string& folder, const FileIdentity& identity) = 0;
 
-  // Lets go of whatever it holds open of folders. Called as every run begins
-  // and ends: folders may be renamed between runs, and a USB stick must be
-  // free to unmount once a run is over.
+  // Lets go of whatever it holds open of folders, and of the files kept
+  // open for follow-up reads. Called as every run begins and ends: folders
+  // may be renamed between runs, and a USB stick must be free to unmount
+  // once a run is over.
   virtual void ForgetHeldFolders() = 0;
 
   // Claims `folder` for one real run, until the hold is destroyed. Null when

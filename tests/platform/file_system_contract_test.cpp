@@ -164,6 +164,25 @@ TEST_P(FileSystemContractTest, TailIsReadFromOrdinaryFilesOnly) {
   }
 }
 
+// A tag's follow-up read reads the file its first read opened, though
+// another file took the name in between; a first read, and any read after
+// a run's end, opens the file at the name.
+TEST_P(FileSystemContractTest, AFollowUpReadReadsTheFileTheFirstReadOpened) {
+  Draw({"song.mp3=first file", "second.mp3=second one", "third.mp3=third one"});
+  std::array<std::uint8_t, 4> head{};
+  const auto read = [&](std::uint64_t offset) {
+    const PartsRead parts = fs().ReadOrdinaryFileParts(Path("song.mp3"), offset, head, {});
+    return std::string(head.begin(), head.begin() + static_cast<std::ptrdiff_t>(parts.head_bytes));
+  };
+  EXPECT_EQ(read(0), "firs");
+  std::filesystem::rename(Path("second.mp3"), Path("song.mp3"));
+  EXPECT_EQ(read(6), "file") << "a follow-up";
+  EXPECT_EQ(read(0), "seco") << "a first read";
+  std::filesystem::rename(Path("third.mp3"), Path("song.mp3"));
+  fs().ForgetHeldFolders();
+  EXPECT_EQ(read(6), "one") << "after a run's end";
+}
+
 // Folder chains stop at the last separator; a move never replaces anything
 // in its way; only an empty folder is removed.
 TEST_P(FileSystemContractTest, ChangesDoExactlyWhatTheySay) {
