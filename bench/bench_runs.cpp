@@ -90,7 +90,10 @@ std::string BenchRuns::MadeCopy(const LibraryShape& shape) {
   return base;
 }
 
+// What the run before wrote is flushed first: on ext4 the first flush a
+// run makes would otherwise wait for all of it.
 Measurement BenchRuns::RunOn(const std::string& copy, const Work& work) {
+  sync();
   if (cold_ && !DropCaches()) throw std::runtime_error("cannot drop the page cache");
   const std::string reached = run_root_.empty() ? copy : run_root_ + copy.substr(scratch_.size());
   return MeasureInChild([&] { return work(reached); });
