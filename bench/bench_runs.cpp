@@ -110,11 +110,14 @@ std::pair<Measurement, Measurement> BenchRuns::MeasurePair(const LibraryShape& s
   Runs first_runs;
   Runs second_runs;
   for (int i = 0; i < repeats_; ++i) {
-    const std::string first_copy = MadeCopy(shape);
-    const std::string second_copy = MadeCopy(shape);
-    if (i % 2 == 0) first_runs.Add(RunOn(first_copy, first));
+    const bool first_goes_first = i % 2 == 0;
+    const std::string made_first = MadeCopy(shape);
+    const std::string made_second = MadeCopy(shape);
+    const std::string& first_copy = first_goes_first ? made_first : made_second;
+    const std::string& second_copy = first_goes_first ? made_second : made_first;
+    if (first_goes_first) first_runs.Add(RunOn(first_copy, first));
     second_runs.Add(RunOn(second_copy, second));
-    if (i % 2 == 1) first_runs.Add(RunOn(first_copy, first));
+    if (!first_goes_first) first_runs.Add(RunOn(first_copy, first));
   }
   return {first_runs.Medians(), second_runs.Medians()};
 }
