@@ -94,11 +94,13 @@ void ReadAheadFileSystem::WorkerLoop() {
       return stopping_ || tail != nullptr || listing != nullptr;
     });
     if (stopping_) return;
+    ++in_flight_;
     if (tail) {
       ReadTailAhead(*tail, lock);
     } else {
       ListAhead(*listing, lock);
     }
+    --in_flight_;
     read_done_.notify_all();
   }
 }
@@ -277,9 +279,11 @@ void ReadAheadFileSystem::DropListingsAhead() {
 void ReadAheadFileSystem::ForgetHeldFolders() {
   {
     // Between runs anything may change on disk, behind this file system's
-    // back: nothing listed before is used after.
-    const std::lock_guard lock(mutex_);
+    // back: nothing listed before is used after. A read begun before may
+    // still open folders and keep its file: what it holds goes too.
+    std::unique_lock lock(mutex_);
     DropListingsAhead();
+    read_done_.wait(lock, [this] { return in_flight_ == 0; });
   }
   inner_.ForgetHeldFolders();
 }

@@ -133,6 +133,7 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   // come after the first.
   std::shared_ptr<Announced> replaying_;
   bool stopping_ = false;
+  int in_flight_ = 0;  // reads and listings the workers are making
   std::vector<std::thread> workers_;
 };
 
