@@ -137,7 +137,9 @@ TailRead PosixFileSystem::ReadOrdinaryFileTail(const std::string& path,
 PartsRead PosixFileSystem::ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
                                                  std::span<std::uint8_t> head,
                                                  std::span<std::uint8_t> tail) {
-  OpenedFile opened = OpenForParts(path, offset);
+  // Only a follow-up read (past the start) takes the file its thread kept.
+  std::optional<OpenedFile> kept = kept_files_.Take(path);
+  OpenedFile opened = kept && offset > 0 ? std::move(*kept) : OpenOrdinaryFile(path);
   PartsRead parts{opened.read, opened.error, opened.size, 0, false, opened.identity};
   if (!opened.read) return parts;
   const std::uint64_t left = offset < opened.size ? opened.size - offset : 0;
@@ -146,37 +148,8 @@ PartsRead PosixFileSystem::ReadOrdinaryFileParts(const std::string& path, std::u
   parts.tail_read = error == 0 && !tail.empty() && opened.size >= tail.size();
   if (parts.tail_read) error = ReadExactly(opened.fd.get(), tail, opened.size - tail.size());
   if (error != 0) return {false, error, 0, 0, false, opened.identity};
-  KeepForFollowUps(path, std::move(opened));
+  kept_files_.Keep(path, std::move(opened));
   return parts;
-}
-
-// The file this thread kept is taken out either way, and closed (outside
-// the lock: on a share a close is a request) unless it is the one asked for.
-PosixFileSystem::OpenedFile PosixFileSystem::OpenForParts(const std::string& path,
-                                                          std::uint64_t offset) {
-  std::optional<KeptFile> kept;
-  {
-    const std::lock_guard lock(kept_mutex_);
-    if (const auto found = kept_files_.find(std::this_thread::get_id());
-        found != kept_files_.end()) {
-      kept.emplace(std::move(found->second));
-      kept_files_.erase(found);
-    }
-  }
-  if (kept && offset > 0 && kept->path == path) return std::move(kept->opened);
-  return OpenOrdinaryFile(path);
-}
-
-void PosixFileSystem::KeepForFollowUps(const std::string& path, OpenedFile opened) {
-  const std::lock_guard lock(kept_mutex_);
-  kept_files_.erase(std::this_thread::get_id());
-  kept_files_.emplace(std::this_thread::get_id(), KeptFile{path, std::move(opened)});
-}
-
-void PosixFileSystem::ForgetKeptFiles() {
-  std::unordered_map<std::thread::id, KeptFile> closing;
-  const std::lock_guard lock(kept_mutex_);
-  closing.swap(kept_files_);
 }
 
 std::optional<ResolvedPath> PosixFileSystem::FollowLinks(const std::string& path) {
@@ -246,7 +219,7 @@ void PosixFileSystem::RemoveEmptyFolder(const std::string& folder) {
 
 void PosixFileSystem::ForgetHeldFolders() {
   folders_.ForgetAll();
-  ForgetKeptFiles();
+  kept_files_.Forget();
 }
 
 std::string PosixFileSystem::ReadTextFileInPieces(const std::string& path,

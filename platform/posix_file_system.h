@@ -1,12 +1,9 @@
 #pragma once
 
-#include <mutex>
-#include <thread>
-#include <unordered_map>
-
 #include "platform/descriptor_paths.h"
 #include "platform/file_system.h"
 #include "platform/folder_descriptors.h"
+#include "platform/kept_files.h"
 #include "platform/no_replace_rename.h"
 #include "platform/unique_fd.h"
 
@@ -54,25 +51,13 @@ class PosixFileSystem final : public FileSystem {
     std::optional<FileIdentity> identity{};
   };
   OpenedFile OpenOrdinaryFile(const std::string& path);
-  // The file the last read of parts on each thread opened stays open for
-  // the follow-up reads of the same file (a tag's text frames after its
-  // cover art): on a share an open costs several requests, and the
-  // follow-ups read the very file the first read did.
-  struct KeptFile {
-    std::string path;
-    OpenedFile opened;
-  };
-  OpenedFile OpenForParts(const std::string& path, std::uint64_t offset);
-  void KeepForFollowUps(const std::string& path, OpenedFile opened);
-  void ForgetKeptFiles();
   void RewriteInPlace(const std::string& path, const ContentPieces& content, int folder_error);
   bool MakeFolderAndParents(const std::string& folder);
   bool MakeFolder(const std::string& folder);
 
   FolderDescriptors folders_;
   DescriptorPaths descriptor_paths_;
-  std::mutex kept_mutex_;
-  std::unordered_map<std::thread::id, KeptFile> kept_files_;
+  KeptFiles<OpenedFile> kept_files_;  // for follow-up reads of parts
   NoReplaceRenamer renamer_{SystemRenameCalls(), &folders_};
 };
 
