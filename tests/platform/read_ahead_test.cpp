@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <future>
 #include <thread>
 
+#include "platform/forwarding_file_system.h"
 #include "platform/posix_file_system.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/mp3_files.h"
@@ -148,6 +152,49 @@ TEST(ReadAheadTest, AListingReadAheadIsNotUsedAfterAChange) {
     EXPECT_EQ(read_ahead.ListFolder(temp.path() + "sub").folders, std::vector<std::string>{"new"})
         << (between_runs ? "between runs" : "through the read-ahead");
   }
+}
+
+// Holds each tail read until released, and notes whether one was under way
+// when it was told to let go of what it holds.
+class HeldReads final : public ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  TailRead ReadOrdinaryFileTail(const std::string& path, std::span<std::uint8_t> tail) override {
+    reading = true;
+    released.wait();
+    const TailRead read = ForwardingFileSystem::ReadOrdinaryFileTail(path, tail);
+    reading = false;
+    return read;
+  }
+  void ForgetHeldFolders() override {
+    reading_when_let_go = reading.load();
+    ForwardingFileSystem::ForgetHeldFolders();
+  }
+
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<bool> reading{false};
+  bool reading_when_let_go = false;
+};
+
+// A read a worker has begun when a run lets go of what it holds ends before
+// the file system below lets go: nothing it opens stays open after the run,
+// where it would keep a USB stick busy.
+TEST(ReadAheadTest, LettingGoWaitsForTheReadsUnderWay) {
+  const testing::TempFolder temp;
+  const std::string path = temp.path() + "a.mp3";
+  testing::WriteFile(path, testing::TaggedMp3({"Song", "Band", "Album", 1}));
+  HeldReads held(RealFileSystem());
+  ReadAheadFileSystem read_ahead(held, 1, kAlwaysReadAhead);
+  read_ahead.ExpectTail(path);
+  while (!held.reading) std::this_thread::yield();
+  read_ahead.ForgetExpected();
+  std::thread letting_go([&] { read_ahead.ForgetHeldFolders(); });
+  // Long enough for a letting go that does not wait to reach the file system.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  held.release.set_value();
+  letting_go.join();
+  EXPECT_FALSE(held.reading_when_let_go);
 }
 
 }  // namespace
