@@ -72,9 +72,9 @@ class BenchRuns {
   Measurement Measure(const LibraryShape& shape, const Work& work);
   // The same for two pieces of work on copies made side by side, taking
   // turns at going first and at having the copy made first: what the state
-  // of the file system does to a run
-  // (the copies made before it, what is still being written back) falls on
-  // both alike, so that the ratio of the two is fair.
+  // of the file system does to a run (the copies made before it, what is
+  // still being written back) falls on both alike, so that the ratio of the
+  // two is fair.
   std::pair<Measurement, Measurement> MeasurePair(const LibraryShape& shape, const Work& first,
                                                   const Work& second);
 

@@ -6,25 +6,9 @@
 #include "platform/path_helpers.h"
 
 namespace quillfold {
-
-TargetFolders::TargetFolders(FileSystem& file_system, const std::string& base_folder)
-    : file_system_(file_system), base_folder_(base_folder) {}
-
-// Undo removes what the run created, so the folders that are missing now
-// are recorded, outermost first, before the chain is made.
-void TargetFolders::RecordMissing(const std::vector<std::string>& folders, RunJournal& journal) {
-  bool recorded = false;
-  for (const std::string& folder : folders) {
-    const std::string path = folder.substr(0, folder.size() - 1);
-    if (PathExists(file_system_, path)) continue;
-    journal.WillCreateFolder(path);
-    recorded = true;
-  }
-  if (recorded) journal.Write();
-}
-
 namespace {
 
+// A target folder (ending in the separator) as a path of its own.
 std::string WithoutSeparator(const std::string& folder) {
   return folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
 }
@@ -37,6 +21,22 @@ bool IsAt(std::string_view path, std::string_view base, std::string_view below, 
 }
 
 }  // namespace
+
+TargetFolders::TargetFolders(FileSystem& file_system, const std::string& base_folder)
+    : file_system_(file_system), base_folder_(base_folder) {}
+
+// Undo removes what the run created, so the folders that are missing now
+// are recorded, outermost first, before the chain is made.
+void TargetFolders::RecordMissing(const std::vector<std::string>& folders, RunJournal& journal) {
+  bool recorded = false;
+  for (const std::string& folder : folders) {
+    const std::string path = WithoutSeparator(folder);
+    if (PathExists(file_system_, path)) continue;
+    journal.WillCreateFolder(path);
+    recorded = true;
+  }
+  if (recorded) journal.Write();
+}
 
 // Asked of the folders held open where the OS can tell where they are now,
 // which costs no request to the medium; else by the whole path, one lookup
@@ -88,13 +88,12 @@ void TargetFolders::Prepare(const std::string& target_folder, RunJournal* journa
   // Said here, with the OS's reason, rather than left to the move that
   // would fail next with a mere "File not found".
   if (const int error = file_system_.CreateFolderChain(target_folder); error != 0) {
-    throw RunErrorFromOs(error, "creating folder",
-                         target_folder.substr(0, target_folder.size() - 1));
+    throw RunErrorFromOs(error, "creating folder", WithoutSeparator(target_folder));
   }
   ready_.insert(unchecked.begin(), unchecked.end());
   ready_.insert(target_folder);
   if (const std::optional<FileIdentity> identity =
-          file_system_.IdentityByWholePath(target_folder.substr(0, target_folder.size() - 1))) {
+          file_system_.IdentityByWholePath(WithoutSeparator(target_folder))) {
     target_identities_.emplace(target_folder, *identity);
   }
 }
