@@ -19,18 +19,23 @@ std::string_view WithoutTrailingDotsAndSpaces(std::string_view name) {
   return name;
 }
 
-// False only when no file system could take the two names for one entry.
-// Some ignore letter case, some trailing dots and spaces, some normalise
-// Unicode or answer to short "~" aliases: names with other bytes than plain
-// ASCII, or with "~", are always taken as possibly the same.
-bool MayNameSameEntry(std::string_view a, std::string_view b) {
-  const auto plain = [](std::string_view name) {
-    return std::all_of(name.begin(), name.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '~'; });
-  };
-  if (!plain(a) || !plain(b)) return true;
-  return EqualsIgnoringAsciiCase(WithoutTrailingDotsAndSpaces(a), WithoutTrailingDotsAndSpaces(b));
+using NameKey = std::optional<std::string>;
+
+// Some file systems ignore letter case, some trailing dots and spaces, some
+// normalise Unicode or answer to short "~" aliases. A name of plain ASCII
+// without "~" is keyed by its letters upper-cased and trailing dots and
+// spaces dropped; any other name has no key, and may name any entry.
+NameKey NameKeyOf(std::string_view path, char separator) {
+  const std::string_view name = LastName(path, separator);
+  const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x80 && c != '~';
+  });
+  if (!plain) return std::nullopt;
+  return AsciiUpper(WithoutTrailingDotsAndSpaces(name));
 }
+
+// False only when no file system could take the two names for one entry.
+bool MayNameSameEntry(const NameKey& a, const NameKey& b) { return !a || !b || *a == *b; }
 
 }  // namespace
 
@@ -63,6 +68,7 @@ void ReadAheadFileSystem::Announce(const std::string& full_path, AheadReader rea
     if (announced_.size() >= window_ || !WorthDoingAhead(average_read_ns_)) return;
     auto entry = std::make_shared<Announced>();
     entry->path = full_path;
+    entry->name_key = NameKeyOf(full_path, inner_.separator());
     entry->reader = reader;
     announced_.push_back(std::move(entry));
   }
@@ -290,6 +296,8 @@ void ReadAheadFileSystem::ForgetHeldFolders() {
 
 void ReadAheadFileSystem::MarkStale(std::initializer_list<const std::string*> paths) {
   const char separator = inner_.separator();
+  std::vector<NameKey> changed;
+  for (const std::string* path : paths) changed.push_back(NameKeyOf(*path, separator));
   const std::lock_guard lock(mutex_);
   // Any change may touch any listing, and the file being replayed.
   DropListingsAhead();
@@ -297,9 +305,8 @@ void ReadAheadFileSystem::MarkStale(std::initializer_list<const std::string*> pa
   for (const auto& entry : announced_) {
     // A read that begins after the change sees it.
     if (entry->state == Announced::State::kWaiting) continue;
-    const std::string_view name = LastName(entry->path, separator);
-    for (const std::string* changed : paths) {
-      if (MayNameSameEntry(name, LastName(*changed, separator))) entry->stale = true;
+    for (const NameKey& key : changed) {
+      if (MayNameSameEntry(entry->name_key, key)) entry->stale = true;
     }
   }
 }

@@ -74,6 +74,9 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   struct Announced {
     enum class State { kWaiting, kReading, kDone };
     std::string path;
+    // Its last name as a change's is compared with it, worked out once;
+    // none when any change may touch it.
+    std::optional<std::string> name_key;
     AheadReader reader = nullptr;  // none: only the tail is read
     State state = State::kWaiting;
     bool stale = false;  // a change may have touched it after its read began

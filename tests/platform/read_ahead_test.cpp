@@ -52,6 +52,23 @@ TEST(ReadAheadTest, ATailReadBeforeOrDuringAMoveOntoItsPathIsReadAgain) {
   }
 }
 
+// Where a file system ignores letter case and trailing dots, a move onto
+// "free.mp3" fills "FREE.MP3." too: a tail read ahead there is read again.
+TEST(ReadAheadTest, AReadAheadOfAnotherSpellingOfAMovesTargetIsReadAgain) {
+  const testing::TempFolder temp;
+  testing::WriteFile(temp.path() + "moved.mp3", testing::TaggedMp3({"Song", "Band", "Album", 1}));
+  FaultyFileSystem counted(RealFileSystem());
+  ReadAheadFileSystem read_ahead(counted, 2, kAlwaysReadAhead);
+  const std::string spelling = temp.path() + "FREE.MP3.";
+  read_ahead.ExpectTail(spelling);
+  while (counted.tail_reads() == 0) std::this_thread::yield();
+  ASSERT_EQ(read_ahead.RenameNoReplace(temp.path() + "moved.mp3", temp.path() + "free.mp3"),
+            RenameOutcome::kRenamed);
+  std::array<std::uint8_t, 128> tail{};
+  read_ahead.ReadOrdinaryFileTail(spelling, tail);
+  EXPECT_EQ(counted.tail_reads(), 2);
+}
+
 // Tails announced and passed over (a later one was asked for) leave the
 // window, so reading ahead goes on after them.
 TEST(ReadAheadTest, TailsPassedOverMakeRoomForNewOnes) {
