@@ -91,9 +91,28 @@ std::optional<std::string> OldContent(std::string_view new_bytes,
   return old;
 }
 
+namespace {
+
+constexpr std::uint64_t kContentHashPrime = 1099511628211ULL;
+
+}  // namespace
+
 std::uint64_t ContentHash(std::string_view bytes, std::uint64_t hash) {
-  for (const unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ULL;
+  for (const unsigned char c : bytes) hash = (hash ^ c) * kContentHashPrime;
   return hash;
+}
+
+void ContentHashes(std::string_view a, std::uint64_t& hash_a, std::string_view b,
+                   std::uint64_t& hash_b) {
+  const std::size_t both = std::min(a.size(), b.size());
+  std::uint64_t first = hash_a;
+  std::uint64_t second = hash_b;
+  for (std::size_t i = 0; i < both; ++i) {
+    first = (first ^ static_cast<unsigned char>(a[i])) * kContentHashPrime;
+    second = (second ^ static_cast<unsigned char>(b[i])) * kContentHashPrime;
+  }
+  hash_a = ContentHash(a.substr(both), first);
+  hash_b = ContentHash(b.substr(both), second);
 }
 
 }  // namespace quillfold

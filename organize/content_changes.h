@@ -27,9 +27,11 @@ struct ChangedStretch {
 };
 inline constexpr std::uint32_t kLineUnchanged = 0xFFFFFFFF;
 
-// What a journal keeps of a replacement: the new content's size and hash,
-// and the stretches that give back the old content from it.
+// What a journal keeps of a replacement: the old and new contents' sizes
+// and hashes, and the stretches that give back the old content from the new.
 struct ContentChange {
+  std::size_t old_size = 0;
+  std::uint64_t old_hash = 0;
   std::size_t new_size = 0;
   std::uint64_t new_hash = 0;
   std::vector<ChangedStretch> stretches;
@@ -72,5 +74,10 @@ std::optional<std::string> OldContent(std::string_view new_bytes,
 // hash of the bytes before `bytes`, so content in pieces hashes as a whole.
 inline constexpr std::uint64_t kContentHashStart = 14695981039346656037ULL;
 std::uint64_t ContentHash(std::string_view bytes, std::uint64_t hash = kContentHashStart);
+// Carries on `hash_a` over `a` and `hash_b` over `b` as ContentHash does,
+// together: each byte's step waits on the one before, so two chains side
+// by side take about the time of one.
+void ContentHashes(std::string_view a, std::uint64_t& hash_a, std::string_view b,
+                   std::uint64_t& hash_b);
 
 }  // namespace quillfold

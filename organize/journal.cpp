@@ -241,10 +241,10 @@ void RunJournal::Moved(const std::string& final_path) {
   Add(Kind::kMoved, {final_path});
 }
 
-void RunJournal::WillReplacePlaylist(const std::string& path, const std::string& old_bytes,
-                                     ContentChange change, Durability durability) {
+void RunJournal::WillReplacePlaylist(const std::string& path, ContentChange change,
+                                     Durability durability) {
   std::vector<std::string> fields = {
-      path, std::to_string(old_bytes.size()), std::to_string(ContentHash(old_bytes)),
+      path, std::to_string(change.old_size), std::to_string(change.old_hash),
       std::to_string(change.new_size), std::to_string(change.new_hash)};
   for (ChangedStretch& stretch : change.stretches) {
     // Built by appending: g++ 12 at -O3 takes a literal + string for an

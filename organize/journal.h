@@ -143,10 +143,11 @@ class RunJournal {
   // counts them: each file's tries make one move.
   std::uint32_t MoveNumber() const { return moves_tried_ - 1; }
   void Moved(const std::string& final_path);  // held until the next write
-  // From a description of the new content, which need not be held; kBatched leaves the flush to a
-  // later Write, which must come before the playlist is replaced.
-  void WillReplacePlaylist(const std::string& path, const std::string& old_bytes,
-                           ContentChange change, Durability durability = Durability::kToDisk);
+  // From a description of the change, so that neither content need be held;
+  // kBatched leaves the flush to a later Write, which must come before the
+  // playlist is replaced.
+  void WillReplacePlaylist(const std::string& path, ContentChange change,
+                           Durability durability = Durability::kToDisk);
   void WillRemoveFolder(const std::string& folder, const FileIdentity& identity);
   void Complete();
   void Failed();

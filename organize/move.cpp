@@ -70,13 +70,9 @@ std::optional<std::string> MoveToTarget(RunContext& context, const Placement& ta
   const std::string moved_to = MoveToFreeName(context, old_path, new_path, read_identity);
   if (context.journal != nullptr) context.journal->Moved(moved_to);
   if (context.host.CurrentOptions().chkUpdateM3U == 1) {
-    // Asked after the move: where letter case does not tell names apart, a
-    // line in other letter case named this file and now names nothing.
     const std::optional<std::uint32_t> move =
         context.journal != nullptr ? std::optional(context.journal->MoveNumber()) : std::nullopt;
-    context.playlists.ReplaceMatchingLines(
-        old_path, moved_to,
-        [&](const std::string& line) { return PathExists(context.file_system, line); }, move);
+    context.playlists.FileMoved(old_path, moved_to, move);
   }
   return move_result;
 }

@@ -14,6 +14,7 @@
 #include "organize/run_context.h"
 #include "organize/target_folders.h"
 #include "organize/tree_search.h"
+#include "platform/path_helpers.h"
 #include "platform/upcoming_reads.h"
 #include "product/product.h"
 #include "tags/genre_table.h"
@@ -358,6 +359,10 @@ std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state,
     return std::nullopt;
   }
   host_.AppendReport(PlaylistSectionHeader(RealRun()));
+  // Asked after the moves: where letter case does not tell names apart, a
+  // line in other letter case named a moved file and now names nothing.
+  playlists_.FollowMovedFiles(
+      [this](const std::string& path) { return PathExists(file_system_, path); });
   std::optional<RunError> first_failure;
   const bool journaled = !RealRun() || JournalPlaylistChanges(first_failure);
   for (int slot = 1; slot <= count; ++slot) {
@@ -386,13 +391,12 @@ std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state,
 // not take them all: then no playlist may be replaced.
 bool Organizer::Impl::JournalPlaylistChanges(std::optional<RunError>& first_failure) {
   if (journal_ == nullptr) return true;
-  playlists_.ReleaseIndex();
   try {
     for (int slot = 1; slot <= playlists_.PlaylistCount(); ++slot) {
       if (!playlists_.PlaylistChanged(slot)) continue;
       host_.HandlePendingEvents();
       journal_->WillReplacePlaylist(base_folder + playlists_.PlaylistName(slot),
-                                    playlists_.LoadedContent(slot), playlists_.PlaylistChange(slot),
+                                    playlists_.PlaylistChange(slot),
                                     RunJournal::Durability::kBatched);
     }
     journal_->Write(RunJournal::Durability::kToDisk);

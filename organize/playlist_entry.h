@@ -47,11 +47,29 @@ EntryTarget ReadPlaylistEntry(std::string_view line, std::string_view folder, ch
 // The line that names `new_path` (a full path) in the form of `old_line`,
 // which ReadPlaylistEntry read as a path of that form (not kNone): an
 // absolute path as it is; a relative path from `folder`, with ".." where the
-// new place needs it and the "./" the old line began with kept; a URI with
+// new place needs it and the "./" the old line began with kept (or added,
+// where the line would otherwise read as a comment or a URL); a URI with
 // the old line's "file://" or "file://localhost" kept and every byte of the
-// path but unreserved ones and "/" percent-encoded.
+// path but unreserved ones and "/" percent-encoded. The line written reads
+// back as a path of the same form.
 std::string WritePlaylistEntry(std::string_view old_line, EntryForm form, std::string_view new_path,
                                std::string_view folder, char separator);
+
+// The part of `line`, read as a path of `form`, that WritePlaylistEntry may
+// keep: a URI's "file://" and host, a relative line's leading "./"; empty
+// for any other. WritePlaylistEntry's line depends on nothing else of the
+// old line.
+std::string_view KeptPrefix(std::string_view line, EntryForm form, char separator);
+
+// True when `line`, which ReadPlaylistEntry read as `target`, is exactly
+// what WritePlaylistEntry writes for that path in that form, told from the
+// line alone: an absolute line, a relative line of plain names, a URI
+// escaped as WritePlaylistEntry escapes. False where that cannot be told
+// cheaply ("./", "..", an empty folder): write the line to compare it.
+bool IsWrittenForm(std::string_view line, const EntryTarget& target);
+
+// The form ReadPlaylistEntry finds for `line`, without working out its path.
+EntryForm EntryFormOf(std::string_view line, char separator);
 
 // `line` rewritten to name `path` in its own form (WritePlaylistEntry of
 // the form ReadPlaylistEntry finds); nullopt when it names no file. A line a

@@ -5,13 +5,6 @@
 
 namespace quillfold {
 
-// A plain loop: find_first_of tests each byte against the set by a call of
-// its own.
-std::size_t NextLineEnd(std::string_view content, std::size_t start) {
-  while (start < content.size() && content[start] != '\r' && content[start] != '\n') ++start;
-  return start;
-}
-
 namespace {
 
 // The next CR and the next LF, each found by memchr (which scans many bytes

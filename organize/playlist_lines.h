@@ -24,9 +24,6 @@ void ForEachPlaylistLine(std::string_view content,
 // The lines of a playlist's content, as ForEachPlaylistLine finds them.
 std::vector<LineSpan> FindPlaylistLines(std::string_view content);
 
-// The first CR or LF in `content` from `start` on, or the content's size.
-std::size_t NextLineEnd(std::string_view content, std::size_t start);
-
 // Splits a playlist's content into lines, as Linux reads a text line: a
 // line ends at a LF, at the pair CR LF (one line end) or at a lone CR; the
 // line end is not part of the line. A last line without a line end is a line

@@ -11,37 +11,6 @@
 namespace quillfold {
 namespace {
 
-constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
-
-// FNV-1a of the text upper-cased in ASCII, so that texts equal apart from
-// letter case share a key without an upper-cased copy of either. `hash`
-// carries on from a text before it.
-std::uint64_t CaseBlindHash(std::string_view text, std::uint64_t hash = kFnvOffset) {
-  for (const char c : text) {
-    hash ^= static_cast<unsigned char>(AsciiUpper(c));
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
-std::uint64_t KeyOf(const EntryTarget& target) {
-  return CaseBlindHash(target.tail, CaseBlindHash(target.head));
-}
-
-// Whether `target` leads to `path`: exactly, or apart from letter case.
-bool LeadsTo(const EntryTarget& target, std::string_view path, bool ignoring_case) {
-  if (path.size() != target.head.size() + target.tail.size()) return false;
-  const std::string_view head = path.substr(0, target.head.size());
-  const std::string_view tail = path.substr(target.head.size());
-  if (ignoring_case) {
-    return EqualsIgnoringAsciiCase(head, target.head) && EqualsIgnoringAsciiCase(tail, target.tail);
-  }
-  return head == target.head && tail == target.tail;
-}
-
-// Orders index entries by their key.
-constexpr auto kByKey = [](const auto& a, const auto& b) { return a.key < b.key; };
-
 // Line ends by their code in Slot::ends: its length, and 3 for a lone LF.
 constexpr std::string_view kLineEnds[] = {"", "\r", "\r\n", "\n"};
 
@@ -53,13 +22,11 @@ std::uint8_t LineEndCode(std::string_view end) {
 
 void PlaylistStore::Clear() {
   slots_.clear();
-  written_ = {};
+  written_text_ = {};
+  written_at_ = {0};
   written_by_ = {};
-  written_forms_ = {};
-  replacements_ = {};
-  index_ = {};
-  replaced_ = {};
-  index_stale_ = true;
+  moves_.Clear();
+  held_bytes_ = 0;
   count_ = 0;
 }
 
@@ -77,7 +44,7 @@ void PlaylistStore::SetPlaylistName(int slot, std::string name) {
   Slot& held = At(slot);
   held.folder = base_folder_ + name.substr(0, name.rfind(separator_) + 1);
   held.name = std::move(name);
-  index_stale_ = true;
+  moves_.StopNoting();
 }
 
 void PlaylistStore::SetPlaylistContent(int slot, std::string content) {
@@ -115,17 +82,18 @@ void PlaylistStore::SetPlaylistLines(int slot, const std::vector<std::string>& l
 void PlaylistStore::Hold(int slot, std::string text, std::vector<LineRef> lines,
                          std::vector<std::uint8_t> ends) {
   Slot& held = At(slot);
-  // Offsets are 32-bit, and the largest length marks a written line.
-  if (text.size() >= LineRef::kWritten) {
+  // Offsets are 32-bit.
+  if (text.size() >= 0xFFFFFFFF) {
     throw RunError(ErrorNumber::kOutOfMemory,
                    "Out of memory (playlist \"" + held.name + "\" is 4 GiB or larger)");
   }
+  held_bytes_ = held_bytes_ - held.text.size() + text.size();
   held.text = std::move(text);
   held.lines = std::move(lines);
   held.ends = std::move(ends);
   held.byte_order_mark = false;
   held.own_line_ends = false;
-  index_stale_ = true;
+  moves_.StopNoting();
 }
 
 std::vector<std::string> PlaylistStore::PlaylistLines(int slot) const {
@@ -149,10 +117,13 @@ std::string PlaylistStore::PlaylistContent(int slot) const {
 ContentPieces PlaylistStore::PlaylistPieces(int slot) const {
   const Slot& held = At(slot);
   std::size_t size = held.byte_order_mark ? kUtf8ByteOrderMark.size() : 0;
-  VisitSavedLines(held, [&](std::string_view line, std::string_view end, std::string_view) {
-    size += line.size() + end.size();
-    return true;
-  });
+  for (std::size_t line = 0; line < held.lines.size(); ++line) {
+    const LineRef ref = held.lines[line];
+    const std::size_t end = held.own_line_ends ? LineEnd(held, line).size() : 2;
+    size +=
+        end + (ref.Written() ? written_at_[ref.WrittenIndex() + 1] - written_at_[ref.WrittenIndex()]
+                             : ref.length);
+  }
   return {size, [this, &held](const PieceWriter& write) { return WriteContent(held, write); }};
 }
 
@@ -163,57 +134,46 @@ ContentPieces PlaylistStore::PlaylistPieces(int slot) const {
 ContentChange PlaylistStore::PlaylistChange(int slot) const {
   const Slot& held = At(slot);
   const std::string_view mark = held.byte_order_mark ? kUtf8ByteOrderMark : "";
-  ContentChange change{mark.size(), ContentHash(mark), {}};
+  ContentChange change{mark.size(), ContentHash(mark), mark.size(), ContentHash(mark), {}};
   ChangeRecorder recorder(mark.size());
   std::size_t lines = 0;
   VisitSavedLines(held, [&](std::string_view line, std::string_view end, std::string_view old) {
     const LineRef ref = held.lines[lines];
     BetweenPieces(++lines);
-    change.new_hash = ContentHash(end, ContentHash(line, change.new_hash));
+    ContentHashes(old, change.old_hash, line, change.new_hash);
+    change.new_hash = ContentHash(end, change.new_hash);
+    change.old_size += old.size();
     const std::size_t length = line.size() + end.size();
     change.new_size += length;
     if (old.size() == length && old.starts_with(line) && old.ends_with(end)) {
       recorder.Unchanged(length);
-    } else if (const auto move = MoveGivingBack(held, ref, line, end, old)) {
-      recorder.RewrittenBy(*move, length);
+    } else if (ref.GivingBack() && old.ends_with(end)) {
+      recorder.RewrittenBy(written_by_[ref.WrittenIndex()], length);
     } else {
       recorder.Replaced(old, length);
     }
     return true;
   });
+  // The lines and their ends as loaded cover the whole text; should they
+  // not, the text's own hash is the one that undo checks.
+  if (change.old_size != held.text.size()) {
+    change.old_size = held.text.size();
+    change.old_hash = ContentHash(held.text);
+  }
   change.stretches = recorder.TakeStretches();
   return change;
-}
-
-std::optional<std::uint32_t> PlaylistStore::MoveGivingBack(const Slot& slot, LineRef ref,
-                                                           std::string_view line,
-                                                           std::string_view end,
-                                                           std::string_view old) const {
-  if (ref.length != LineRef::kWritten || !old.ends_with(end)) return std::nullopt;
-  const Replacement& replacement = replacements_[written_by_[ref.offset]];
-  if (!replacement.move) return std::nullopt;
-  const std::string named_again = WritePlaylistEntry(line, written_forms_[ref.offset],
-                                                     replacement.old_path, slot.folder, separator_);
-  if (old.substr(0, old.size() - end.size()) != named_again) return std::nullopt;
-  return replacement.move;
 }
 
 void PlaylistStore::SetBetweenPieces(std::function<void()> between_pieces) {
   between_pieces_ = std::move(between_pieces);
 }
 
-// A line that was replaced no longer points into the text it was loaded
-// from; it stood from where the line before it ended to its first line end.
 bool PlaylistStore::VisitSavedLines(const Slot& slot, const SavedLineVisit& visit) const {
   const std::string_view text = slot.text;
-  std::size_t old_at = slot.byte_order_mark ? kUtf8ByteOrderMark.size() : 0;
   for (std::size_t line = 0; line < slot.lines.size(); ++line) {
     const LineRef ref = slot.lines[line];
-    const std::size_t length =
-        ref.length == LineRef::kWritten ? NextLineEnd(text, old_at) - old_at : ref.length;
     const std::string_view end = LineEnd(slot, line);
-    const std::string_view old = text.substr(old_at, length + end.size());
-    old_at += old.size();
+    const std::string_view old = text.substr(ref.offset, ref.length + end.size());
     if (!visit(Line(slot, line), slot.own_line_ends ? end : "\r\n", old)) return false;
   }
   return true;
@@ -221,7 +181,9 @@ bool PlaylistStore::VisitSavedLines(const Slot& slot, const SavedLineVisit& visi
 
 bool PlaylistStore::WriteContent(const Slot& slot, const PieceWriter& write) const {
   std::string piece(slot.byte_order_mark ? kUtf8ByteOrderMark : "");
-  piece.reserve(kPieceBytes + kMaxPlaylistLineLength + 2);
+  // A small playlist gets a buffer of about its size: one of the largest
+  // piece's size is fresh memory the system must map and clear, each time.
+  piece.reserve(std::min(kPieceBytes + kMaxPlaylistLineLength + 2, slot.text.size() * 5 / 4 + 64));
   const bool whole =
       VisitSavedLines(slot, [&](std::string_view line, std::string_view end, std::string_view) {
         piece += line;
@@ -239,71 +201,35 @@ void PlaylistStore::BetweenPieces(std::size_t done) const {
   if (between_pieces_ && done % kPieceLines == 0) between_pieces_();
 }
 
-void PlaylistStore::ReleaseIndex() {
-  index_ = {};
-  replaced_ = {};
-  index_stale_ = true;
-}
-
-int PlaylistStore::ReplaceMatchingLines(
-    std::string_view old_path, std::string_view new_path,
-    const std::function<bool(const std::string&)>& names_other_file,
-    std::optional<std::uint32_t> move) {
-  if (index_stale_) BuildIndex();
-  const std::uint64_t key = CaseBlindHash(old_path);
-  Written written;
-  std::vector<Position> replaced;
-  const auto consider = [&](const Position& position) {
-    if (ReplaceIfMatching(position, old_path, new_path, written, names_other_file)) {
-      replaced.push_back(position);
-    }
-  };
-  const auto [first, last] =
-      std::equal_range(index_.begin(), index_.end(), IndexEntry{key, {}}, kByKey);
-  std::for_each(first, last, [&](const IndexEntry& entry) { consider(entry.position); });
-  if (const auto found = replaced_.find(key); found != replaced_.end()) {
-    std::for_each(found->second.begin(), found->second.end(), consider);
-  }
-  if (replaced.empty()) return 0;
-  replacements_.push_back({std::string(old_path), move});
-  std::vector<Position>& now_there = replaced_[CaseBlindHash(new_path)];
-  now_there.insert(now_there.end(), replaced.begin(), replaced.end());
-  return static_cast<int>(replaced.size());
-}
-
-// Each candidate is read again as it stands now: an entry made for an
-// earlier text of the line never matches by mistake, and a line met twice is
-// replaced once.
-bool PlaylistStore::ReplaceIfMatching(
-    const Position& position, std::string_view old_path, std::string_view new_path,
-    Written& written, const std::function<bool(const std::string&)>& names_other_file) {
-  if (position.slot > count_) return false;
-  Slot& held = At(position.slot);
-  const std::string_view line = Line(held, position.line);
-  std::string scratch;
-  const EntryTarget target = ReadPlaylistEntry(line, held.folder, separator_, scratch);
-  if (target.form == EntryForm::kNone) return false;
-  const bool matches =
-      LeadsTo(target, old_path, false) ||
-      (LeadsTo(target, old_path, true) && !(names_other_file && names_other_file(target.Path())));
-  if (!matches) return false;
-  std::string text = WritePlaylistEntry(line, target.form, new_path, held.folder, separator_);
-  const auto [kept, added] =
-      written.try_emplace(std::move(text), static_cast<std::uint32_t>(written_.size()));
-  if (added) {
-    written_.push_back(kept->first);
-    written_by_.push_back(static_cast<std::uint32_t>(replacements_.size()));
-    written_forms_.push_back(target.form);
-  }
-  held.lines[position.line] = {kept->second, LineRef::kWritten};
-  held.changed = true;
-  return true;
+void PlaylistStore::FileMoved(std::string_view old_path, std::string_view new_path,
+                              std::optional<std::uint32_t> move) {
+  if (count_ == 0) return;
+  moves_.Add(old_path, new_path, move);
+  // A quarter of what the playlists hold, and a few MiB for small ones.
+  if (!moves_.Noting() && moves_.Bytes() > held_bytes_ / 4 + (std::size_t{4} << 20)) NoteLines();
 }
 
 std::string_view PlaylistStore::Line(const Slot& slot, std::size_t line) const {
   const LineRef ref = slot.lines[line];
-  if (ref.length == LineRef::kWritten) return written_[ref.offset];
+  if (ref.Written()) return WrittenText(ref.WrittenIndex());
   return std::string_view(slot.text).substr(ref.offset, ref.length);
+}
+
+std::string_view PlaylistStore::WrittenText(std::uint32_t index) const {
+  return std::string_view(written_text_)
+      .substr(written_at_[index], written_at_[index + 1] - written_at_[index]);
+}
+
+std::uint32_t PlaylistStore::AddWritten(std::string_view text, std::uint32_t by) {
+  // The top bit of a line's written index is a mark.
+  if (written_by_.size() >= LineRef::kGivingBack) {
+    throw RunError(ErrorNumber::kOutOfMemory,
+                   "Out of memory (more than 2^31 playlist lines written)");
+  }
+  written_text_.append(text);
+  written_at_.push_back(written_text_.size());
+  written_by_.push_back(by);
+  return static_cast<std::uint32_t>(written_by_.size() - 1);
 }
 
 std::string_view PlaylistStore::LineEnd(const Slot& slot, std::size_t line) const {
@@ -322,26 +248,24 @@ PlaylistStore::Slot& PlaylistStore::At(int slot) {
   return const_cast<Slot&>(std::as_const(*this).At(slot));
 }
 
-// Only lines that lead to a path are indexed: comments and URLs are never
-// replaced.
-void PlaylistStore::BuildIndex() {
-  index_.clear();
-  replaced_.clear();
+// Only lines that lead to a path are noted: comments and URLs are never
+// rewritten.
+void PlaylistStore::NoteLines() {
+  std::size_t lines = 0;
+  for (int slot = 1; slot <= count_; ++slot) lines += At(slot).lines.size();
+  moves_.StartNoting(lines);
   std::string scratch;
-  for (std::size_t slot = 0; slot < slots_.size(); ++slot) {
-    const Slot& held = slots_[slot];
-    for (std::size_t line = 0; line < held.lines.size(); ++line) {
+  std::size_t noted = 0;
+  for (int number = 1; number <= count_; ++number) {
+    const Slot& slot = At(number);
+    for (std::size_t line = 0; line < slot.lines.size(); ++line) {
       const EntryTarget target =
-          ReadPlaylistEntry(Line(held, line), held.folder, separator_, scratch);
-      if (target.form == EntryForm::kNone) continue;
-      index_.push_back(
-          {KeyOf(target), {static_cast<int>(slot + 1), static_cast<std::uint32_t>(line)}});
-      BetweenPieces(index_.size());
+          ReadPlaylistEntry(Line(slot, line), slot.folder, separator_, scratch);
+      if (target.form != EntryForm::kNone) moves_.NoteLine(target);
+      BetweenPieces(++noted);
     }
   }
-  index_.shrink_to_fit();
-  std::sort(index_.begin(), index_.end(), kByKey);
-  index_stale_ = false;
+  moves_.FinishNoting();
 }
 
 std::string LoadPlaylist(FileSystem& file_system, const std::string& base_folder,

@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "organize/content_changes.h"
+#include "organize/file_moves.h"
 #include "organize/playlist_entry.h"
 #include "platform/file_system.h"
 
@@ -27,12 +27,11 @@ inline constexpr std::size_t kMaxPlaylistLineLength = 1 << 20;
 // file URI, and a replaced line names the new place in the same form.
 //
 // Built for a million lines: a slot keeps its file's content as read and
-// finds each line in it by place; the lines one replacement writes share one
-// copy of each text written. An index from the path each line leads to,
-// upper-cased, to where the line stands lets a moved file's old path find
-// its lines without a scan of every line: one sorted array for the lines as
-// loaded, built at the first replacement, and one entry per replacement for
-// the lines it wrote.
+// finds each line in it by place; the lines written share one copy of each
+// text written. Moves are gathered as the run makes them and followed in one
+// pass over every line once they are made (FollowMovedFiles): a line is
+// read as a path once, not once per move, and the playlists are gone
+// through in order rather than by jumps from an index.
 class PlaylistStore {
  public:
   // Forgets every name, line and changed flag; PlaylistCount becomes 0.
@@ -80,39 +79,44 @@ class PlaylistStore {
   void SetBetweenPieces(std::function<void()> between_pieces);
   const std::function<void()>& between_pieces() const { return between_pieces_; }
   bool PlaylistChanged(int slot) const { return At(slot).changed; }
-  // The content the slot was loaded with, byte for byte (for lines given one
-  // by one, the lines joined without line ends).
-  const std::string& LoadedContent(int slot) const { return At(slot).text; }
 
-  // Lets go of the index that ReplaceMatchingLines keeps (a few bytes for
-  // every line), once the run's moves are made and its playlists are about
-  // to be recorded and written; a later replacement builds it again.
-  void ReleaseIndex();
+  // Notes that the file at `old_path` now lies at `new_path` (full paths),
+  // for FollowMovedFiles. `move`, the number of the move in the run's
+  // journal, lets the journal's record of a line it rewrote be that number
+  // rather than the old line (PlaylistChange). Only moves that a line held
+  // may follow are kept; lines held after a move was noted are not
+  // followed to it, so hold every playlist before the moves.
+  void FileMoved(std::string_view old_path, std::string_view new_path,
+                 std::optional<std::uint32_t> move = std::nullopt);
 
-  // Rewrites every line of slots 1 to PlaylistCount that leads to
-  // `old_path` (a full path, compared apart from ASCII letter case) to name
-  // `new_path` in its own form, and marks each slot it changed. Returns the
-  // number of lines replaced. A line that leads elsewhere than `old_path` in
-  // letter case is kept when `names_other_file`, given the full path the
-  // line leads to, says that path names a file of its own: where letter case
-  // tells names apart, that is another file, and its line must go on naming
-  // it. `move`, the number of the move in the run's journal, lets the
-  // journal's record of a replaced line be that number rather than the old
-  // line (PlaylistChange).
-  int ReplaceMatchingLines(std::string_view old_path, std::string_view new_path,
-                           const std::function<bool(const std::string&)>& names_other_file = {},
-                           std::optional<std::uint32_t> move = std::nullopt);
+  // Rewrites every line of slots 1 to PlaylistCount that leads to the old
+  // path of a file moved since the last call (compared apart from ASCII
+  // letter case) to name where the file went, in its own form, as if each
+  // move had been followed when it was made; marks each slot it changed and
+  // returns the number of lines rewritten. A line that leads elsewhere than
+  // an old path in letter case is kept when `names_other_file`, given the
+  // full path the line leads to, says that path names a file of its own:
+  // where letter case tells names apart, that is another file, and its line
+  // must go on naming it.
+  int FollowMovedFiles(const NamesOtherFile& names_other_file = {});
 
  private:
   static constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
   static constexpr std::size_t kPieceBytes = 1 << 20;
   static constexpr std::size_t kPieceLines = 1 << 15;
-  // A line: `length` bytes at `offset` in its slot's text, or, when
-  // `length` is kWritten, the text written_[offset].
+  // A line as loaded: `length` bytes at `offset` in its slot's text. A line
+  // a move rewrote is the text WrittenText(WrittenIndex()) instead; kGivingBack
+  // marks one that one move rewrote from the line as loaded, and that naming
+  // the move's old path again in the line's own form gives back exactly.
   struct LineRef {
-    static constexpr std::uint32_t kWritten = 0xFFFFFFFF;
+    static constexpr std::uint32_t kLoaded = 0xFFFFFFFF;
+    static constexpr std::uint32_t kGivingBack = 0x80000000;
     std::uint32_t offset;
     std::uint32_t length;
+    std::uint32_t written = kLoaded;
+    bool Written() const { return written != kLoaded; }
+    std::uint32_t WrittenIndex() const { return written & ~kGivingBack; }
+    bool GivingBack() const { return Written() && (written & kGivingBack) != 0; }
   };
   struct Slot {
     std::string name;
@@ -124,21 +128,7 @@ class PlaylistStore {
     bool byte_order_mark = false;  // the text starts with one
     bool own_line_ends = false;    // written back with `ends`, not CR LF
   };
-  struct Position {
-    int slot;  // 1-based
-    std::uint32_t line;
-  };
-  struct IndexEntry {
-    std::uint64_t key;  // CaseBlindHash of the path the line leads to
-    Position position;
-  };
-  // The texts one replacement writes, each kept once.
-  using Written = std::unordered_map<std::string, std::uint32_t>;
-  // One call of ReplaceMatchingLines that replaced lines.
-  struct Replacement {
-    std::string old_path;
-    std::optional<std::uint32_t> move;
-  };
+  class Follower;
 
   const Slot& At(int slot) const;
   Slot& At(int slot);
@@ -151,38 +141,32 @@ class PlaylistStore {
       std::function<bool(std::string_view line, std::string_view end, std::string_view old)>;
   bool VisitSavedLines(const Slot& slot, const SavedLineVisit& visit) const;
   bool WriteContent(const Slot& slot, const PieceWriter& write) const;
-  // The move whose number can stand for the old bytes `old` of a changed
-  // line in the journal: the one that wrote the line, when naming its old
-  // path again gives back exactly those bytes.
-  std::optional<std::uint32_t> MoveGivingBack(const Slot& slot, LineRef ref, std::string_view line,
-                                              std::string_view end, std::string_view old) const;
+  std::string_view WrittenText(std::uint32_t index) const;
+  // Keeps `text` as the next written text; returns its index. Views of the
+  // texts written before may no longer be valid after.
+  std::uint32_t AddWritten(std::string_view text, std::uint32_t by);
   void BetweenPieces(std::size_t done) const;
   void Hold(int slot, std::string text, std::vector<LineRef> lines, std::vector<std::uint8_t> ends);
-  void BuildIndex();
-  // Points the line at `position` to the text naming `new_path` in its
-  // form when it still leads to `old_path`.
-  bool ReplaceIfMatching(const Position& position, std::string_view old_path,
-                         std::string_view new_path, Written& written,
-                         const std::function<bool(const std::string&)>& names_other_file);
+  // Notes every line that leads to a path in FileMoves' filter, which from
+  // then on keeps only the moves these lines may follow.
+  void NoteLines();
 
   std::string base_folder_;
   char separator_ = '/';
   std::function<void()> between_pieces_;
   std::vector<Slot> slots_;
   int count_ = 0;
-  // The texts that replacements wrote, the replacement that wrote each and
-  // the form it is written in.
-  std::vector<std::string> written_;
+  // The texts that moves wrote, end to end: one block rather than a string
+  // each, as every written line is visited at random three times (to
+  // describe, size and write its playlist). Where each starts (and, last,
+  // where the last ends), and the journal number of the move that wrote
+  // each (kNoMove when none).
+  static constexpr std::uint32_t kNoMove = 0xFFFFFFFF;
+  std::string written_text_;
+  std::vector<std::size_t> written_at_{0};
   std::vector<std::uint32_t> written_by_;
-  std::vector<EntryForm> written_forms_;
-  std::vector<Replacement> replacements_;
-  // Every line that leads to a path, as held when the index was built,
-  // sorted by key; stale once lines are loaded after it, until the next
-  // replacement rebuilds it.
-  std::vector<IndexEntry> index_;
-  bool index_stale_ = true;
-  // The lines each replacement wrote, by the key of the path written.
-  std::unordered_map<std::uint64_t, std::vector<Position>> replaced_;
+  FileMoves moves_;
+  std::size_t held_bytes_ = 0;  // of every slot's text
 };
 
 // Reads the playlist of `slot` (base_folder + its name) into the store and

@@ -1,7 +1,5 @@
 #include "organize/recovery.h"
 
-#include <unordered_map>
-
 #include "organize/report.h"
 #include "platform/path_helpers.h"
 
@@ -29,22 +27,15 @@ void PointLinesAtMovedFiles(FileSystem& file_system, PlaylistStore& playlists,
                             const std::vector<JournaledMove>& moves,
                             const std::vector<std::optional<std::string>>& moved_to,
                             bool by_move_number, OrganizeHost& host) {
-  // Each move is mended as it was made: a line in other letter case that
-  // named a file the run had yet to move named a file of its own then,
-  // though by now that file has moved too.
-  std::unordered_map<std::string, std::size_t> move_from;
-  for (std::size_t i = 0; i < moves.size(); ++i) move_from[moves[i].old_path] = i;
   for (std::size_t i = 0; i < moves.size(); ++i) {
     host.HandlePendingEvents();
     if (!moved_to[i]) continue;
-    playlists.ReplaceMatchingLines(
+    playlists.FileMoved(
         moves[i].old_path, *moved_to[i],
-        [&](const std::string& line) {
-          const auto later = move_from.find(line);
-          return (later != move_from.end() && later->second > i) || PathExists(file_system, line);
-        },
         by_move_number ? std::optional(static_cast<std::uint32_t>(i)) : std::nullopt);
   }
+  playlists.FollowMovedFiles(
+      [&](const std::string& path) { return PathExists(file_system, path); });
 }
 
 }  // namespace
@@ -77,7 +68,7 @@ std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals
       // Recorded in the killed run's journal, so that undoing that run puts
       // back what this wrote, and then what the run itself wrote.
       journal.WillReplacePlaylist(base_folder + playlists.PlaylistName(slot),
-                                  playlists.LoadedContent(slot), playlists.PlaylistChange(slot));
+                                  playlists.PlaylistChange(slot));
       SavePlaylist(file_system, base_folder, playlists, slot);
       piece += ListedLine(playlists.PlaylistName(slot));
     }

@@ -74,6 +74,10 @@ TEST(PlaylistEntryTest, EachFormFollowsTheMoveInItsOwnFormWithEveryLineEnd) {
     return text.replace(text.find("{}"), 2, line);
   };
   for (const auto& row : rows) {
+    std::string scratch;
+    EXPECT_EQ(EntryFormOf(row.line, '/'),
+              ReadPlaylistEntry(row.line, "/m/" + std::string(row.folder), '/', scratch).form)
+        << row.form;
     for (const auto& end : ends) {
       const std::string before = with(end.before, row.line);
       PlaylistStore store;
@@ -81,10 +85,9 @@ TEST(PlaylistEntryTest, EachFormFollowsTheMoveInItsOwnFormWithEveryLineEnd) {
       store.SetPlaylistCount(1);
       store.SetPlaylistName(1, std::string(row.folder) + "party.m3u");
       store.SetPlaylistContent(1, before);
-      store.ReplaceMatchingLines(
-          kOldPath, kNewPath, [](const std::string&) { return false; }, kMove);
-      const std::string on_disk =
-          store.PlaylistChanged(1) ? store.PlaylistContent(1) : store.LoadedContent(1);
+      store.FileMoved(kOldPath, kNewPath, kMove);
+      store.FollowMovedFiles([](const std::string&) { return false; });
+      const std::string on_disk = store.PlaylistChanged(1) ? store.PlaylistContent(1) : before;
       const std::string expected =
           std::string(row.line) == row.after ? before : with(end.after, row.after);
       EXPECT_EQ(on_disk, expected) << row.form << " in /m/" << row.folder << ", " << end.style;
@@ -100,12 +103,31 @@ TEST(PlaylistEntryTest, EachFormFollowsTheMoveInItsOwnFormWithEveryLineEnd) {
       const bool by_move =
           std::any_of(change.stretches.begin(), change.stretches.end(),
                       [](const ChangedStretch& stretch) { return !stretch.moves.empty(); });
-      EXPECT_EQ(std::tuple(change.new_size, change.new_hash, by_move,
-                           OldContent(saved, change.stretches, old_line_of)),
-                std::tuple(saved.size(), ContentHash(saved), row.by_move && end.end_kept,
-                           std::optional(before)))
+      EXPECT_EQ(std::tuple(change.old_size, change.old_hash, change.new_size, change.new_hash,
+                           by_move, OldContent(saved, change.stretches, old_line_of)),
+                std::tuple(before.size(), ContentHash(before), saved.size(), ContentHash(saved),
+                           row.by_move && end.end_kept, std::optional(before)))
           << row.form << " in /m/" << row.folder << ", " << end.style;
     }
+  }
+}
+
+// A file moved to a name a player would read as a comment or a URL is
+// named from "./"; undo, naming the old path in that line's form, would add
+// the "./" too, so the journal keeps the old line itself.
+TEST(PlaylistEntryTest, ARelativeLineThatWouldReadAsACommentOrAUrlStartsWithDotSlash) {
+  for (const std::string name : {"#1 Hit.mp3", "ab:c.mp3"}) {
+    PlaylistStore store;
+    store.SetBaseFolder("/m/", '/');
+    store.SetPlaylistCount(1);
+    store.SetPlaylistName(1, "incoming/party.m3u");
+    store.SetPlaylistContent(1, "Track 1.mp3\n");
+    store.FileMoved(kOldPath, "/m/incoming/" + name, kMove);
+    store.FollowMovedFiles();
+    const ContentChange change = store.PlaylistChange(1);
+    EXPECT_EQ(std::tuple(store.PlaylistContent(1), change.stretches.size(),
+                         change.stretches.at(0).old_bytes),
+              std::tuple("./" + name + "\n", std::size_t{1}, std::string("Track 1.mp3\n")));
   }
 }
 
