@@ -10,9 +10,10 @@ namespace quillfold {
 // One pass of FollowMovedFiles over every line. The line a move writes
 // depends only on the move, the old line's form and kept prefix and, for a
 // relative line, its playlist's folder; each such text is made and kept
-// once, so that a line many playlists share costs a lookup, not a new text. The
-// lookups stay small enough for the processor's caches: by move for the
-// pass, and for relative lines by move within the playlist gone through.
+// once, so that a line many playlists share costs a lookup, not a new
+// text. The lookups stay small enough for the processor's caches: by move
+// for the pass, and for relative lines by move within the playlist gone
+// through.
 class PlaylistStore::Follower {
  public:
   Follower(PlaylistStore& store, const NamesOtherFile& names_other_file)
@@ -71,8 +72,8 @@ class PlaylistStore::Follower {
   // Whether naming the move's old path again in the written line's form, as
   // undo will, gives back the loaded line `line` exactly. A line that led
   // exactly to the old path and is written as WritePlaylistEntry writes does
-  // whenever the written line reads back in its form; any other is written
-  // again to be compared.
+  // unless the written line gained a prefix (a "./" that undo would write
+  // too); any other is written again to be compared.
   bool GivesBack(const Slot& slot, std::string_view line, const Written& written,
                  std::uint32_t move, bool written_as_is) const {
     const FileMoves& moves = store_.moves_;

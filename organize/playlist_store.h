@@ -83,9 +83,9 @@ class PlaylistStore {
   // Notes that the file at `old_path` now lies at `new_path` (full paths),
   // for FollowMovedFiles. `move`, the number of the move in the run's
   // journal, lets the journal's record of a line it rewrote be that number
-  // rather than the old line (PlaylistChange). Only moves that a line held
-  // may follow are kept; lines held after a move was noted are not
-  // followed to it, so hold every playlist before the moves.
+  // rather than the old line (PlaylistChange). Once the moves take more
+  // than a fair share of the playlists, only those that a line held may
+  // follow are kept (FileMoves), so hold every playlist before the moves.
   void FileMoved(std::string_view old_path, std::string_view new_path,
                  std::optional<std::uint32_t> move = std::nullopt);
 
