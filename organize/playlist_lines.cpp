@@ -23,6 +23,8 @@ class LineEndFinder {
 
  private:
   std::size_t Find(char end, std::size_t start) const {
+    // memchr takes no null pointer, even for no bytes: empty content has one.
+    if (start >= content_.size()) return content_.size();
     const void* found = std::memchr(content_.data() + start, end, content_.size() - start);
     return found == nullptr
                ? content_.size()
