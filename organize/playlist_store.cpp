@@ -120,9 +120,7 @@ ContentPieces PlaylistStore::PlaylistPieces(int slot) const {
   for (std::size_t line = 0; line < held.lines.size(); ++line) {
     const LineRef ref = held.lines[line];
     const std::size_t end = held.own_line_ends ? LineEnd(held, line).size() : 2;
-    size +=
-        end + (ref.Written() ? written_at_[ref.WrittenIndex() + 1] - written_at_[ref.WrittenIndex()]
-                             : ref.length);
+    size += end + (ref.Written() ? WrittenText(ref.WrittenIndex()).size() : ref.length);
   }
   return {size, [this, &held](const PieceWriter& write) { return WriteContent(held, write); }};
 }
@@ -154,12 +152,6 @@ ContentChange PlaylistStore::PlaylistChange(int slot) const {
     }
     return true;
   });
-  // The lines and their ends as loaded cover the whole text; should they
-  // not, the text's own hash is the one that undo checks.
-  if (change.old_size != held.text.size()) {
-    change.old_size = held.text.size();
-    change.old_hash = ContentHash(held.text);
-  }
   change.stretches = recorder.TakeStretches();
   return change;
 }
