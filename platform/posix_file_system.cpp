@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,6 +29,11 @@ std::string_view BaseName(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// What a file opened for its tag is asked: its type and size, and the
+// identity a journaled move records.
+constexpr unsigned kOpenedFileFields =
+    STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_INO | STATX_UID | STATX_GID;
+
 // ReplaceTextFile writes beside the file, under ".NAME" + this + six
 // random characters.
 constexpr std::string_view kReplacementTag = ".quillfold-";
@@ -44,6 +50,11 @@ std::string WithoutTrailingSlash(const std::string& folder, bool& had_slash) {
 
 FileIdentity IdentityIn(const struct stat& info) {
   return FileIdentity{info.st_dev, info.st_ino, info.st_mode & 07777u, info.st_uid, info.st_gid};
+}
+
+FileIdentity IdentityIn(const struct statx& info) {
+  return FileIdentity{makedev(info.stx_dev_major, info.stx_dev_minor), info.stx_ino,
+                      info.stx_mode & 07777u, info.stx_uid, info.stx_gid};
 }
 
 // The errors of a folder that refuses a new entry while a file in it may
@@ -108,10 +119,15 @@ PosixFileSystem::OpenedFile PosixFileSystem::OpenOrdinaryFile(const std::string&
   UniqueFd fd(openat(at->dir(), at->name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
   // A link (ELOOP) or a socket (ENXIO) is no ordinary file to begin with.
   if (!fd) return {false, errno == ELOOP || errno == ENXIO ? 0 : errno};
-  struct stat info {};
-  if (fstat(fd.get(), &info) != 0) return {false, errno};
-  if (!S_ISREG(info.st_mode)) return {};
-  return {true, 0, static_cast<std::uint64_t>(info.st_size), std::move(fd), IdentityIn(info)};
+  // The open has just looked the file up, so what the kernel holds of it is
+  // current: asking the medium again would cost a share one more round trip
+  // per file.
+  struct statx info {};
+  if (statx(fd.get(), "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, kOpenedFileFields, &info) != 0) {
+    return {false, errno};
+  }
+  if (!S_ISREG(info.stx_mode)) return {};
+  return {true, 0, info.stx_size, std::move(fd), IdentityIn(info)};
 }
 
 namespace {
@@ -162,7 +178,9 @@ std::optional<ResolvedPath> PosixFileSystem::FollowLinks(const std::string& path
 bool PosixFileSystem::IsMountPoint(const std::string& folder) {
   const auto at = folders_.Locate(folder);
   struct statx info {};
-  if (!at || statx(at->dir(), at->name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO, &info) != 0) {
+  // Being a mount's root is the kernel's own knowledge, not the medium's.
+  if (!at || statx(at->dir(), at->name.c_str(), AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_INO,
+                   &info) != 0) {
     return false;
   }
   if ((info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {

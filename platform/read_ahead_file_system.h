@@ -29,8 +29,8 @@ namespace quillfold {
 // before a change is used after it.
 //
 // Memory stays bounded: at most Window() announced files are kept at once,
-// each with a tail, or with what its tag reader read (at most three reads;
-// the ID3v2 reader's take at most 4 KiB, 128 bytes and twice 64 KiB).
+// each with a tail, or with what its tag reader read (at most four reads;
+// the ID3v2 reader's take at most 4 KiB, 138 bytes and twice 64 KiB).
 // The other file system must allow concurrent calls (the real one does).
 //
 // Reads that come from the page cache take microseconds, less than handing

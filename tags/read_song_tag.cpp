@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "tags/genre_table.h"
@@ -15,7 +16,7 @@ namespace {
 // A read past the head takes at least this much, so that the text frames
 // after a picture come in one read.
 constexpr std::size_t kFollowUpReadSize = 4 * 1024;
-// Beyond the first read (head and tail together).
+// Beyond the first read (of the head) and the read of the tail.
 constexpr int kFollowUpReads = 2;
 
 // A file's bytes: the head read first, then at most kFollowUpReads more
@@ -54,12 +55,11 @@ class FileBytes final : public Id3v2Bytes {
   int reads_left_ = kFollowUpReads;
 };
 
-// The file's last bytes, up to kTagTailSize: the tail read, or the whole
-// file when it is shorter than the tail and so all in the head.
-std::span<const std::uint8_t> LastBytes(const PartsRead& read, std::span<const std::uint8_t> head,
-                                        std::span<const std::uint8_t> tail) {
-  if (read.tail_read) return tail;
-  return head.size() == read.size ? head : std::span<const std::uint8_t>();
+// True when no ID3v1 tag could change `from_id3v2`, the tag merged from
+// ID3v2 alone: every field ID3v1 could fill in is set.
+bool Id3v1AddsNothingTo(const SongTag& from_id3v2) {
+  return !from_id3v2.title.empty() && !from_id3v2.artist.empty() && !from_id3v2.album.empty() &&
+         !from_id3v2.genre.empty() && from_id3v2.track > 0;
 }
 
 std::optional<TrackTag> Id3v1In(std::span<const std::uint8_t> last) {
@@ -114,15 +114,35 @@ SongTag MergedTag(const std::optional<Id3v2Fields>& id3v2, const std::optional<T
 bool ReadSongTag(FileSystem& file_system, const std::string& path, SongTag& tag,
                  FileRead& file_read) {
   std::vector<std::uint8_t> head(kTagHeadSize);
-  std::array<std::uint8_t, kTagTailSize> tail{};
-  const PartsRead read = file_system.ReadOrdinaryFileParts(path, 0, head, tail);
+  const PartsRead read = file_system.ReadOrdinaryFileParts(path, 0, head, {});
   file_read = {read.error, read.identity};
   if (!read.read) return false;
   const std::span<const std::uint8_t> head_read = std::span(head).first(read.head_bytes);
-  const std::span<const std::uint8_t> last = LastBytes(read, head_read, tail);
-  const std::optional<TrackTag> id3v1 = Id3v1In(last);
   FileBytes bytes(file_system, path, head_read, read.size);
   std::optional<Id3v2Fields> id3v2 = ReadId3v2(bytes);
+  // Most tags say all ID3v1 could: their file's end is not read, which on a
+  // share saves a round trip or two per file.
+  if (id3v2) {
+    SongTag from_id3v2 = MergedTag(id3v2, std::nullopt);
+    if (Id3v1AddsNothingTo(from_id3v2)) {
+      tag = std::move(from_id3v2);
+      return true;
+    }
+  }
+  // The file's last bytes, up to kTagTailSize: all in the head when the file
+  // is no longer.
+  std::array<std::uint8_t, kTagTailSize> tail{};
+  std::span<const std::uint8_t> last = head_read;
+  if (head_read.size() < read.size) {
+    const PartsRead tail_read =
+        file_system.ReadOrdinaryFileParts(path, read.size - tail.size(), tail, {});
+    if (!tail_read.read) {
+      file_read.error = tail_read.error;
+      return false;
+    }
+    last = tail;
+  }
+  const std::optional<TrackTag> id3v1 = Id3v1In(last);
   if (!id3v2) id3v2 = AppendedId3v2(bytes, last, read.size, id3v1.has_value());
   if (!id3v2 && !id3v1) return false;
   tag = MergedTag(id3v2, id3v1);

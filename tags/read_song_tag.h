@@ -14,8 +14,8 @@ namespace quillfold {
 // The bytes from a file's start that the first read takes: the tag header
 // and the text frames of a typical tag.
 inline constexpr std::size_t kTagHeadSize = 4096;
-// The bytes from a file's end that the first read takes: the ID3v1 tag and,
-// before it, the footer of an ID3v2.4 tag appended to the file.
+// The bytes from a file's end that are read when they may matter: the ID3v1
+// tag and, before it, the footer of an ID3v2.4 tag appended to the file.
 inline constexpr std::size_t kTagTailSize = kTrailerSize + kId3v2HeaderSize;
 
 // Each field from ID3v2 when the tag has it and it is not blank, otherwise
@@ -26,11 +26,13 @@ SongTag MergedTag(const std::optional<Id3v2Fields>& id3v2, const std::optional<T
 
 // Reads the ID3v2 tag at the start of the ordinary file at `path` (or, when
 // there is none, an ID3v2.4 tag appended before the ID3v1 tag or at the
-// end) and its ID3v1 tag at the end, and merges them (MergedTag). One read
-// of the first kTagHeadSize bytes and the last kTagTailSize for a typical
-// file; a tag whose text frames lie further in (after a picture) or an
-// appended tag costs at most two more reads, of those frames only. False, with `tag` untouched,
-// when the file has neither tag or cannot be read; `read` as for ReadTrackTag.
+// end) and its ID3v1 tag at the end, and merges them (MergedTag). A typical
+// file costs one read, of its first kTagHeadSize bytes: its end is read
+// only when its ID3v2 tag leaves a field that ID3v1 could fill blank (or it
+// has none), and then only its last kTagTailSize bytes. A tag whose text
+// frames lie further in (after a picture) or an appended tag costs at most
+// two more reads, of those frames only. False, with `tag` untouched, when
+// the file has neither tag or cannot be read; `read` as for ReadTrackTag.
 bool ReadSongTag(FileSystem& file_system, const std::string& path, SongTag& tag, FileRead& read);
 
 // True when the ordinary file at `path`, which has no ID3v1 tag, has an

@@ -6,6 +6,7 @@
 #include "tags/id3v2_text.h"
 #include "tags/read_song_tag.h"
 #include "tests/support/mp3_files.h"
+#include "tests/support/parts_read_counter.h"
 #include "tests/support/temp_folder.h"
 
 namespace quillfold {
@@ -140,6 +141,42 @@ TEST(Id3v2ReaderTest, EachFieldFromId3v2UnlessBlankThenFromId3v1) {
                                                    .album = "Old Album",
                                                    .genre = "Soundtrack",
                                                    .track = 4}));
+}
+
+// A file's end is read only when its ID3v2 tag leaves blank a field that
+// its ID3v1 tag could fill in: each row blanks one field (or none).
+TEST(Id3v2ReaderTest, TheEndIsReadOnlyWhenId3v1MayFillABlankField) {
+  FillGenreTable();
+  const struct {
+    const char* id;
+    const char* text;
+    void (*fill_from_id3v1)(SongTag&);
+  } fields[] = {
+      {"TIT2", "Title", [](SongTag& tag) { tag.title = "Old"; }},
+      {"TPE1", "Band", [](SongTag& tag) { tag.artist = "Old Band"; }},
+      {"TALB", "Album", [](SongTag& tag) { tag.album = "Old Album"; }},
+      {"TRCK", "3", [](SongTag& tag) { tag.track = 9; }},
+      {"TCON", "(17)", [](SongTag& tag) { tag.genre = "Soundtrack"; }},
+  };
+  const std::string id3v1 = testing::TaggedMp3({"Old", "Old Band", "Old Album", 9, 24}, "");
+  testing::TempFolder folder;
+  for (std::size_t blank = 0; blank <= std::size(fields); ++blank) {
+    bench::Id3v2Layout layout;
+    SongTag expected{
+        .title = "Title", .artist = "Band", .album = "Album", .genre = "Rock", .track = 3};
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+      layout.frames.push_back({fields[i].id, i == blank ? " " : fields[i].text});
+      if (i == blank) fields[i].fill_from_id3v1(expected);
+    }
+    testing::WriteFile(folder / "a.mp3",
+                       bench::EncodeId3v2(layout) + std::string(kTagHeadSize, '\xFF') + id3v1);
+    testing::PartsReadCounter counting(RealFileSystem());
+    SongTag tag;
+    FileRead read;
+    EXPECT_TRUE(ReadSongTag(counting, folder / "a.mp3", tag, read)) << blank;
+    EXPECT_EQ(tag, expected) << blank;
+    EXPECT_EQ(counting.reads(), blank < std::size(fields) ? 2u : 1u) << blank;
+  }
 }
 
 // (Files with tags, and how often they are read: tagger_corpus_test.cpp.) A
