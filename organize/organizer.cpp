@@ -8,6 +8,7 @@
 #include "organize/found_list.h"
 #include "organize/journal.h"
 #include "organize/place_file.h"
+#include "organize/playlist_replacement.h"
 #include "organize/playlist_store.h"
 #include "organize/recovery.h"
 #include "organize/report.h"
@@ -118,7 +119,6 @@ class Organizer::Impl {
   // tail alone.
   void AnnounceRead(int index, bool id3v2);
   std::optional<RunError> PlaylistSection(const RunState& state, JournalEnding& journal);
-  bool JournalPlaylistChanges(std::optional<RunError>& first_failure);
   void FolderRemoval(RunState& state);
   void StartJournal();
   std::string RecoverInterruptedRuns();
@@ -364,47 +364,18 @@ std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state,
   playlists_.FollowMovedFiles(
       [this](const std::string& path) { return PathExists(file_system_, path); });
   std::optional<RunError> first_failure;
-  const bool journaled = !RealRun() || JournalPlaylistChanges(first_failure);
-  for (int slot = 1; slot <= count; ++slot) {
-    if (RealRun()) {
-      if (!playlists_.PlaylistChanged(slot) || !journaled) continue;
-      // Every changed playlist is written, even after a stop was asked for.
-      host_.HandlePendingEvents();
-      try {
-        SavePlaylist(file_system_, base_folder, playlists_, slot);
-      } catch (const std::exception& error) {
-        if (!first_failure) first_failure = RunErrorFromException(error);
-        continue;
-      }
-    }
-    host_.AppendReport(ListedLine(playlists_.PlaylistName(slot)));
+  std::vector<int> listed;
+  if (RealRun()) {
+    PlaylistsReplaced replaced =
+        ReplaceChangedPlaylists(file_system_, base_folder, playlists_, journal_.get(), host_);
+    listed = std::move(replaced.written);
+    first_failure = std::move(replaced.first_failure);
+  } else {
+    for (int slot = 1; slot <= count; ++slot) listed.push_back(slot);
   }
+  for (const int slot : listed) host_.AppendReport(ListedLine(playlists_.PlaylistName(slot)));
   if (!first_failure) journal.PlaylistsWritten();
   return first_failure;
-}
-
-// Records the replacement of every changed playlist before any is replaced,
-// appended as they come and flushed once: a flush per playlist would carry
-// the metadata of the moves before it each time. A crash after the flush
-// leaves each playlist old or new, as undo and the mending of a killed run
-// expect of any recorded one. False, with the failure, when the journal did
-// not take them all: then no playlist may be replaced.
-bool Organizer::Impl::JournalPlaylistChanges(std::optional<RunError>& first_failure) {
-  if (journal_ == nullptr) return true;
-  try {
-    for (int slot = 1; slot <= playlists_.PlaylistCount(); ++slot) {
-      if (!playlists_.PlaylistChanged(slot)) continue;
-      host_.HandlePendingEvents();
-      journal_->WillReplacePlaylist(base_folder + playlists_.PlaylistName(slot),
-                                    playlists_.PlaylistChange(slot),
-                                    RunJournal::Durability::kBatched);
-    }
-    journal_->Write(RunJournal::Durability::kToDisk);
-  } catch (const std::exception& error) {
-    first_failure = RunErrorFromException(error);
-    return false;
-  }
-  return true;
 }
 
 // Removes the folders that are empty, search after search, so that a nested

@@ -107,14 +107,17 @@ std::vector<std::string> PlaylistStore::PlaylistLines(int slot) const {
 
 std::string PlaylistStore::PlaylistContent(int slot) const {
   std::string content;
-  WriteContent(At(slot), [&](std::string_view piece) {
-    content += piece;
-    return true;
-  });
+  WriteContent(
+      At(slot),
+      [&](std::string_view piece) {
+        content += piece;
+        return true;
+      },
+      HostCalls::kBetweenPieces);
   return content;
 }
 
-ContentPieces PlaylistStore::PlaylistPieces(int slot) const {
+ContentPieces PlaylistStore::PlaylistPieces(int slot, HostCalls host_calls) const {
   const Slot& held = At(slot);
   std::size_t size = held.byte_order_mark ? kUtf8ByteOrderMark.size() : 0;
   for (std::size_t line = 0; line < held.lines.size(); ++line) {
@@ -122,7 +125,9 @@ ContentPieces PlaylistStore::PlaylistPieces(int slot) const {
     const std::size_t end = held.own_line_ends ? LineEnd(held, line).size() : 2;
     size += end + (ref.Written() ? WrittenText(ref.WrittenIndex()).size() : ref.length);
   }
-  return {size, [this, &held](const PieceWriter& write) { return WriteContent(held, write); }};
+  return {size, [this, &held, host_calls](const PieceWriter& write) {
+            return WriteContent(held, write, host_calls);
+          }};
 }
 
 // Line by line, with the changed lines next to each other made one stretch
@@ -171,7 +176,8 @@ bool PlaylistStore::VisitSavedLines(const Slot& slot, const SavedLineVisit& visi
   return true;
 }
 
-bool PlaylistStore::WriteContent(const Slot& slot, const PieceWriter& write) const {
+bool PlaylistStore::WriteContent(const Slot& slot, const PieceWriter& write,
+                                 HostCalls host_calls) const {
   std::string piece(slot.byte_order_mark ? kUtf8ByteOrderMark : "");
   // A small playlist gets a buffer of about its size: one of the largest
   // piece's size is fresh memory the system must map and clear, each time.
@@ -183,7 +189,7 @@ bool PlaylistStore::WriteContent(const Slot& slot, const PieceWriter& write) con
         if (piece.size() < kPieceBytes) return true;
         if (!write(piece)) return false;
         piece.clear();
-        if (between_pieces_) between_pieces_();
+        if (between_pieces_ && host_calls == HostCalls::kBetweenPieces) between_pieces_();
         return true;
       });
   return whole && (piece.empty() || write(piece));
@@ -280,9 +286,9 @@ std::string LoadPlaylist(FileSystem& file_system, const std::string& base_folder
 }
 
 void SavePlaylist(FileSystem& file_system, const std::string& base_folder,
-                  const PlaylistStore& store, int slot) {
+                  const PlaylistStore& store, int slot, PlaylistStore::HostCalls host_calls) {
   file_system.ReplaceTextFileInPieces(base_folder + store.PlaylistName(slot),
-                                      store.PlaylistPieces(slot));
+                                      store.PlaylistPieces(slot, host_calls));
 }
 
 }  // namespace quillfold

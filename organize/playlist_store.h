@@ -64,9 +64,12 @@ class PlaylistStore {
   // some line of the content as read ended at a LF alone, each line followed
   // by its own line end as read instead (none after a last line without).
   std::string PlaylistContent(int slot) const;
+  // Whether the writing of a playlist's pieces lets the front end in
+  // between them (SetBetweenPieces): only on the run's own thread.
+  enum class HostCalls { kBetweenPieces, kNone };
   // The same content in pieces of about kPieceBytes, built as they are
   // written, so that a large playlist is never held twice.
-  ContentPieces PlaylistPieces(int slot) const;
+  ContentPieces PlaylistPieces(int slot, HostCalls host_calls = HostCalls::kBetweenPieces) const;
   // What a journal keeps of the slot's replacement, from the content as
   // loaded to the content it is saved with.
   ContentChange PlaylistChange(int slot) const;
@@ -140,7 +143,7 @@ class PlaylistStore {
   using SavedLineVisit =
       std::function<bool(std::string_view line, std::string_view end, std::string_view old)>;
   bool VisitSavedLines(const Slot& slot, const SavedLineVisit& visit) const;
-  bool WriteContent(const Slot& slot, const PieceWriter& write) const;
+  bool WriteContent(const Slot& slot, const PieceWriter& write, HostCalls host_calls) const;
   std::string_view WrittenText(std::uint32_t index) const;
   // Keeps `text` as the next written text; returns its index. Views of the
   // texts written before may no longer be valid after.
@@ -182,6 +185,7 @@ std::string LoadPlaylist(FileSystem& file_system, const std::string& base_folder
 // is replaced atomically: on failure RunError is thrown and the old file
 // stays whole.
 void SavePlaylist(FileSystem& file_system, const std::string& base_folder,
-                  const PlaylistStore& store, int slot);
+                  const PlaylistStore& store, int slot,
+                  PlaylistStore::HostCalls host_calls = PlaylistStore::HostCalls::kBetweenPieces);
 
 }  // namespace quillfold

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,10 +14,11 @@ namespace quillfold::testing {
 
 // Ends the process the way SIGKILL does (no destructor, no flush, nothing
 // more written) at the `kill_at`th point passed, counting from 1.
+// The run's thread and its playlist writer both pass points.
 struct KillPoints {
   static constexpr int kKilled = 99;
   int kill_at = 0;
-  int passed = 0;
+  std::atomic<int> passed = 0;
   void Pass() {
     if (++passed == kill_at) _exit(kKilled);
   }

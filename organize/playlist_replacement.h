@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "errors/run_error.h"
+#include "organize/journal.h"
+#include "organize/organize_host.h"
+#include "organize/playlist_store.h"
+#include "platform/file_system.h"
+
+namespace quillfold {
+
+// What replacing the changed playlists came to: the slots written, in
+// order, and the first failure: the journal's, or else that of the first
+// playlist that could not be written.
+struct PlaylistsReplaced {
+  std::vector<int> written;
+  std::optional<RunError> first_failure;
+};
+
+// Writes every changed playlist of `store` back to its file, each recorded
+// in `journal` (when there is one) before it is replaced, so that a crash
+// leaves each recorded playlist old or new, as undo and the mending of a
+// killed run expect, and every other one untouched. Once the journal fails,
+// no playlist not yet handed over is written. Every changed playlist is
+// written even when a stop was asked for. `host` is let in between records
+// and while the writes are waited for.
+PlaylistsReplaced ReplaceChangedPlaylists(FileSystem& file_system, const std::string& base_folder,
+                                          const PlaylistStore& store, RunJournal* journal,
+                                          OrganizeHost& host);
+
+}  // namespace quillfold

@@ -1,0 +1,119 @@
+// The changed playlists are written on a thread of their own while the next
+// ones are recorded in the journal: a replacement may never come before its
+// playlist's record is flushed, whether the journal takes every record or
+// fails part-way.
+#include "organize/playlist_replacement.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+#include "platform/forwarding_file_system.h"
+#include "platform/posix_file_system.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/temp_folder.h"
+
+namespace quillfold {
+namespace {
+
+// One journal in memory whose flushed bytes any thread may read. The
+// `fail_flush_at`th flush throws, as a full disk would.
+class FlushedJournal final : public JournalStorage {
+ public:
+  std::vector<std::string> ListJournals() override { return {}; }
+  std::string ReadJournal(const std::string&) override { return appended_; }
+  std::unique_ptr<JournalFile> OpenJournal(const std::string&) override {
+    return std::make_unique<File>(*this);
+  }
+  void RemoveJournal(const std::string&) override {}
+  void CutJournal(const std::string&, std::size_t size) override { appended_.resize(size); }
+  std::size_t JournalSize(const std::string&) override { return appended_.size(); }
+
+  std::string Flushed() {
+    const std::lock_guard lock(mutex_);
+    return flushed_;
+  }
+  int fail_flush_at = 0;
+  int flushes = 0;
+
+ private:
+  class File final : public JournalFile {
+   public:
+    explicit File(FlushedJournal& journal) : journal_(journal) {}
+    void Append(std::string_view bytes) override { journal_.appended_ += bytes; }
+    void Flush() override {
+      if (++journal_.flushes == journal_.fail_flush_at) {
+        throw RunErrorFromOs(ENOSPC, "flushing the journal", "test");
+      }
+      const std::lock_guard lock(journal_.mutex_);
+      journal_.flushed_ = journal_.appended_;
+    }
+
+   private:
+    FlushedJournal& journal_;
+  };
+  std::mutex mutex_;
+  std::string appended_;
+  std::string flushed_;
+};
+
+// Notes each playlist replaced before the journal's flushed bytes named it.
+class CheckingFileSystem final : public ForwardingFileSystem {
+ public:
+  CheckingFileSystem(FileSystem& inner, FlushedJournal& journal)
+      : ForwardingFileSystem(inner), journal_(journal) {}
+  void ReplaceTextFileInPieces(const std::string& path, const ContentPieces& content) override {
+    if (journal_.Flushed().find(path) == std::string::npos) unrecorded.push_back(path);
+    inner_.ReplaceTextFileInPieces(path, content);
+  }
+  std::vector<std::string> unrecorded;  // written by the writer's thread alone
+
+ private:
+  FlushedJournal& journal_;
+};
+
+// 24 playlists of about 40 KiB each, every line naming a.mp3, which moved:
+// their records take several flushes.
+TEST(PlaylistReplacementTest, APlaylistIsReplacedOnlyOnceItsRecordIsFlushed) {
+  constexpr int kPlaylists = 24;
+  for (const int fail_flush_at : {0, 3}) {
+    SCOPED_TRACE("the journal fails at flush " + std::to_string(fail_flush_at));
+    testing::TempFolder temp;
+    const std::string base = temp.path();
+    PlaylistStore store;
+    store.SetBaseFolder(base, '/');
+    store.SetPlaylistCount(kPlaylists);
+    std::string old_content;
+    for (int line = 0; line < 1000; ++line) old_content += base + "a.mp3\r\n";
+    for (int slot = 1; slot <= kPlaylists; ++slot) {
+      store.SetPlaylistName(slot, "list" + std::to_string(slot) + ".m3u");
+      testing::WriteFile(base + store.PlaylistName(slot), old_content);
+      store.SetPlaylistContent(slot, old_content);
+    }
+    store.FileMoved(base + "a.mp3", base + "b/a.mp3");
+    store.FollowMovedFiles({});
+    FlushedJournal storage;
+    storage.fail_flush_at = fail_flush_at;
+    const auto journal = RunJournal::Begin(storage, base, "key", OrganizeOptions{});
+    testing::RecordingHost host;
+    CheckingFileSystem file_system(RealFileSystem(), storage);
+
+    const PlaylistsReplaced replaced =
+        ReplaceChangedPlaylists(file_system, base, store, journal.get(), host);
+    EXPECT_EQ(file_system.unrecorded, std::vector<std::string>{});
+    EXPECT_EQ(replaced.first_failure.has_value(), fail_flush_at != 0);
+    EXPECT_GT(storage.flushes, 2) << "the records went in batches";
+    std::vector<int> written;
+    for (int slot = 1; slot <= kPlaylists; ++slot) {
+      const std::string content = testing::ReadFile(base + store.PlaylistName(slot));
+      if (content != old_content) written.push_back(slot);
+      EXPECT_EQ(content == old_content ? old_content : store.PlaylistContent(slot), content);
+    }
+    EXPECT_EQ(replaced.written, written);
+    EXPECT_EQ(written.size() == kPlaylists, fail_flush_at == 0) << written.size();
+    EXPECT_FALSE(written.empty()) << "the first batch is written before the journal fails";
+  }
+}
+
+}  // namespace
+}  // namespace quillfold
