@@ -1,5 +1,6 @@
 #include "organize/playlist_writer.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace quillfold {
@@ -13,41 +14,46 @@ PlaylistWriter::~PlaylistWriter() {
     const std::lock_guard lock(mutex_);
     closing_ = true;
   }
-  handed_over_.notify_one();
-  if (thread_.joinable()) thread_.join();
+  work_ready_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
 }
 
 void PlaylistWriter::Write(int slot) {
   {
     const std::lock_guard lock(mutex_);
-    waiting_.push_back(slot);
+    waiting_.emplace_back(handed_over_++, slot);
   }
-  if (!thread_.joinable()) thread_ = std::thread([this] { WriteLoop(); });
-  handed_over_.notify_one();
+  while (threads_.size() < kWriterThreads) threads_.emplace_back([this] { WriteLoop(); });
+  work_ready_.notify_one();
 }
 
 std::vector<PlaylistWriter::Written> PlaylistWriter::Finish(const std::function<void()>& between) {
   constexpr auto kBetweenCalls = std::chrono::milliseconds(20);
   auto next_call = std::chrono::steady_clock::now() + kBetweenCalls;
   std::unique_lock lock(mutex_);
-  while (!waiting_.empty() || writing_) {
+  while (!waiting_.empty() || writing_ > 0) {
     if (written_.wait_until(lock, next_call) == std::cv_status::no_timeout) continue;
     lock.unlock();
     between();
     next_call = std::chrono::steady_clock::now() + kBetweenCalls;
     lock.lock();
   }
-  return std::move(done_);
+  std::sort(done_.begin(), done_.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<Written> written;
+  for (auto& [order, done] : done_) written.push_back(std::move(done));
+  done_.clear();
+  return written;
 }
 
 void PlaylistWriter::WriteLoop() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    handed_over_.wait(lock, [this] { return closing_ || !waiting_.empty(); });
+    work_ready_.wait(lock, [this] { return closing_ || !waiting_.empty(); });
     if (waiting_.empty()) return;
-    const int slot = waiting_.front();
+    const auto [order, slot] = waiting_.front();
     waiting_.pop_front();
-    writing_ = true;
+    ++writing_;
     lock.unlock();
     std::exception_ptr failure;
     try {
@@ -56,8 +62,8 @@ void PlaylistWriter::WriteLoop() {
       failure = std::current_exception();
     }
     lock.lock();
-    writing_ = false;
-    done_.push_back({slot, failure});
+    --writing_;
+    done_.push_back({order, {slot, failure}});
     written_.notify_one();
   }
 }

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "organize/playlist_store.h"
@@ -14,12 +15,12 @@
 
 namespace quillfold {
 
-// Writes playlists back (SavePlaylist) on a thread of its own, one after
-// another in the order they are handed over, while the run's thread goes on
-// to record the next ones in the journal: the disk's flushes and the
-// processor's work overlap. It never calls the front end, which the run's
-// thread lets in while it waits (Finish). The store must not change while
-// it writes.
+// Writes playlists back (SavePlaylist) on threads of its own, in the order
+// they are handed over, kWriterThreads at a time, while the run's thread
+// goes on to record the next ones in the journal: the disk's flushes and
+// the processor's work overlap, and so do the flushes of two playlists. It never calls the front
+// end, which the run's thread lets in while it waits (Finish). The store must not change while it
+// writes.
 class PlaylistWriter {
  public:
   // A playlist handed over, and why it was not written (null: written).
@@ -46,19 +47,25 @@ class PlaylistWriter {
   std::vector<Written> Finish(const std::function<void()>& between);
 
  private:
+  // Measured on a virtual disk: a second write in flight cut the time of
+  // a thousand replacements by about a fifth; more gained nothing.
+  static constexpr std::size_t kWriterThreads = 2;
+
   void WriteLoop();
 
   FileSystem& file_system_;
   const std::string& base_folder_;
   const PlaylistStore& store_;
   std::mutex mutex_;
-  std::condition_variable handed_over_;
+  std::condition_variable work_ready_;
   std::condition_variable written_;
-  std::deque<int> waiting_;
-  std::vector<Written> done_;
-  bool writing_ = false;  // a playlist taken from waiting_ is being written
+  // Each playlist with the number of its handing over, from 0.
+  std::deque<std::pair<std::size_t, int>> waiting_;
+  std::vector<std::pair<std::size_t, Written>> done_;
+  std::size_t handed_over_ = 0;
+  int writing_ = 0;  // playlists taken from waiting_ and being written
   bool closing_ = false;
-  std::thread thread_;  // started by the first Write
+  std::vector<std::thread> threads_;  // started by the first Write
 };
 
 }  // namespace quillfold
