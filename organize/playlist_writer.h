@@ -18,9 +18,9 @@ namespace quillfold {
 // Writes playlists back (SavePlaylist) on threads of its own, in the order
 // they are handed over, kWriterThreads at a time, while the run's thread
 // goes on to record the next ones in the journal: the disk's flushes and
-// the processor's work overlap, and so do the flushes of two playlists. It never calls the front
-// end, which the run's thread lets in while it waits (Finish). The store must not change while it
-// writes.
+// the processor's work overlap, and so do the flushes of two playlists.
+// It never calls the front end, which the run's thread lets in while it
+// waits (Finish). The store must not change while it writes.
 class PlaylistWriter {
  public:
   // A playlist handed over, and why it was not written (null: written).

@@ -1,4 +1,4 @@
-// The changed playlists are written on a thread of their own while the next
+// The changed playlists are written on threads of their own while the next
 // ones are recorded in the journal: a replacement may never come before its
 // playlist's record is flushed, whether the journal takes every record or
 // fails part-way.
@@ -63,13 +63,17 @@ class CheckingFileSystem final : public ForwardingFileSystem {
   CheckingFileSystem(FileSystem& inner, FlushedJournal& journal)
       : ForwardingFileSystem(inner), journal_(journal) {}
   void ReplaceTextFileInPieces(const std::string& path, const ContentPieces& content) override {
-    if (journal_.Flushed().find(path) == std::string::npos) unrecorded.push_back(path);
+    if (journal_.Flushed().find(path) == std::string::npos) {
+      const std::lock_guard lock(mutex_);
+      unrecorded.push_back(path);
+    }
     inner_.ReplaceTextFileInPieces(path, content);
   }
-  std::vector<std::string> unrecorded;  // written by the writer's thread alone
+  std::vector<std::string> unrecorded;  // read once the writers are done
 
  private:
   FlushedJournal& journal_;
+  std::mutex mutex_;
 };
 
 // 24 playlists of about 40 KiB each, every line naming a.mp3, which moved:
