@@ -10,60 +10,20 @@
 
 #include "platform/forwarding_file_system.h"
 #include "platform/posix_file_system.h"
+#include "tests/support/memory_journal_storage.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_folder.h"
 
 namespace quillfold {
 namespace {
 
-// One journal in memory whose flushed bytes any thread may read. The
-// `fail_flush_at`th flush throws, as a full disk would.
-class FlushedJournal final : public JournalStorage {
- public:
-  std::vector<std::string> ListJournals() override { return {}; }
-  std::string ReadJournal(const std::string&) override { return appended_; }
-  std::unique_ptr<JournalFile> OpenJournal(const std::string&) override {
-    return std::make_unique<File>(*this);
-  }
-  void RemoveJournal(const std::string&) override {}
-  void CutJournal(const std::string&, std::size_t size) override { appended_.resize(size); }
-  std::size_t JournalSize(const std::string&) override { return appended_.size(); }
-
-  std::string Flushed() {
-    const std::lock_guard lock(mutex_);
-    return flushed_;
-  }
-  int fail_flush_at = 0;
-  int flushes = 0;
-
- private:
-  class File final : public JournalFile {
-   public:
-    explicit File(FlushedJournal& journal) : journal_(journal) {}
-    void Append(std::string_view bytes) override { journal_.appended_ += bytes; }
-    void Flush() override {
-      if (++journal_.flushes == journal_.fail_flush_at) {
-        throw RunErrorFromOs(ENOSPC, "flushing the journal", "test");
-      }
-      const std::lock_guard lock(journal_.mutex_);
-      journal_.flushed_ = journal_.appended_;
-    }
-
-   private:
-    FlushedJournal& journal_;
-  };
-  std::mutex mutex_;
-  std::string appended_;
-  std::string flushed_;
-};
-
 // Notes each playlist replaced before the journal's flushed bytes named it.
 class CheckingFileSystem final : public ForwardingFileSystem {
  public:
-  CheckingFileSystem(FileSystem& inner, FlushedJournal& journal)
-      : ForwardingFileSystem(inner), journal_(journal) {}
+  CheckingFileSystem(FileSystem& inner, testing::MemoryJournalStorage& journals)
+      : ForwardingFileSystem(inner), journals_(journals) {}
   void ReplaceTextFileInPieces(const std::string& path, const ContentPieces& content) override {
-    if (journal_.Flushed().find(path) == std::string::npos) {
+    if (journals_.Flushed().find(path) == std::string::npos) {
       const std::lock_guard lock(mutex_);
       unrecorded.push_back(path);
     }
@@ -72,7 +32,7 @@ class CheckingFileSystem final : public ForwardingFileSystem {
   std::vector<std::string> unrecorded;  // read once the writers are done
 
  private:
-  FlushedJournal& journal_;
+  testing::MemoryJournalStorage& journals_;
   std::mutex mutex_;
 };
 
@@ -96,7 +56,7 @@ TEST(PlaylistReplacementTest, APlaylistIsReplacedOnlyOnceItsRecordIsFlushed) {
     }
     store.FileMoved(base + "a.mp3", base + "b/a.mp3");
     store.FollowMovedFiles({});
-    FlushedJournal storage;
+    testing::MemoryJournalStorage storage;
     storage.fail_flush_at = fail_flush_at;
     const auto journal = RunJournal::Begin(storage, base, "key", OrganizeOptions{});
     testing::RecordingHost host;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "errors/run_error.h"
@@ -11,10 +12,10 @@
 namespace quillfold::testing {
 
 // Journals in memory. `journals` holds every byte appended, as the system
-// keeps a file's written bytes once the process is gone; a flush changes
-// nothing but is counted. `fail_append_at` / `fail_flush_at` (1-based,
-// counted over all journals) make that call throw RunError without keeping
-// anything, as a full disk would.
+// keeps a file's written bytes once the process is gone; a flush is counted
+// and keeps what its journal holds for Flushed, which any thread may ask. `fail_append_at` /
+// `fail_flush_at` (1-based, counted over all journals) make that call throw RunError without
+// keeping anything, as a full disk would.
 class MemoryJournalStorage final : public JournalStorage {
  public:
   std::vector<std::string> ListJournals() override {
@@ -40,6 +41,14 @@ class MemoryJournalStorage final : public JournalStorage {
     return found == journals.end() ? 0 : found->second.size();
   }
 
+  // What each journal held at its last flush, one after another.
+  std::string Flushed() {
+    const std::lock_guard lock(flushed_mutex_);
+    std::string flushed;
+    for (const auto& [name, bytes] : flushed_) flushed += bytes;
+    return flushed;
+  }
+
   int fail_append_at = 0;
   int fail_flush_at = 0;
   int appends = 0;
@@ -57,6 +66,8 @@ class MemoryJournalStorage final : public JournalStorage {
     }
     void Flush() override {
       if (++storage_.flushes == storage_.fail_flush_at) Fail("flushing");
+      const std::lock_guard lock(storage_.flushed_mutex_);
+      storage_.flushed_[name_] = storage_.journals[name_];
     }
 
    private:
@@ -66,6 +77,8 @@ class MemoryJournalStorage final : public JournalStorage {
     MemoryJournalStorage& storage_;
     std::string name_;
   };
+  std::mutex flushed_mutex_;
+  std::map<std::string, std::string> flushed_;
 };
 
 }  // namespace quillfold::testing
