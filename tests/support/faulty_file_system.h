@@ -25,8 +25,8 @@ class FaultyFileSystem final : public ForwardingFileSystem {
     int renames = 0;
     int removals = 0;
     int reads = 0;
-    int replacements = 0;
-    int whole_path_lookups = 0;  // IdentityByWholePath, asked on the run's thread
+    std::atomic<int> replacements = 0;  // two playlist writers replace at once
+    int whole_path_lookups = 0;         // IdentityByWholePath, asked on the run's thread
   };
 
   explicit FaultyFileSystem(FileSystem& inner) : ForwardingFileSystem(inner) {}
