@@ -19,7 +19,7 @@ class PlaylistStore::Follower {
   Follower(PlaylistStore& store, const NamesOtherFile& names_other_file)
       : store_(store), names_other_file_(names_other_file) {}
 
-  int FollowEveryLine() {
+  int FollowEveryLine(const SlotFollowed& followed) {
     store_.moves_.Index();
     int rewritten = 0;
     std::size_t lines = 0;
@@ -32,6 +32,7 @@ class PlaylistStore::Follower {
         ++rewritten;
         slot.changed = true;
       }
+      if (followed) followed(number);
     }
     return rewritten;
   }
@@ -101,7 +102,7 @@ class PlaylistStore::Follower {
     std::string text =
         WritePlaylistEntry(line, form, moves.NewPath(move), slot.folder, store_.separator_);
     memo.same_prefix = KeptPrefix(text, form, store_.separator_) == prefix;
-    memo.index = store_.AddWritten(text, moves.Number(move).value_or(kNoMove));
+    memo.index = store_.AddWritten(text, moves.Number(move).value_or(WrittenTexts::kNoMove));
     return memo;
   }
 
@@ -123,9 +124,13 @@ class PlaylistStore::Follower {
   std::string scratch_;
 };
 
-int PlaylistStore::FollowMovedFiles(const NamesOtherFile& names_other_file) {
-  if (moves_.empty()) return 0;
-  const int rewritten = Follower(*this, names_other_file).FollowEveryLine();
+int PlaylistStore::FollowMovedFiles(const NamesOtherFile& names_other_file,
+                                    const SlotFollowed& followed) {
+  if (moves_.empty()) {
+    for (int slot = 1; followed && slot <= count_; ++slot) followed(slot);
+    return 0;
+  }
+  const int rewritten = Follower(*this, names_other_file).FollowEveryLine(followed);
   moves_.ClearMoves();
   return rewritten;
 }

@@ -361,16 +361,18 @@ std::optional<RunError> Organizer::Impl::PlaylistSection(const RunState& state,
   host_.AppendReport(PlaylistSectionHeader(RealRun()));
   // Asked after the moves: where letter case does not tell names apart, a
   // line in other letter case named a moved file and now names nothing.
-  playlists_.FollowMovedFiles(
-      [this](const std::string& path) { return PathExists(file_system_, path); });
+  const NamesOtherFile names_other_file = [this](const std::string& path) {
+    return PathExists(file_system_, path);
+  };
   std::optional<RunError> first_failure;
   std::vector<int> listed;
   if (RealRun()) {
-    PlaylistsReplaced replaced =
-        ReplaceChangedPlaylists(file_system_, base_folder, playlists_, journal_.get(), host_);
+    PlaylistsReplaced replaced = ReplaceChangedPlaylists(file_system_, base_folder, playlists_,
+                                                         names_other_file, journal_.get(), host_);
     listed = std::move(replaced.written);
     first_failure = std::move(replaced.first_failure);
   } else {
+    playlists_.FollowMovedFiles(names_other_file);
     for (int slot = 1; slot <= count; ++slot) listed.push_back(slot);
   }
   for (const int slot : listed) host_.AppendReport(ListedLine(playlists_.PlaylistName(slot)));

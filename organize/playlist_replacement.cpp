@@ -15,52 +15,79 @@ namespace {
 constexpr std::size_t kFirstBatchBytes = std::size_t{256} << 10;
 constexpr std::size_t kLargestBatchBytes = std::size_t{16} << 20;
 
-// Records the changed playlists batch by batch and hands each batch to
-// `writer` once its records are on disk; the journal's failure, if any.
-std::optional<RunError> RecordAndHandOver(const std::string& base_folder,
-                                          const PlaylistStore& store, RunJournal& journal,
-                                          OrganizeHost& host, PlaylistWriter& writer) {
-  std::vector<int> batch;
-  std::size_t batch_bytes = 0;
-  std::size_t batch_limit = kFirstBatchBytes;
-  const auto hand_over = [&] {
-    journal.Write(RunJournal::Durability::kToDisk);
-    for (const int slot : batch) writer.Write(slot);
-    batch.clear();
-    batch_bytes = 0;
-    batch_limit = std::min(batch_limit * 2, kLargestBatchBytes);
-  };
-  try {
-    for (int slot = 1; slot <= store.PlaylistCount(); ++slot) {
-      if (!store.PlaylistChanged(slot)) continue;
-      host.HandlePendingEvents();
-      ContentChange change = store.PlaylistChange(slot);
-      batch_bytes += change.new_size;
-      journal.WillReplacePlaylist(base_folder + store.PlaylistName(slot), std::move(change),
-                                  RunJournal::Durability::kBatched);
-      batch.push_back(slot);
-      if (batch_bytes >= batch_limit) hand_over();
-    }
-    if (!batch.empty()) hand_over();
-  } catch (const std::exception& error) {
-    return RunErrorFromException(error);
+// Records changed playlists in the journal as they are followed, and hands
+// each batch to the writer once its records are on disk. Once the journal
+// fails, nothing more is recorded or handed over.
+class BatchedRecords {
+ public:
+  BatchedRecords(const std::string& base_folder, const PlaylistStore& store, RunJournal& journal,
+                 OrganizeHost& host, PlaylistWriter& writer)
+      : base_folder_(base_folder), store_(store), journal_(journal), host_(host), writer_(writer) {}
+
+  void Add(int slot) {
+    if (failure_ || !store_.PlaylistChanged(slot)) return;
+    host_.HandlePendingEvents();
+    Guarded([&] {
+      ContentChange change = store_.PlaylistChange(slot);
+      batch_bytes_ += change.new_size;
+      journal_.WillReplacePlaylist(base_folder_ + store_.PlaylistName(slot), std::move(change),
+                                   RunJournal::Durability::kBatched);
+      batch_.push_back(slot);
+      if (batch_bytes_ >= batch_limit_) HandOver();
+    });
   }
-  return std::nullopt;
-}
+
+  // Hands over the last batch; the journal's failure, if any.
+  std::optional<RunError> Finish() {
+    if (!failure_ && !batch_.empty()) Guarded([&] { HandOver(); });
+    return std::move(failure_);
+  }
+
+ private:
+  template <typename Work>
+  void Guarded(Work work) {
+    try {
+      work();
+    } catch (const std::exception& error) {
+      failure_ = RunErrorFromException(error);
+    }
+  }
+
+  void HandOver() {
+    journal_.Write(RunJournal::Durability::kToDisk);
+    for (const int slot : batch_) writer_.Write(slot);
+    batch_.clear();
+    batch_bytes_ = 0;
+    batch_limit_ = std::min(batch_limit_ * 2, kLargestBatchBytes);
+  }
+
+  const std::string& base_folder_;
+  const PlaylistStore& store_;
+  RunJournal& journal_;
+  OrganizeHost& host_;
+  PlaylistWriter& writer_;
+  std::vector<int> batch_;
+  std::size_t batch_bytes_ = 0;
+  std::size_t batch_limit_ = kFirstBatchBytes;
+  std::optional<RunError> failure_;
+};
 
 }  // namespace
 
 PlaylistsReplaced ReplaceChangedPlaylists(FileSystem& file_system, const std::string& base_folder,
-                                          const PlaylistStore& store, RunJournal* journal,
-                                          OrganizeHost& host) {
+                                          PlaylistStore& store,
+                                          const NamesOtherFile& names_other_file,
+                                          RunJournal* journal, OrganizeHost& host) {
   PlaylistsReplaced replaced;
   PlaylistWriter writer(file_system, base_folder, store);
   if (journal != nullptr) {
-    replaced.first_failure = RecordAndHandOver(base_folder, store, *journal, host, writer);
+    BatchedRecords records(base_folder, store, *journal, host, writer);
+    store.FollowMovedFiles(names_other_file, [&](int slot) { records.Add(slot); });
+    replaced.first_failure = records.Finish();
   } else {
-    for (int slot = 1; slot <= store.PlaylistCount(); ++slot) {
+    store.FollowMovedFiles(names_other_file, [&](int slot) {
       if (store.PlaylistChanged(slot)) writer.Write(slot);
-    }
+    });
   }
   for (const auto& [slot, failure] : writer.Finish([&host] { host.HandlePendingEvents(); })) {
     if (!failure) {

@@ -20,15 +20,18 @@ struct PlaylistsReplaced {
   std::optional<RunError> first_failure;
 };
 
-// Writes every changed playlist of `store` back to its file, each recorded
-// in `journal` (when there is one) before it is replaced, so that a crash
-// leaves each recorded playlist old or new, as undo and the mending of a
-// killed run expect, and every other one untouched. Once the journal fails,
-// no playlist not yet handed over is written. Every changed playlist is
-// written even when a stop was asked for. `host` is let in between records
-// and while the writes are waited for.
+// Follows the moves noted in `store` through its playlists
+// (FollowMovedFiles, with `names_other_file`) and writes every changed
+// playlist back to its file as soon as its lines are final, while the next
+// ones are followed. Each is recorded in `journal` (when there is one)
+// before it is replaced, so that a crash leaves each recorded playlist old
+// or new, as undo and the mending of a killed run expect, and every other
+// one untouched. Once the journal fails, no playlist not yet handed over is
+// written. Every changed playlist is written even when a stop was asked
+// for. `host` is let in between records and while the writes are waited for.
 PlaylistsReplaced ReplaceChangedPlaylists(FileSystem& file_system, const std::string& base_folder,
-                                          const PlaylistStore& store, RunJournal* journal,
-                                          OrganizeHost& host);
+                                          PlaylistStore& store,
+                                          const NamesOtherFile& names_other_file,
+                                          RunJournal* journal, OrganizeHost& host);
 
 }  // namespace quillfold

@@ -22,9 +22,7 @@ std::uint8_t LineEndCode(std::string_view end) {
 
 void PlaylistStore::Clear() {
   slots_.clear();
-  written_text_ = {};
-  written_at_ = {0};
-  written_by_ = {};
+  written_.Clear();
   moves_.Clear();
   held_bytes_ = 0;
   count_ = 0;
@@ -120,6 +118,7 @@ std::string PlaylistStore::PlaylistContent(int slot) const {
 ContentPieces PlaylistStore::PlaylistPieces(int slot, HostCalls host_calls) const {
   const Slot& held = At(slot);
   std::size_t size = held.byte_order_mark ? kUtf8ByteOrderMark.size() : 0;
+  const auto reading = written_.Reading();
   for (std::size_t line = 0; line < held.lines.size(); ++line) {
     const LineRef ref = held.lines[line];
     const std::size_t end = held.own_line_ends ? LineEnd(held, line).size() : 2;
@@ -151,7 +150,7 @@ ContentChange PlaylistStore::PlaylistChange(int slot) const {
     if (old.size() == length && old.starts_with(line) && old.ends_with(end)) {
       recorder.Unchanged(length);
     } else if (ref.GivingBack() && old.ends_with(end)) {
-      recorder.RewrittenBy(written_by_[ref.WrittenIndex()], length);
+      recorder.RewrittenBy(written_.By(ref.WrittenIndex()), length);
     } else {
       recorder.Replaced(old, length);
     }
@@ -182,16 +181,22 @@ bool PlaylistStore::WriteContent(const Slot& slot, const PieceWriter& write,
   // A small playlist gets a buffer of about its size: one of the largest
   // piece's size is fresh memory the system must map and clear, each time.
   piece.reserve(std::min(kPieceBytes + kMaxPlaylistLineLength + 2, slot.text.size() * 5 / 4 + 64));
+  // Not held while a piece is written: the moves may be followed through
+  // the next playlists meanwhile, and their written texts need room.
+  auto reading = written_.Reading();
   const bool whole =
       VisitSavedLines(slot, [&](std::string_view line, std::string_view end, std::string_view) {
         piece += line;
         piece += end;
         if (piece.size() < kPieceBytes) return true;
+        reading.unlock();
         if (!write(piece)) return false;
         piece.clear();
         if (between_pieces_ && host_calls == HostCalls::kBetweenPieces) between_pieces_();
+        reading.lock();
         return true;
       });
+  if (reading.owns_lock()) reading.unlock();
   return whole && (piece.empty() || write(piece));
 }
 
@@ -214,20 +219,16 @@ std::string_view PlaylistStore::Line(const Slot& slot, std::size_t line) const {
 }
 
 std::string_view PlaylistStore::WrittenText(std::uint32_t index) const {
-  return std::string_view(written_text_)
-      .substr(written_at_[index], written_at_[index + 1] - written_at_[index]);
+  return written_.Text(index);
 }
 
 std::uint32_t PlaylistStore::AddWritten(std::string_view text, std::uint32_t by) {
   // The top bit of a line's written index is a mark.
-  if (written_by_.size() >= LineRef::kGivingBack) {
+  if (written_.size() >= LineRef::kGivingBack) {
     throw RunError(ErrorNumber::kOutOfMemory,
                    "Out of memory (more than 2^31 playlist lines written)");
   }
-  written_text_.append(text);
-  written_at_.push_back(written_text_.size());
-  written_by_.push_back(by);
-  return static_cast<std::uint32_t>(written_by_.size() - 1);
+  return written_.Add(text, by);
 }
 
 std::string_view PlaylistStore::LineEnd(const Slot& slot, std::size_t line) const {

@@ -10,6 +10,7 @@
 #include "organize/content_changes.h"
 #include "organize/file_moves.h"
 #include "organize/playlist_entry.h"
+#include "organize/written_texts.h"
 #include "platform/file_system.h"
 
 namespace quillfold {
@@ -100,8 +101,12 @@ class PlaylistStore {
   // an old path in letter case is kept when `names_other_file`, given the
   // full path the line leads to, says that path names a file of its own:
   // where letter case tells names apart, that is another file, and its line
-  // must go on naming it.
-  int FollowMovedFiles(const NamesOtherFile& names_other_file = {});
+  // must go on naming it. `followed`, when given, is called with each slot
+  // in order once its lines are final, so that it may be saved (on another
+  // thread) while the next ones are followed.
+  using SlotFollowed = std::function<void(int slot)>;
+  int FollowMovedFiles(const NamesOtherFile& names_other_file = {},
+                       const SlotFollowed& followed = {});
 
  private:
   static constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
@@ -159,15 +164,7 @@ class PlaylistStore {
   std::function<void()> between_pieces_;
   std::vector<Slot> slots_;
   int count_ = 0;
-  // The texts that moves wrote, end to end: one block rather than a string
-  // each, as every written line is visited at random three times (to
-  // describe, size and write its playlist). Where each starts (and, last,
-  // where the last ends), and the journal number of the move that wrote
-  // each (kNoMove when none).
-  static constexpr std::uint32_t kNoMove = 0xFFFFFFFF;
-  std::string written_text_;
-  std::vector<std::size_t> written_at_{0};
-  std::vector<std::uint32_t> written_by_;
+  WrittenTexts written_;
   FileMoves moves_;
   std::size_t held_bytes_ = 0;  // of every slot's text
 };

@@ -20,7 +20,8 @@ namespace quillfold {
 // goes on to record the next ones in the journal: the disk's flushes and
 // the processor's work overlap, and so do the flushes of two playlists.
 // It never calls the front end, which the run's thread lets in while it
-// waits (Finish). The store must not change while it writes.
+// waits (Finish). Only a playlist whose lines are final may be handed
+// over; the store may follow moves through the others meanwhile.
 class PlaylistWriter {
  public:
   // A playlist handed over, and why it was not written (null: written).

@@ -36,8 +36,9 @@ class CheckingFileSystem final : public ForwardingFileSystem {
   std::mutex mutex_;
 };
 
-// 24 playlists of about 40 KiB each, every line naming a.mp3, which moved:
-// their records take several flushes.
+// 24 playlists of about 40 KiB each, every line naming a file of its own
+// that moved: their records take several flushes, and the texts of later
+// playlists' lines are made while earlier ones are written.
 TEST(PlaylistReplacementTest, APlaylistIsReplacedOnlyOnceItsRecordIsFlushed) {
   constexpr int kPlaylists = 24;
   for (const int fail_flush_at : {0, 3}) {
@@ -47,15 +48,18 @@ TEST(PlaylistReplacementTest, APlaylistIsReplacedOnlyOnceItsRecordIsFlushed) {
     PlaylistStore store;
     store.SetBaseFolder(base, '/');
     store.SetPlaylistCount(kPlaylists);
-    std::string old_content;
-    for (int line = 0; line < 1000; ++line) old_content += base + "a.mp3\r\n";
+    std::vector<std::string> old_contents, names;
     for (int slot = 1; slot <= kPlaylists; ++slot) {
+      std::string& old_content = old_contents.emplace_back();
+      for (int line = 0; line < 1000; ++line) {
+        names.push_back(std::to_string(slot) + "-" + std::to_string(line) + ".mp3");
+        old_content += base + names.back() + "\r\n";
+      }
       store.SetPlaylistName(slot, "list" + std::to_string(slot) + ".m3u");
       testing::WriteFile(base + store.PlaylistName(slot), old_content);
       store.SetPlaylistContent(slot, old_content);
     }
-    store.FileMoved(base + "a.mp3", base + "b/a.mp3");
-    store.FollowMovedFiles({});
+    for (const std::string& name : names) store.FileMoved(base + name, base + "moved/" + name);
     testing::MemoryJournalStorage storage;
     storage.fail_flush_at = fail_flush_at;
     const auto journal = RunJournal::Begin(storage, base, "key", OrganizeOptions{});
@@ -63,12 +67,13 @@ TEST(PlaylistReplacementTest, APlaylistIsReplacedOnlyOnceItsRecordIsFlushed) {
     CheckingFileSystem file_system(RealFileSystem(), storage);
 
     const PlaylistsReplaced replaced =
-        ReplaceChangedPlaylists(file_system, base, store, journal.get(), host);
+        ReplaceChangedPlaylists(file_system, base, store, {}, journal.get(), host);
     EXPECT_EQ(file_system.unrecorded, std::vector<std::string>{});
     EXPECT_EQ(replaced.first_failure.has_value(), fail_flush_at != 0);
     EXPECT_GT(storage.flushes, 2) << "the records went in batches";
     std::vector<int> written;
     for (int slot = 1; slot <= kPlaylists; ++slot) {
+      const std::string& old_content = old_contents[slot - 1];
       const std::string content = testing::ReadFile(base + store.PlaylistName(slot));
       if (content != old_content) written.push_back(slot);
       EXPECT_EQ(content == old_content ? old_content : store.PlaylistContent(slot), content);
