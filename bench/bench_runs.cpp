@@ -179,8 +179,8 @@ Measurement BenchRuns::LowerBound(const LibraryShape& shape, int threads) {
   });
 }
 
-Measurement BenchRuns::RewritePlaylists(const LibraryShape& shape) {
-  return Measure(shape, [&](const std::string& base) {
+BenchRuns::Work BenchRuns::RewriteWork(const LibraryShape& shape) {
+  return [shape](const std::string& base) {
     std::vector<std::string> paths;
     for (const auto& playlist : PlanLibrary(shape).playlists) {
       paths.push_back(base + "/" + playlist.relative);
@@ -190,7 +190,7 @@ Measurement BenchRuns::RewritePlaylists(const LibraryShape& shape) {
     for (const auto& path : paths)
       file_system.ReplaceTextFile(path, file_system.ReadTextFile(path));
     return std::vector<double>{std::chrono::duration<double>(Clock::now() - start).count()};
-  });
+  };
 }
 
 BenchRuns::Work BenchRuns::OrganizeWork(const OrganizeOptions& options, int jobs, bool journaled) {
@@ -222,6 +222,11 @@ std::pair<Measurement, Measurement> BenchRuns::PlainAndJournaledRuns(const Libra
                                                                      const OrganizeOptions& options,
                                                                      int jobs) {
   return MeasurePair(shape, OrganizeWork(options, jobs, false), OrganizeWork(options, jobs, true));
+}
+
+std::pair<Measurement, Measurement> BenchRuns::JournaledRunAndRewrite(
+    const LibraryShape& shape, const OrganizeOptions& options, int jobs) {
+  return MeasurePair(shape, OrganizeWork(options, jobs, true), RewriteWork(shape));
 }
 
 Measurement BenchRuns::RunAndUndo(const LibraryShape& shape, int jobs) {

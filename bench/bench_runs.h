@@ -45,10 +45,6 @@ class BenchRuns {
   Measurement LowerBound(const LibraryShape& shape, int threads = 1);
   // The bytes of every playlist of the library as written by these runs.
   double PlaylistBytes(const LibraryShape& shape);
-  // Only reading every playlist and writing it back as the engine does
-  // (atomically, flushed): figures[0] seconds. What any run that updates
-  // every playlist pays for the writing alone.
-  Measurement RewritePlaylists(const LibraryShape& shape);
   // One organize run with `options` and `jobs` read-ahead workers (1: none):
   // figures[0] seconds for the whole run, figures[1] the bytes of its
   // journal. `journaled` runs keep their journal in the scratch folder, on
@@ -60,6 +56,14 @@ class BenchRuns {
   std::pair<Measurement, Measurement> PlainAndJournaledRuns(const LibraryShape& shape,
                                                             const OrganizeOptions& options,
                                                             int jobs);
+  // A journaled run with `options`, as OrganizeRun, and on a copy made
+  // beside its own (MeasurePair), only reading every playlist and writing it
+  // back as the engine does (atomically, flushed): figures[0] seconds. The
+  // second is what any run that updates every playlist pays for the writing
+  // alone; taken side by side, a slow spell of the disk falls on both.
+  std::pair<Measurement, Measurement> JournaledRunAndRewrite(const LibraryShape& shape,
+                                                             const OrganizeOptions& options,
+                                                             int jobs);
   // A journaled real run with `jobs` read-ahead workers, then the undo of
   // it: figures[0] seconds for the run, figures[1] for the undo. Throws when
   // the undo does not put everything back.
@@ -83,6 +87,7 @@ class BenchRuns {
   std::string MadeCopy(const LibraryShape& shape);
   Measurement RunOn(const std::string& copy, const Work& work);
   Work OrganizeWork(const OrganizeOptions& options, int jobs, bool journaled);
+  static Work RewriteWork(const LibraryShape& shape);
   std::string JournalFolder(const std::string& reached) const;
 
   std::string scratch_;

@@ -222,7 +222,8 @@ void Id3v2Runs(BenchRuns& runs, const Settings& settings, LibraryShape shape,
 // 1,000,000 lines, against the same run without playlists, with the bytes
 // of each run's journal. The playlist phase (the run's extra time) is held
 // to the rewrite floor: reading and safely writing back every playlist,
-// which any run that updates them all pays.
+// which any run that updates them all pays, timed on copies made beside
+// the run's.
 void PlaylistRuns(BenchRuns& runs, LibraryShape shape, const Id3v1Figures& without, int jobs) {
   std::printf("\n%-14s %9s %9s %11s %10s %8s %9s %8s %-14s %8s %-16s\n", "playlist lines",
               "playlists", "list MiB", "journal MiB", "real run s", "phase s", "rewrite s",
@@ -234,8 +235,7 @@ void PlaylistRuns(BenchRuns& runs, LibraryShape shape, const Id3v1Figures& witho
     shape.playlists = playlists;
     shape.min_playlist_lines = shape.max_playlist_lines = lines;
     const double bytes = runs.PlaylistBytes(shape);
-    const Measurement real = runs.OrganizeRun(shape, RunOptions(false), jobs, true);
-    const Measurement rewrite = runs.RewritePlaylists(shape);
+    const auto [real, rewrite] = runs.JournaledRunAndRewrite(shape, RunOptions(false), jobs);
     const double phase = real.figures[0] - without.journaled;
     const double ratio = phase / rewrite.figures[0];
     const double memory_target = 32.0 + 2.0 * bytes / kMiB;
