@@ -105,21 +105,22 @@ Measurement BenchRuns::Measure(const LibraryShape& shape, const Work& work) {
   return runs.Medians();
 }
 
-std::pair<Measurement, Measurement> BenchRuns::MeasurePair(const LibraryShape& shape,
-                                                           const Work& first, const Work& second) {
-  Runs first_runs;
-  Runs second_runs;
+std::vector<Measurement> BenchRuns::MeasureSideBySide(const LibraryShape& shape,
+                                                      const std::vector<Work>& works) {
+  const std::size_t count = works.size();
+  std::vector<Runs> runs(count);
   for (int i = 0; i < repeats_; ++i) {
-    const bool first_goes_first = i % 2 == 0;
-    const std::string made_first = MadeCopy(shape);
-    const std::string made_second = MadeCopy(shape);
-    const std::string& first_copy = first_goes_first ? made_first : made_second;
-    const std::string& second_copy = first_goes_first ? made_second : made_first;
-    if (first_goes_first) first_runs.Add(RunOn(first_copy, first));
-    second_runs.Add(RunOn(second_copy, second));
-    if (!first_goes_first) first_runs.Add(RunOn(first_copy, first));
+    std::vector<std::string> copies;
+    for (std::size_t w = 0; w < count; ++w) copies.push_back(MadeCopy(shape));
+    // Turn i: work w runs (i + w)-th and on the (i + w)-th copy made.
+    for (std::size_t turn = 0; turn < count; ++turn) {
+      const std::size_t w = (turn + count - static_cast<std::size_t>(i) % count) % count;
+      runs[w].Add(RunOn(copies[turn], works[w]));
+    }
   }
-  return {first_runs.Medians(), second_runs.Medians()};
+  std::vector<Measurement> medians;
+  for (const Runs& one : runs) medians.push_back(one.Medians());
+  return medians;
 }
 
 // Beside the copy in the scratch folder itself, never through the mount:
@@ -221,12 +222,20 @@ Measurement BenchRuns::OrganizeRun(const LibraryShape& shape, const OrganizeOpti
 std::pair<Measurement, Measurement> BenchRuns::PlainAndJournaledRuns(const LibraryShape& shape,
                                                                      const OrganizeOptions& options,
                                                                      int jobs) {
-  return MeasurePair(shape, OrganizeWork(options, jobs, false), OrganizeWork(options, jobs, true));
+  const auto both = MeasureSideBySide(
+      shape, {OrganizeWork(options, jobs, false), OrganizeWork(options, jobs, true)});
+  return {both[0], both[1]};
 }
 
-std::pair<Measurement, Measurement> BenchRuns::JournaledRunAndRewrite(
-    const LibraryShape& shape, const OrganizeOptions& options, int jobs) {
-  return MeasurePair(shape, OrganizeWork(options, jobs, true), RewriteWork(shape));
+BenchRuns::PlaylistFigures BenchRuns::PlaylistPhase(const LibraryShape& shape, int jobs) {
+  OrganizeOptions with;
+  with.chkDontDo = 0;
+  OrganizeOptions without = with;
+  without.chkUpdateM3U = 0;
+  const auto all = MeasureSideBySide(
+      shape,
+      {OrganizeWork(with, jobs, true), OrganizeWork(without, jobs, true), RewriteWork(shape)});
+  return {all[0], all[1], all[2]};
 }
 
 Measurement BenchRuns::RunAndUndo(const LibraryShape& shape, int jobs) {

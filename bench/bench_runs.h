@@ -52,18 +52,22 @@ class BenchRuns {
   Measurement OrganizeRun(const LibraryShape& shape, const OrganizeOptions& options, int jobs = 1,
                           bool journaled = false);
   // The same run without and with a journal, on copies side by side (see
-  // MeasurePair): the journal's cost.
+  // MeasureSideBySide): the journal's cost.
   std::pair<Measurement, Measurement> PlainAndJournaledRuns(const LibraryShape& shape,
                                                             const OrganizeOptions& options,
                                                             int jobs);
-  // A journaled run with `options`, as OrganizeRun, and on a copy made
-  // beside its own (MeasurePair), only reading every playlist and writing it
-  // back as the engine does (atomically, flushed): figures[0] seconds. The
-  // second is what any run that updates every playlist pays for the writing
-  // alone; taken side by side, a slow spell of the disk falls on both.
-  std::pair<Measurement, Measurement> JournaledRunAndRewrite(const LibraryShape& shape,
-                                                             const OrganizeOptions& options,
-                                                             int jobs);
+  // A journaled real run with `jobs` read-ahead workers, the same run with
+  // the playlists left alone (the run's time beyond it is the playlist
+  // phase), and only reading every playlist and writing it back as the
+  // engine does (atomically, flushed): what any run that updates every
+  // playlist pays for the writing alone. On copies made side by side
+  // (MeasureSideBySide), so that a slow spell of the disk falls on all three.
+  struct PlaylistFigures {
+    Measurement with_playlists;     // figures[0] seconds, figures[1] journal bytes
+    Measurement without_playlists;  // the same
+    Measurement rewrite;            // figures[0] seconds
+  };
+  PlaylistFigures PlaylistPhase(const LibraryShape& shape, int jobs);
   // A journaled real run with `jobs` read-ahead workers, then the undo of
   // it: figures[0] seconds for the run, figures[1] for the undo. Throws when
   // the undo does not put everything back.
@@ -74,13 +78,13 @@ class BenchRuns {
   // copy's base folder and returns its timed parts in seconds.
   using Work = std::function<std::vector<double>(const std::string&)>;
   Measurement Measure(const LibraryShape& shape, const Work& work);
-  // The same for two pieces of work on copies made side by side, taking
+  // The same for several pieces of work on copies made side by side, taking
   // turns at going first and at having the copy made first: what the state
   // of the file system does to a run (the copies made before it, what is
-  // still being written back) falls on both alike, so that the ratio of the
-  // two is fair.
-  std::pair<Measurement, Measurement> MeasurePair(const LibraryShape& shape, const Work& first,
-                                                  const Work& second);
+  // still being written back) falls on all alike, so that their ratios are
+  // fair. One measurement per piece of work, in the order given.
+  std::vector<Measurement> MeasureSideBySide(const LibraryShape& shape,
+                                             const std::vector<Work>& works);
 
  private:
   std::string NextCopy();
