@@ -80,14 +80,20 @@ PlaylistsReplaced ReplaceChangedPlaylists(FileSystem& file_system, const std::st
                                           RunJournal* journal, OrganizeHost& host) {
   PlaylistsReplaced replaced;
   PlaylistWriter writer(file_system, base_folder, store);
-  if (journal != nullptr) {
-    BatchedRecords records(base_folder, store, *journal, host, writer);
-    store.FollowMovedFiles(names_other_file, [&](int slot) { records.Add(slot); });
-    replaced.first_failure = records.Finish();
-  } else {
-    store.FollowMovedFiles(names_other_file, [&](int slot) {
-      if (store.PlaylistChanged(slot)) writer.Write(slot);
-    });
+  // Memory running out while the lines are followed ends the handing over;
+  // the playlists handed over before are still written and listed.
+  try {
+    if (journal != nullptr) {
+      BatchedRecords records(base_folder, store, *journal, host, writer);
+      store.FollowMovedFiles(names_other_file, [&](int slot) { records.Add(slot); });
+      replaced.first_failure = records.Finish();
+    } else {
+      store.FollowMovedFiles(names_other_file, [&](int slot) {
+        if (store.PlaylistChanged(slot)) writer.Write(slot);
+      });
+    }
+  } catch (const std::exception& error) {
+    replaced.first_failure = RunErrorFromException(error);
   }
   for (const auto& [slot, failure] : writer.Finish([&host] { host.HandlePendingEvents(); })) {
     if (!failure) {

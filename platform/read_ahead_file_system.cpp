@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "text/ascii.h"
+#include "platform/name_fold.h"
 
 namespace quillfold {
 namespace {
@@ -14,24 +14,10 @@ std::string_view LastName(std::string_view path, char separator) {
   return last == std::string_view::npos ? path : path.substr(last + 1);
 }
 
-std::string_view WithoutTrailingDotsAndSpaces(std::string_view name) {
-  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
-  return name;
-}
-
 using NameKey = std::optional<std::string>;
 
-// Some file systems ignore letter case, some trailing dots and spaces, some
-// normalise Unicode or answer to short "~" aliases. A name of plain ASCII
-// without "~" is keyed by its letters upper-cased and trailing dots and
-// spaces dropped; any other name has no key, and may name any entry.
 NameKey NameKeyOf(std::string_view path, char separator) {
-  const std::string_view name = LastName(path, separator);
-  const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x80 && c != '~';
-  });
-  if (!plain) return std::nullopt;
-  return AsciiUpper(WithoutTrailingDotsAndSpaces(name));
+  return FoldedName(LastName(path, separator));
 }
 
 // False only when no file system could take the two names for one entry.

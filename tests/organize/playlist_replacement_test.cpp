@@ -13,6 +13,7 @@
 #include "tests/support/memory_journal_storage.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_folder.h"
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {
@@ -38,11 +39,23 @@ class CheckingFileSystem final : public ForwardingFileSystem {
 
 // 24 playlists of about 40 KiB each, every line naming a file of its own
 // that moved: their records take several flushes, and the texts of later
-// playlists' lines are made while earlier ones are written.
+// playlists' lines are made while earlier ones are written. The journal
+// fails at its third flush, or memory runs out at the 13th playlist, whose
+// first line is in other letter case (and so asks whether it names a file
+// of its own): either way the playlists handed over before are written and
+// listed, and no other one is touched.
 TEST(PlaylistReplacementTest, APlaylistIsReplacedOnlyOnceItsRecordIsFlushed) {
   constexpr int kPlaylists = 24;
-  for (const int fail_flush_at : {0, 3}) {
-    SCOPED_TRACE("the journal fails at flush " + std::to_string(fail_flush_at));
+  constexpr int kOddCaseSlot = 13;
+  const struct {
+    int fail_flush_at;
+    bool out_of_memory;
+    std::optional<ErrorNumber> failure;
+  } cases[] = {{0, false, std::nullopt},
+               {3, false, ErrorNumber::kDiskFull},
+               {0, true, ErrorNumber::kOutOfMemory}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.fail_flush_at << " " << c.out_of_memory);
     testing::TempFolder temp;
     const std::string base = temp.path();
     PlaylistStore store;
@@ -53,7 +66,8 @@ TEST(PlaylistReplacementTest, APlaylistIsReplacedOnlyOnceItsRecordIsFlushed) {
       std::string& old_content = old_contents.emplace_back();
       for (int line = 0; line < 1000; ++line) {
         names.push_back(std::to_string(slot) + "-" + std::to_string(line) + ".mp3");
-        old_content += base + names.back() + "\r\n";
+        const std::string path = base + names.back();
+        old_content += (slot == kOddCaseSlot && line == 0 ? AsciiUpper(path) : path) + "\r\n";
       }
       store.SetPlaylistName(slot, "list" + std::to_string(slot) + ".m3u");
       testing::WriteFile(base + store.PlaylistName(slot), old_content);
@@ -61,16 +75,24 @@ TEST(PlaylistReplacementTest, APlaylistIsReplacedOnlyOnceItsRecordIsFlushed) {
     }
     for (const std::string& name : names) store.FileMoved(base + name, base + "moved/" + name);
     testing::MemoryJournalStorage storage;
-    storage.fail_flush_at = fail_flush_at;
+    storage.fail_flush_at = c.fail_flush_at;
     const auto journal = RunJournal::Begin(storage, base, "key", OrganizeOptions{});
     testing::RecordingHost host;
     CheckingFileSystem file_system(RealFileSystem(), storage);
 
+    const NamesOtherFile names_other_file = [&](const std::string&) -> bool {
+      if (c.out_of_memory) throw std::bad_alloc();
+      return false;
+    };
     const PlaylistsReplaced replaced =
-        ReplaceChangedPlaylists(file_system, base, store, {}, journal.get(), host);
+        ReplaceChangedPlaylists(file_system, base, store, names_other_file, journal.get(), host);
     EXPECT_EQ(file_system.unrecorded, std::vector<std::string>{});
-    EXPECT_EQ(replaced.first_failure.has_value(), fail_flush_at != 0);
-    EXPECT_GT(storage.flushes, 2) << "the records went in batches";
+    EXPECT_EQ(replaced.first_failure ? std::optional(replaced.first_failure->error_number())
+                                     : std::nullopt,
+              c.failure);
+    if (!c.out_of_memory) {
+      EXPECT_GT(storage.flushes, 2) << "the records went in batches";
+    }
     std::vector<int> written;
     for (int slot = 1; slot <= kPlaylists; ++slot) {
       const std::string& old_content = old_contents[slot - 1];
@@ -79,8 +101,8 @@ TEST(PlaylistReplacementTest, APlaylistIsReplacedOnlyOnceItsRecordIsFlushed) {
       EXPECT_EQ(content == old_content ? old_content : store.PlaylistContent(slot), content);
     }
     EXPECT_EQ(replaced.written, written);
-    EXPECT_EQ(written.size() == kPlaylists, fail_flush_at == 0) << written.size();
-    EXPECT_FALSE(written.empty()) << "the first batch is written before the journal fails";
+    EXPECT_EQ(written.size() == kPlaylists, !c.failure) << written.size();
+    EXPECT_FALSE(written.empty()) << "the first batch is written before the failure";
   }
 }
 
