@@ -18,7 +18,8 @@ std::uint32_t WrittenTexts::Add(std::string_view text, std::uint32_t by) {
   Grow(bytes_, byte_capacity_, bytes_used_, bytes_used_ + text.size());
   Grow(entries_, entry_capacity_, count_ + 1, count_ + 2);
   if (count_ == 0) entries_[0].start = 0;
-  std::memcpy(bytes_.get() + bytes_used_, text.data(), text.size());
+  // An empty text may come before the block exists.
+  if (!text.empty()) std::memcpy(bytes_.get() + bytes_used_, text.data(), text.size());
   bytes_used_ += text.size();
   entries_[count_].by = by;
   entries_[count_ + 1].start = bytes_used_;
