@@ -112,7 +112,7 @@ std::vector<Measurement> BenchRuns::MeasureSideBySide(const LibraryShape& shape,
   for (int i = 0; i < repeats_; ++i) {
     std::vector<std::string> copies;
     for (std::size_t w = 0; w < count; ++w) copies.push_back(MadeCopy(shape));
-    // Turn i: work w runs (i + w)-th and on the (i + w)-th copy made.
+    // In round i, work w goes ((i + w) % count)-th, on the copy made then.
     for (std::size_t turn = 0; turn < count; ++turn) {
       const std::size_t w = (turn + count - static_cast<std::size_t>(i) % count) % count;
       runs[w].Add(RunOn(copies[turn], works[w]));

@@ -28,8 +28,8 @@ class WrittenTexts {
   std::size_t size() const { return count_; }
   std::string_view Text(std::uint32_t index) const;
   std::uint32_t By(std::uint32_t index) const { return entries_[index].by; }
-  // Keeps the block where it is while held, on any thread but the adding
-  // one (which would wait for itself when it next grew the block).
+  // Keeps the block where it is while held. The adding thread may hold it
+  // too, but never while it adds a text: it would wait for itself.
   std::shared_lock<std::shared_mutex> Reading() const { return std::shared_lock(growing_); }
 
  private:

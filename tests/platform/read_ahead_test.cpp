@@ -64,15 +64,13 @@ TEST(ReadAheadTest, AReadAheadOfAnotherSpellingOfAMovesTargetIsReadAgain) {
     bool read_again;
   } cases[] = {
       {"FREE.MP3.", "free.mp3", true},
-      {"Caf\xC3\xA9.mp3", "Cafe\xCC\x81.MP3", true},  // composed and decomposed
-      {"\xC4\xB1.mp3", "I.mp3", true},                // dotless i, upper-cased
-      {"\xE2\x84\xAA.mp3", "k.mp3", true},            // the Kelvin sign, folded
-      {"a\xC2\xAD"
-       "b.mp3",
-       "ab.mp3", true},                  // a soft hyphen, ignorable
-      {"caf\xE9.mp3", "x.mp3", true},    // not UTF-8: may be anything
-      {"FREE~1.MP3", "free.mp3", true},  // may be a short alias
-      {"Caf\xC3\xA9.mp3", "Cafe.mp3", false},
+      {"Caf\u00E9.mp3", "Cafe\u0301.MP3", true},  // composed and decomposed
+      {"\u0131.mp3", "I.mp3", true},              // dotless i, upper-cased
+      {"\u212A.mp3", "k.mp3", true},              // the Kelvin sign, folded
+      {"a\u00ADb.mp3", "ab.mp3", true},           // a soft hyphen, ignorable
+      {"caf\xE9.mp3", "x.mp3", true},             // not UTF-8: may be anything
+      {"FREE~1.MP3", "free.mp3", true},           // may be a short alias
+      {"Caf\u00E9.mp3", "Cafe.mp3", false},
       {"song.mp3", "free.mp3", false},
   };
   for (const auto& c : cases) {
