@@ -2,9 +2,10 @@
 
 #include <utf8proc.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <memory>
+
+#include "text/ascii.h"
 
 namespace quillfold {
 namespace {
@@ -37,16 +38,8 @@ std::optional<std::string> UpperCased(std::string_view name) {
 
 std::optional<std::string> FoldedName(std::string_view name) {
   if (name.find('~') != std::string_view::npos) return std::nullopt;
-  const bool ascii = std::all_of(name.begin(), name.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (ascii) {
-    // What the general way gives for ASCII, without its allocations.
-    std::string folded(WithoutTrailingDotsAndSpaces(name));
-    for (char& c : folded) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-  }
+  // What the general way gives for ASCII, without its allocations.
+  if (IsAscii(name)) return AsciiLower(WithoutTrailingDotsAndSpaces(name));
   const std::optional<std::string> upper = UpperCased(name);
   if (!upper) return std::nullopt;
   utf8proc_uint8_t* mapped = nullptr;

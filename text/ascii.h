@@ -13,6 +13,9 @@ constexpr char AsciiUpper(char c) {
 
 std::string AsciiUpper(std::string_view text);
 
+// The same the other way: only A-Z become a-z.
+std::string AsciiLower(std::string_view text);
+
 // True when `a` and `b` are equal after AsciiUpper, without copying either.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 

@@ -13,9 +13,10 @@ namespace quillfold::testing {
 
 // Journals in memory. `journals` holds every byte appended, as the system
 // keeps a file's written bytes once the process is gone; a flush is counted
-// and keeps what its journal holds for Flushed, which any thread may ask. `fail_append_at` /
-// `fail_flush_at` (1-based, counted over all journals) make that call throw RunError without
-// keeping anything, as a full disk would.
+// and keeps what its journal holds for Flushed, which any thread may ask.
+// `fail_append_at` / `fail_flush_at` (1-based, counted over all journals)
+// make that call throw RunError without keeping anything, as a full disk
+// would.
 class MemoryJournalStorage final : public JournalStorage {
  public:
   std::vector<std::string> ListJournals() override {
