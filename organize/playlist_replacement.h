@@ -28,7 +28,8 @@ struct PlaylistsReplaced {
 // or new, as undo and the mending of a killed run expect, and every other
 // one untouched. Once the journal fails, no playlist not yet handed over is
 // written. Every changed playlist is written even when a stop was asked
-// for. `host` is let in between records and while the writes are waited for.
+// for. `host` is let in between playlists and while the records and the
+// writes are waited for.
 PlaylistsReplaced ReplaceChangedPlaylists(FileSystem& file_system, const std::string& base_folder,
                                           PlaylistStore& store,
                                           const NamesOtherFile& names_other_file,

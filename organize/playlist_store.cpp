@@ -133,15 +133,15 @@ ContentPieces PlaylistStore::PlaylistPieces(int slot, HostCalls host_calls) cons
 // (of old bytes, or of moves where each line's move gives it back): a
 // playlist whose every line was rewritten is recorded as one stretch, not a
 // million.
-ContentChange PlaylistStore::PlaylistChange(int slot) const {
+ContentChange PlaylistStore::PlaylistChange(int slot, HostCalls host_calls) const {
   const Slot& held = At(slot);
   const std::string_view mark = held.byte_order_mark ? kUtf8ByteOrderMark : "";
   ContentChange change{mark.size(), ContentHash(mark), mark.size(), ContentHash(mark), {}};
   ChangeRecorder recorder(mark.size());
   std::size_t lines = 0;
+  auto reading = written_.Reading();
   VisitSavedLines(held, [&](std::string_view line, std::string_view end, std::string_view old) {
     const LineRef ref = held.lines[lines];
-    BetweenPieces(++lines);
     ContentHashes(old, change.old_hash, line, change.new_hash);
     change.new_hash = ContentHash(end, change.new_hash);
     change.old_size += old.size();
@@ -153,6 +153,12 @@ ContentChange PlaylistStore::PlaylistChange(int slot) const {
       recorder.RewrittenBy(written_.By(ref.WrittenIndex()), length);
     } else {
       recorder.Replaced(old, length);
+    }
+    // Done with `line`: the written texts may grow while the lock is let go.
+    if (++lines % kPieceLines == 0) {
+      reading.unlock();
+      if (between_pieces_ && host_calls == HostCalls::kBetweenPieces) between_pieces_();
+      reading.lock();
     }
     return true;
   });

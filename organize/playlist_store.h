@@ -73,7 +73,7 @@ class PlaylistStore {
   ContentPieces PlaylistPieces(int slot, HostCalls host_calls = HostCalls::kBetweenPieces) const;
   // What a journal keeps of the slot's replacement, from the content as
   // loaded to the content it is saved with.
-  ContentChange PlaylistChange(int slot) const;
+  ContentChange PlaylistChange(int slot, HostCalls host_calls = HostCalls::kBetweenPieces) const;
 
   // Called between bounded pieces of the work on one playlist (reading it,
   // splitting it into lines, indexing its lines, describing its change for

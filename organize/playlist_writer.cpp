@@ -1,7 +1,8 @@
 #include "organize/playlist_writer.h"
 
 #include <algorithm>
-#include <chrono>
+
+#include "organize/wait_letting_host_in.h"
 
 namespace quillfold {
 
@@ -28,16 +29,9 @@ void PlaylistWriter::Write(int slot) {
 }
 
 std::vector<PlaylistWriter::Written> PlaylistWriter::Finish(const std::function<void()>& between) {
-  constexpr auto kBetweenCalls = std::chrono::milliseconds(20);
-  auto next_call = std::chrono::steady_clock::now() + kBetweenCalls;
   std::unique_lock lock(mutex_);
-  while (!waiting_.empty() || writing_ > 0) {
-    if (written_.wait_until(lock, next_call) == std::cv_status::no_timeout) continue;
-    lock.unlock();
-    between();
-    next_call = std::chrono::steady_clock::now() + kBetweenCalls;
-    lock.lock();
-  }
+  WaitLettingHostIn(
+      written_, lock, [this] { return waiting_.empty() && writing_ == 0; }, between);
   std::sort(done_.begin(), done_.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<Written> written;

@@ -16,9 +16,9 @@
 namespace quillfold {
 
 // Writes playlists back (SavePlaylist) on threads of its own, in the order
-// they are handed over, kWriterThreads at a time, while the run's thread
-// goes on to record the next ones in the journal: the disk's flushes and
-// the processor's work overlap, and so do the flushes of two playlists.
+// they are handed over, kWriterThreads at a time, while the next ones are
+// followed and recorded in the journal: the disk's flushes and the
+// processor's work overlap, and so do the flushes of two playlists.
 // It never calls the front end, which the run's thread lets in while it
 // waits (Finish). Only a playlist whose lines are final may be handed
 // over; the store may follow moves through the others meanwhile.
