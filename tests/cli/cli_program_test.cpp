@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "platform/posix_file_system.h"
-#include "tests/support/environment_variable.h"
 #include "tests/support/mp3_files.h"
 #include "tests/support/run_program.h"
+#include "tests/support/scoped_variable.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tree_snapshot.h"
 
@@ -38,7 +38,7 @@ class CliProgramTest : public ::testing::Test {
 
   TempFolder temp_;
   // The runs' journals stay inside the test's folder.
-  testing::ScopedEnvironmentVariable state_{"XDG_STATE_HOME", temp_ / "state"};
+  const testing::ScopedVariable state_{"XDG_STATE_HOME", temp_ / "state"};
 };
 
 // Help and version succeed quietly; a command line that cannot run exits 2
@@ -77,7 +77,7 @@ TEST_F(CliProgramTest, ARelativeBaseIsJoinedToTheShellsCurrentFolder) {
     std::string base;
   } cases[] = {{temp_ / "linked", temp_ / "linked/Old/"}, {temp_ / "state", temp_ / "music/Old/"}};
   for (const auto& c : cases) {
-    testing::ScopedEnvironmentVariable pwd("PWD", c.pwd);
+    const testing::ScopedVariable pwd("PWD", c.pwd);
     const auto result = RunProgram(QUILLFOLD_CLI_PATH, {"Old"}, temp_ / "linked");
     EXPECT_EQ(result.out.substr(0, result.out.find('\n')), "Scanning Directory " + c.base + ":");
   }
