@@ -4,6 +4,7 @@
 #include "organize/playlist_writer.h"
 
 namespace quillfold {
+
 PlaylistsReplaced ReplaceChangedPlaylists(FileSystem& file_system, const std::string& base_folder,
                                           PlaylistStore& store,
                                           const NamesOtherFile& names_other_file,

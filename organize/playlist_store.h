@@ -65,8 +65,9 @@ class PlaylistStore {
   // some line of the content as read ended at a LF alone, each line followed
   // by its own line end as read instead (none after a last line without).
   std::string PlaylistContent(int slot) const;
-  // Whether the writing of a playlist's pieces lets the front end in
-  // between them (SetBetweenPieces): only on the run's own thread.
+  // Whether the work on a playlist piece by piece (writing it, describing
+  // its change) lets the front end in between the pieces
+  // (SetBetweenPieces): only on the run's own thread.
   enum class HostCalls { kBetweenPieces, kNone };
   // The same content in pieces of about kPieceBytes, built as they are
   // written, so that a large playlist is never held twice.
