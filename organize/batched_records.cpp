@@ -78,7 +78,6 @@ void BatchedRecords::RecordLoop() {
 
 void BatchedRecords::Record(int slot) {
   Guarded([this, slot] {
-    if (!store_.PlaylistChanged(slot)) return;
     ContentChange change = store_.PlaylistChange(slot, PlaylistStore::HostCalls::kNone);
     batch_bytes_ += change.new_size;
     journal_.WillReplacePlaylist(base_folder_ + store_.PlaylistName(slot), std::move(change),

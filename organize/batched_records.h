@@ -34,7 +34,7 @@ class BatchedRecords {
   BatchedRecords(const BatchedRecords&) = delete;
   BatchedRecords& operator=(const BatchedRecords&) = delete;
 
-  // Playlist `slot`'s lines are final: it is recorded if it changed.
+  // Playlist `slot` changed and its lines are final: it is recorded.
   void Add(int slot);
   // Waits until every playlist added is recorded and handed over, calling
   // `between` every few milliseconds meanwhile; the journal's failure.

@@ -12,9 +12,7 @@ std::string AsciiUpper(std::string_view text) {
 
 std::string AsciiLower(std::string_view text) {
   std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : lower) c = AsciiLower(c);
   return lower;
 }
 

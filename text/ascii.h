@@ -11,9 +11,12 @@ constexpr char AsciiUpper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-std::string AsciiUpper(std::string_view text);
-
 // The same the other way: only A-Z become a-z.
+constexpr char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string AsciiUpper(std::string_view text);
 std::string AsciiLower(std::string_view text);
 
 // True when `a` and `b` are equal after AsciiUpper, without copying either.
