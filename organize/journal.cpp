@@ -108,21 +108,31 @@ std::string MoveNumbersText(const std::vector<std::uint32_t>& moves) {
   return text;
 }
 
-void NoteState(RunRecord& run) {
-  for (const JournalRecord& record : run.records) {
-    run.complete |= record.kind == Kind::kComplete;
-    run.undo_started |= record.kind == Kind::kUndoStarted;
-    run.undone |= record.kind == Kind::kUndone;
-  }
+bool BeginsWithRun(const ParsedJournal& parsed) {
+  return !parsed.records.empty() && parsed.records.front().kind == Kind::kRun;
+}
+
+// `parsed`, which BeginsWithRun, as a run on `base_folder`, each path put
+// under it.
+RunRecord RunOf(std::string name, ParsedJournal parsed, const std::string& base_folder) {
+  const std::vector<std::string> run_fields = parsed.records.front().fields;
+  if (run_fields[0] != base_folder) Rebase(parsed.records, run_fields[0], base_folder);
+  RunRecord run;
+  run.name = std::move(name);
+  run.recorded_base = run_fields[0];
+  run.started_ns = NumberOr0(run_fields[2]);
+  run.whole_bytes = parsed.whole_bytes;
+  run.complete = parsed.complete;
+  run.undo_started = parsed.undo_started;
+  run.undone = parsed.undone;
+  // chkUpdateM3U is the sixth digit; chkID3v2's may follow it.
+  run.playlists_updated = run_fields[1].size() >= 6 && run_fields[1][5] == '1';
+  run.files_moved = parsed.files_moved;
+  run.records = std::move(parsed.records);
+  return run;
 }
 
 }  // namespace
-
-int RunRecord::FilesMoved() const {
-  return static_cast<int>(std::count_if(records.begin(), records.end(), [](const auto& record) {
-    return record.kind == Kind::kMoved;
-  }));
-}
 
 std::string BaseKey(FileSystem& file_system, const std::string& base_folder) {
   const std::optional<ResolvedPath> real = file_system.FollowLinks(base_folder);
@@ -131,28 +141,26 @@ std::string BaseKey(FileSystem& file_system, const std::string& base_folder) {
   return identity ? "identity:" + IdentityText(*identity) : "path:" + base_folder;
 }
 
-std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& base_folder,
-                                  const std::string& base_key) {
+std::vector<RunSummary> RunsOnBase(JournalStorage& storage, const std::string& base_folder,
+                                   const std::string& base_key) {
   const std::string prefix = BasePrefix(base_key);
-  std::vector<RunRecord> runs;
+  std::vector<RunSummary> runs;
   for (const std::string& name : storage.ListJournals()) {
     if (!name.starts_with(prefix) || !SequenceOf(name)) continue;
-    ParsedJournal parsed = ParseJournal(storage.ReadJournal(name));
+    ParsedJournal parsed = ParseJournal(storage.ReadJournal(name), KeptRecords::kFirstOnly);
     // Another base whose key hashes alike is not ours.
-    if (parsed.records.empty() || parsed.records.front().kind != Kind::kRun ||
-        parsed.records.front().fields[3] != base_key) {
-      continue;
-    }
-    const std::vector<std::string> run_fields = parsed.records.front().fields;
-    if (run_fields[0] != base_folder) Rebase(parsed.records, run_fields[0], base_folder);
-    RunRecord run{name, run_fields[0], NumberOr0(run_fields[2]), std::move(parsed.records),
-                  parsed.whole_bytes};
-    // chkUpdateM3U is the sixth digit; chkID3v2's may follow it.
-    run.playlists_updated = run_fields[1].size() >= 6 && run_fields[1][5] == '1';
-    NoteState(run);
-    runs.push_back(std::move(run));
+    if (!BeginsWithRun(parsed) || parsed.records.front().fields[3] != base_key) continue;
+    RunRecord run = RunOf(name, std::move(parsed), base_folder);
+    runs.push_back(std::move(static_cast<RunSummary&>(run)));
   }
   return runs;
+}
+
+RunRecord ReadRun(JournalStorage& storage, const RunSummary& run, const std::string& base_folder) {
+  ParsedJournal parsed = ParseJournal(storage.ReadJournal(run.name));
+  // Changed behind this program's back since it was listed: nothing to go by.
+  if (!BeginsWithRun(parsed)) return RunRecord{run, {}};
+  return RunOf(run.name, std::move(parsed), base_folder);
 }
 
 std::unique_ptr<RunJournal> RunJournal::Begin(JournalStorage& storage,
@@ -170,7 +178,7 @@ std::unique_ptr<RunJournal> RunJournal::Begin(JournalStorage& storage,
 RunJournal::RunJournal(JournalStorage& storage, std::string name)
     : storage_(storage), name_(std::move(name)) {}
 
-RunJournal::RunJournal(JournalStorage& storage, const RunRecord& run)
+RunJournal::RunJournal(JournalStorage& storage, const RunSummary& run)
     : RunJournal(storage, run.name) {
   if (storage.JournalSize(run.name) != run.whole_bytes)
     storage.CutJournal(run.name, run.whole_bytes);

@@ -51,26 +51,39 @@ struct JournalRecord {
   std::vector<std::string> fields;
 };
 
-// The records of a journal's bytes, and how many bytes they take: a record
-// cut short or damaged, and everything after it, is left out.
+// The records of a journal's bytes, how many bytes they take (a record cut
+// short or damaged, and everything after it, is left out) and what they say
+// of the run.
 struct ParsedJournal {
   std::vector<JournalRecord> records;
   std::size_t whole_bytes = 0;
+  bool complete = false;      // a kComplete record is there
+  bool undo_started = false;  // a kUndoStarted record
+  bool undone = false;        // a kUndone record
+  int files_moved = 0;        // kMoved records
 };
-ParsedJournal ParseJournal(std::string_view bytes);
+// Which records ParseJournal keeps. Every record is checked and counted
+// either way; the first (the run's own) is all a list of the runs needs,
+// and a large run's records take several times its journal's bytes.
+enum class KeptRecords { kAll, kFirstOnly };
+ParsedJournal ParseJournal(std::string_view bytes, KeptRecords kept = KeptRecords::kAll);
 
-// A journal of one run on one base folder, read back whole.
-struct RunRecord {
+// What a journal of one run on one base folder says of the run.
+struct RunSummary {
   std::string name;
   std::string recorded_base;    // the base folder as the run named it
   std::int64_t started_ns = 0;  // nanoseconds since 1970, UTC
-  std::vector<JournalRecord> records;
   std::size_t whole_bytes = 0;
   bool complete = false;
   bool undo_started = false;
   bool undone = false;
   bool playlists_updated = false;  // the run had chkUpdateM3U 1
-  int FilesMoved() const;
+  int files_moved = 0;
+};
+
+// A journal of one run on one base folder, read back whole.
+struct RunRecord : RunSummary {
+  std::vector<JournalRecord> records;
 };
 
 // One file's move as the journal has it: each name the run tried, in order.
@@ -107,11 +120,15 @@ std::optional<PlaylistChange> PlaylistChangeOf(const JournalRecord& record);
 // same base; its path where that cannot be told.
 std::string BaseKey(FileSystem& file_system, const std::string& base_folder);
 
-// The journals of the base `base_key`, in the order they were started, each
-// path in them put under `base_folder` (ending in the separator) where the
-// run named the base otherwise.
-std::vector<RunRecord> RunsOnBase(JournalStorage& storage, const std::string& base_folder,
-                                  const std::string& base_key);
+// The runs of the base `base_key` whose journals are kept, in the order they
+// were started. Each journal is read, one at a time, but no records are
+// kept: a run that is to be undone or mended is read whole by ReadRun.
+std::vector<RunSummary> RunsOnBase(JournalStorage& storage, const std::string& base_folder,
+                                   const std::string& base_key);
+
+// `run`'s journal read whole, each path in it put under `base_folder`
+// (ending in the separator) where the run named the base otherwise.
+RunRecord ReadRun(JournalStorage& storage, const RunSummary& run, const std::string& base_folder);
 
 // Writes a run's journal, ahead of every change it records. Each record
 // carries its length and a checksum, so a record a crash or a full disk cut
@@ -135,7 +152,7 @@ class RunJournal {
 
   // Opens `run`'s journal to add to it (undo, and the mending of a killed
   // run), cutting off a torn end first.
-  RunJournal(JournalStorage& storage, const RunRecord& run);
+  RunJournal(JournalStorage& storage, const RunSummary& run);
 
   void WillCreateFolder(const std::string& folder);  // held until the next write
   void WillTry(const std::string& old_path, const std::string& target, const FileIdentity& file);

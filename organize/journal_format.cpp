@@ -69,6 +69,31 @@ std::vector<std::string> SplitFields(std::string_view line) {
   return fields;
 }
 
+// Where the first field of a record's payload ends and how many fields
+// SplitFields makes of the payload, without making them.
+struct FieldShape {
+  std::size_t first_end;
+  std::size_t count;
+};
+FieldShape ShapeOf(std::string_view payload) {
+  // Most payloads hold no escape, and the library's searches are quicker
+  // than a walk through every byte.
+  if (payload.find('\\') == std::string_view::npos) {
+    return {std::min(payload.find('\t'), payload.size()),
+            1 + static_cast<std::size_t>(std::count(payload.begin(), payload.end(), '\t'))};
+  }
+  FieldShape shape{payload.size(), 1};
+  for (std::size_t i = 0; i < payload.size(); ++i) {
+    if (payload[i] == '\\') {
+      ++i;  // an escape: the next byte is part of the field
+    } else if (payload[i] == '\t') {
+      if (shape.count == 1) shape.first_end = i;
+      ++shape.count;
+    }
+  }
+  return shape;
+}
+
 std::uint32_t FoldedHash(std::uint64_t hash) {
   return static_cast<std::uint32_t>(hash ^ (hash >> 32));
 }
@@ -123,20 +148,28 @@ void AppendRecord(std::string& out, Kind kind, const std::vector<std::string>& f
   AppendRecord(out, kind, views);
 }
 
-ParsedJournal ParseJournal(std::string_view bytes) {
+ParsedJournal ParseJournal(std::string_view bytes, KeptRecords kept) {
   ParsedJournal parsed;
   std::size_t next = 0;
   while (parsed.whole_bytes < bytes.size()) {
     const std::optional<std::string_view> payload = WholePayload(bytes, parsed.whole_bytes, next);
     if (!payload) break;
     parsed.whole_bytes = next;
-    std::vector<std::string> fields = SplitFields(*payload);
-    const auto* kind = std::find(std::begin(kKindNames), std::end(kKindNames), fields.front());
+    const FieldShape shape = ShapeOf(*payload);
+    const std::string kind_name = SplitFields(payload->substr(0, shape.first_end)).front();
+    const auto* kind = std::find(std::begin(kKindNames), std::end(kKindNames), kind_name);
     // A kind of a later version's making is passed over.
     if (kind == std::end(kKindNames)) continue;
+    if (shape.count - 1 < kFieldCounts[kind - std::begin(kKindNames)]) continue;
+    const auto record_kind = static_cast<Kind>(kind - std::begin(kKindNames));
+    parsed.complete |= record_kind == Kind::kComplete;
+    parsed.undo_started |= record_kind == Kind::kUndoStarted;
+    parsed.undone |= record_kind == Kind::kUndone;
+    parsed.files_moved += record_kind == Kind::kMoved;
+    if (kept == KeptRecords::kFirstOnly && !parsed.records.empty()) continue;
+    std::vector<std::string> fields = SplitFields(*payload);
     fields.erase(fields.begin());
-    if (fields.size() < kFieldCounts[kind - std::begin(kKindNames)]) continue;
-    parsed.records.push_back({static_cast<Kind>(kind - std::begin(kKindNames)), fields});
+    parsed.records.push_back({record_kind, std::move(fields)});
   }
   return parsed;
 }

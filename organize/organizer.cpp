@@ -196,12 +196,13 @@ void Organizer::Impl::StartJournal() {
 std::string Organizer::Impl::RecoverInterruptedRuns() {
   std::string report;
   if (!RealRun() || journals_ == nullptr) return report;
-  for (const RunRecord& run :
+  for (const RunSummary& summary :
        RunsOnBase(*journals_, base_folder, BaseKey(file_system_, base_folder))) {
-    if (run.undo_started && !run.undone) {
-      throw UnfinishedUndoError(RunTimeText(run.started_ns), base_folder);
+    if (summary.undo_started && !summary.undone) {
+      throw UnfinishedUndoError(RunTimeText(summary.started_ns), base_folder);
     }
-    if (run.complete || run.undone) continue;
+    if (summary.complete || summary.undone) continue;
+    const RunRecord run = ReadRun(*journals_, summary, base_folder);
     // Mending changes the disk: no listing from before it is reused.
     kept_listings_.by_folder.clear();
     if (host_.CurrentOptions().chkUpdateM3U != 1) {

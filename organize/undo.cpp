@@ -241,14 +241,14 @@ UndoOutcome UndoNewestRun(FileSystem& file_system, JournalStorage& journals, Org
   file_system.ForgetHeldFolders();
   const ScopeExit let_go([&] { file_system.ForgetHeldFolders(); });
   const bool apply = host.CurrentOptions().chkDontDo == 0;
-  std::vector<RunRecord> runs =
+  std::vector<RunSummary> runs =
       RunsOnBase(journals, base_folder, BaseKey(file_system, base_folder));
-  std::erase_if(runs, [](const RunRecord& run) { return run.undone; });
+  std::erase_if(runs, [](const RunSummary& run) { return run.undone; });
   if (runs.empty()) {
     host.ShowMessage(NothingToUndoMessage(base_folder), std::string(kProductTitle));
     return UndoOutcome::kNothingToUndo;
   }
-  const RunRecord& run = runs.back();
+  const RunRecord run = ReadRun(journals, runs.back(), base_folder);
   const std::string when = RunTimeText(run.started_ns);
   std::unique_ptr<FolderHold> hold;
   if (apply) {
@@ -291,9 +291,9 @@ UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, Organ
 std::string RunList(JournalStorage& journals, const std::string& base_folder,
                     FileSystem& file_system) {
   std::string list;
-  for (const RunRecord& run :
+  for (const RunSummary& run :
        RunsOnBase(journals, base_folder, BaseKey(file_system, base_folder))) {
-    list += RunTimeText(run.started_ns) + "  " + std::to_string(run.FilesMoved()) +
+    list += RunTimeText(run.started_ns) + "  " + std::to_string(run.files_moved) +
             " files moved  " +
             (run.undone         ? "undone"
              : run.undo_started ? "undo interrupted"

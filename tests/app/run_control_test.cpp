@@ -76,10 +76,10 @@ TEST_F(RunControlTest, StopEndsTheRunBetweenTwoFilesWithEverythingWhole) {
             std::pair(QStringLiteral("Stop"), 1));
   EXPECT_EQ(PlaylistProblems(PlaylistRules(base()), before, TakeSnapshot(base())),
             kNoPlaylistProblems);
-  const std::vector<RunRecord> runs =
+  const std::vector<RunSummary> runs =
       RunsOnBase(journals_, base(), BaseKey(RealFileSystem(), base()));
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(std::pair(runs[0].complete, runs[0].FilesMoved()), std::pair(true, 1));
+  EXPECT_EQ(std::pair(runs[0].complete, runs[0].files_moved), std::pair(true, 1));
   EXPECT_EQ(error_host.calls.size() + dialogs_.messages.size(), 0u) << "no error shown";
   EXPECT_EQ(LastReportLine(*window),
             "Stopped by the user after file 1 of 3; the playlists were written for the files "

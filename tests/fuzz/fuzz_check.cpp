@@ -19,6 +19,7 @@ FuzzTarget FindFuzzTarget(std::string_view name) {
       {"parse_hive", FuzzParseHive},
       {"split_playlist_lines", FuzzSplitPlaylistLines},
       {"read_id3v2", FuzzReadId3v2},
+      {"parse_journal", FuzzParseJournal},
   };
   for (const auto& [target_name, target] : kTargets) {
     if (target_name == name) return target;

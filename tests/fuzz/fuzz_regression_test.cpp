@@ -41,7 +41,7 @@ TEST_P(FuzzRegressionTest, EveryKeptInputKeepsTheTargetsRules) {
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressionTest,
                          ::testing::Values("decode_track_tag", "clean_name", "parse_hive",
-                                           "split_playlist_lines", "read_id3v2"),
+                                           "split_playlist_lines", "read_id3v2", "parse_journal"),
                          [](const auto& param_info) { return param_info.param; });
 
 }  // namespace

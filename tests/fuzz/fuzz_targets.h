@@ -16,6 +16,7 @@ void FuzzCleanName(FuzzInput input);
 void FuzzParseHive(FuzzInput input);
 void FuzzSplitPlaylistLines(FuzzInput input);
 void FuzzReadId3v2(FuzzInput input);
+void FuzzParseJournal(FuzzInput input);
 
 // Prints `rule` and aborts when `holds` is false.
 void FuzzCheck(bool holds, std::string_view rule);

@@ -314,11 +314,11 @@ struct KillLibrary : Library {
       }
     });
   }
-  std::vector<RunRecord> Runs() { return RunsOnBase(disk, base, BaseKey(RealFileSystem(), base)); }
+  std::vector<RunSummary> Runs() { return RunsOnBase(disk, base, BaseKey(RealFileSystem(), base)); }
   // As a move by link and unlink would leave it, killed between the two: the
   // file of the last move tried under its old name and the name tried.
   void LeaveUnderTwoNames() {
-    const std::vector<JournaledMove> moves = MovesOf(Runs().back().records);
+    const std::vector<JournaledMove> moves = MovesOf(ReadRun(disk, Runs().back(), base).records);
     if (moves.empty() || !testing::Exists(moves.back().old_path) ||
         testing::Exists(moves.back().targets.back())) {
       return;
@@ -341,7 +341,7 @@ TEST(UndoTest, KilledAtAnyPointTheNextUndoPutsEverythingBack) {
       ASSERT_TRUE(phase != Killed::kMend || library.KilledAt(9, phase));
       if (phase == Killed::kUndo) RealRun(library.base, library.disk);
       if (!library.KilledAt(n, phase)) break;
-      const std::vector<RunRecord> runs = library.Runs();
+      const std::vector<RunSummary> runs = library.Runs();
       if (phase == Killed::kRun && n % 2 == 1 && !runs.empty()) library.LeaveUnderTwoNames();
       if (phase == Killed::kUndo && runs.back().undo_started && !runs.back().undone) {
         EXPECT_THROW(RealRun(library.base, library.disk), RunError);

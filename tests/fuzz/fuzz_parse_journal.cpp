@@ -1,0 +1,52 @@
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "organize/journal.h"
+#include "organize/journal_format.h"
+#include "tests/fuzz/fuzz_targets.h"
+
+namespace quillfold::fuzz {
+namespace {
+
+bool SameRecords(const std::vector<JournalRecord>& a, const std::vector<JournalRecord>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+    return x.kind == y.kind && x.fields == y.fields;
+  });
+}
+
+bool Holds(const std::vector<JournalRecord>& records, JournalRecord::Kind kind) {
+  return std::ranges::any_of(records, [&](const auto& record) { return record.kind == kind; });
+}
+
+}  // namespace
+
+void FuzzParseJournal(FuzzInput input) {
+  using Kind = JournalRecord::Kind;
+  const std::string_view bytes(reinterpret_cast<const char*>(input.data()), input.size());
+  const ParsedJournal all = ParseJournal(bytes);
+  FuzzCheck(all.whole_bytes <= bytes.size(), "the whole records lie within the bytes");
+  FuzzCheck(
+      all.complete == Holds(all.records, Kind::kComplete) &&
+          all.undo_started == Holds(all.records, Kind::kUndoStarted) &&
+          all.undone == Holds(all.records, Kind::kUndone) &&
+          all.files_moved == std::ranges::count(all.records, Kind::kMoved, &JournalRecord::kind),
+      "what is said of the run is what its records say");
+
+  // A list of the runs reads the same of each, keeping only the first record.
+  const ParsedJournal first = ParseJournal(bytes, KeptRecords::kFirstOnly);
+  const auto kept = std::min<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(all.records.size()), 1);
+  FuzzCheck(SameRecords(first.records, {all.records.begin(), all.records.begin() + kept}) &&
+                first.whole_bytes == all.whole_bytes && first.complete == all.complete &&
+                first.undo_started == all.undo_started && first.undone == all.undone &&
+                first.files_moved == all.files_moved,
+            "keeping the first record alone changes nothing else");
+
+  std::string again;
+  for (const JournalRecord& record : all.records) AppendRecord(again, record.kind, record.fields);
+  const ParsedJournal reread = ParseJournal(again);
+  FuzzCheck(reread.whole_bytes == again.size() && SameRecords(reread.records, all.records),
+            "records written again read back whole and the same");
+}
+
+}  // namespace quillfold::fuzz
