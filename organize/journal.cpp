@@ -158,8 +158,13 @@ std::vector<RunSummary> RunsOnBase(JournalStorage& storage, const std::string& b
 
 RunRecord ReadRun(JournalStorage& storage, const RunSummary& run, const std::string& base_folder) {
   ParsedJournal parsed = ParseJournal(storage.ReadJournal(run.name));
-  // Changed behind this program's back since it was listed: nothing to go by.
-  if (!BeginsWithRun(parsed)) return RunRecord{run, {}};
+  // Replaced behind this program's back since it was listed: nothing in it
+  // may be undone, mended or cut.
+  if (!BeginsWithRun(parsed)) {
+    throw RunError(ErrorNumber::kPathFileAccessError,
+                   "Path/File access error (the journal \"" + run.name +
+                       "\" no longer holds the run it held a moment ago, so nothing is changed)");
+  }
   return RunOf(run.name, std::move(parsed), base_folder);
 }
 

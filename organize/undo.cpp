@@ -248,8 +248,7 @@ UndoOutcome UndoNewestRun(FileSystem& file_system, JournalStorage& journals, Org
     host.ShowMessage(NothingToUndoMessage(base_folder), std::string(kProductTitle));
     return UndoOutcome::kNothingToUndo;
   }
-  const RunRecord run = ReadRun(journals, runs.back(), base_folder);
-  const std::string when = RunTimeText(run.started_ns);
+  const std::string when = RunTimeText(runs.back().started_ns);
   std::unique_ptr<FolderHold> hold;
   if (apply) {
     hold = file_system.HoldForRun(base_folder);
@@ -259,6 +258,8 @@ UndoOutcome UndoNewestRun(FileSystem& file_system, JournalStorage& journals, Org
                                    std::string(kConfirmationCaption)) != Answer::kYes) {
     return UndoOutcome::kDeclined;
   }
+  // Read whole only now, under the hold: no other run or undo adds to it.
+  const RunRecord run = ReadRun(journals, runs.back(), base_folder);
   host.ClearReport();
   host.ShowReport();
   host.AppendReport(UndoHeader(apply, when, base_folder));

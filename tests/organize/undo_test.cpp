@@ -192,6 +192,20 @@ TEST_F(UndoOfThreeTracksTest, RunningOutOfMemoryEndsAnUndoAsAnErrorTheNextFinish
   EXPECT_EQ(TakeSnapshot(base), before);
 }
 
+// A journal replaced after the runs were listed (by hand, or by another
+// program) is neither undone nor cut: the undo ends, naming it.
+TEST_F(UndoOfThreeTracksTest, AJournalReplacedAfterTheListIsLeftAsItIs) {
+  RealRun(base, journals);
+  const std::string replaced = "not a journal any more\n";
+  int reads = 0;
+  journals.before_read = [&](const std::string& name) {
+    if (++reads == 2) journals.journals[name] = replaced;
+  };
+  EXPECT_EQ(RunErrorOf([&] { Undo(base, journals); }), ErrorNumber::kPathFileAccessError);
+  EXPECT_EQ(journals.journals.begin()->second, replaced);
+  EXPECT_TRUE(testing::Exists(base + "Band/Album/01. a.mp3"));
+}
+
 // A run whose playlist replace failed: mending it lets the host in before
 // each of its files (twice: found, then followed in the playlists) and
 // playlists: more events than the same run with nothing to mend.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cerrno>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -16,7 +17,7 @@ namespace quillfold::testing {
 // and keeps what its journal holds for Flushed, which any thread may ask.
 // `fail_append_at` / `fail_flush_at` (1-based, counted over all journals)
 // make that call throw RunError without keeping anything, as a full disk
-// would.
+// would. `before_read` runs before each read of a journal.
 class MemoryJournalStorage final : public JournalStorage {
  public:
   std::vector<std::string> ListJournals() override {
@@ -25,6 +26,7 @@ class MemoryJournalStorage final : public JournalStorage {
     return names;
   }
   std::string ReadJournal(const std::string& name) override {
+    if (before_read) before_read(name);
     const auto found = journals.find(name);
     if (found == journals.end()) throw RunErrorFromOs(ENOENT, "reading", name);
     return found->second;
@@ -52,6 +54,7 @@ class MemoryJournalStorage final : public JournalStorage {
 
   int fail_append_at = 0;
   int fail_flush_at = 0;
+  std::function<void(const std::string&)> before_read;
   int appends = 0;
   int flushes = 0;
   std::map<std::string, std::string> journals;
