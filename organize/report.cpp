@@ -74,6 +74,13 @@ RunError UnfinishedUndoError(std::string_view when, std::string_view base_folder
                           " was cut short; undo again to finish it; nothing was changed)"}));
 }
 
+RunError UndoneMeanwhileError(std::string_view when, std::string_view base_folder) {
+  return RunError(ErrorNumber::kPathFileAccessError,
+                  Joined({"Path/File access error (the run of ", when, " under ",
+                          ControlBytesEscaped(base_folder),
+                          " was undone by another undo meanwhile; nothing was changed)"}));
+}
+
 std::string UndoHeader(bool real_undo, std::string_view when, std::string_view base_folder) {
   return Joined({real_undo ? "Undoing" : "Scanning", " Run of ", when, " in Directory ",
                  ControlBytesEscaped(base_folder), ":"});

@@ -58,6 +58,9 @@ RunError BaseHeldError(std::string_view base_folder);
 // The error of a real run on a base whose last undo was cut short: its
 // playlists and files are half way back, and only the undo knows the rest.
 RunError UnfinishedUndoError(std::string_view when, std::string_view base_folder);
+// Another undo finished the run of `when` between this undo's list of the
+// runs and its hold on the base.
+RunError UndoneMeanwhileError(std::string_view when, std::string_view base_folder);
 
 // The wording of an undo, in the same pieces and breaks. `when` is a run's
 // start as undo shows it.

@@ -260,6 +260,7 @@ UndoOutcome UndoNewestRun(FileSystem& file_system, JournalStorage& journals, Org
   }
   // Read whole only now, under the hold: no other run or undo adds to it.
   const RunRecord run = ReadRun(journals, runs.back(), base_folder);
+  if (run.undone) throw UndoneMeanwhileError(when, base_folder);
   host.ClearReport();
   host.ShowReport();
   host.AppendReport(UndoHeader(apply, when, base_folder));

@@ -192,18 +192,26 @@ TEST_F(UndoOfThreeTracksTest, RunningOutOfMemoryEndsAnUndoAsAnErrorTheNextFinish
   EXPECT_EQ(TakeSnapshot(base), before);
 }
 
-// A journal replaced after the runs were listed (by hand, or by another
-// program) is neither undone nor cut: the undo ends, naming it.
-TEST_F(UndoOfThreeTracksTest, AJournalReplacedAfterTheListIsLeftAsItIs) {
+// What another program, or another undo, made of the journal between this
+// undo's list of the runs and its read under the hold: the journal is left
+// as it is and nothing is moved; the undo ends saying why.
+TEST_F(UndoOfThreeTracksTest, AJournalChangedAfterTheListIsLeftAsItIs) {
   RealRun(base, journals);
-  const std::string replaced = "not a journal any more\n";
-  int reads = 0;
-  journals.before_read = [&](const std::string& name) {
-    if (++reads == 2) journals.journals[name] = replaced;
-  };
-  EXPECT_EQ(RunErrorOf([&] { Undo(base, journals); }), ErrorNumber::kPathFileAccessError);
-  EXPECT_EQ(journals.journals.begin()->second, replaced);
-  EXPECT_TRUE(testing::Exists(base + "Band/Album/01. a.mp3"));
+  const std::string journal = journals.journals.begin()->second;
+  std::string undone = journal;
+  for (const auto kind : {JournalRecord::Kind::kUndoStarted, JournalRecord::Kind::kUndone}) {
+    AppendRecord(undone, kind, std::vector<std::string>{});
+  }
+  for (const std::string& changed : {std::string("not a journal any more\n"), undone}) {
+    int reads = 0;
+    journals.before_read = [&](const std::string& name) {
+      if (++reads == 2) journals.journals[name] = changed;
+    };
+    EXPECT_EQ(RunErrorOf([&] { Undo(base, journals); }), ErrorNumber::kPathFileAccessError);
+    EXPECT_EQ(journals.journals.begin()->second, changed);
+    EXPECT_TRUE(testing::Exists(base + "Band/Album/01. a.mp3"));
+    journals.journals.begin()->second = journal;
+  }
 }
 
 // A run whose playlist replace failed: mending it lets the host in before
