@@ -15,8 +15,10 @@ namespace quillfold::bench {
 #ifdef QUILLFOLD_PASSTHROUGH_FS
 namespace {
 
-// Requests a client may have in flight at once, well above any --jobs.
-constexpr const char* kServerThreads = "max_threads=64";
+// Requests a client may have in flight at once, well above any --jobs. The
+// idle threads' limit is given too: without it this FUSE library complains
+// of its own default.
+constexpr const char* kServerThreads = "max_threads=64,max_idle_threads=64";
 
 bool Mounted(const std::string& mount_point) {
   struct stat own {};

@@ -50,7 +50,14 @@ int Status(int result) { return result < 0 ? -errno : 0; }
 
 int Fd(const fuse_file_info* fi) { return static_cast<int>(fi->fh); }
 
-void* Init(fuse_conn_info*, fuse_config* config) {
+void* Init(fuse_conn_info* connection, fuse_config* config) {
+  // Every listing answers with each entry's attributes, as a share's does,
+  // not only its first part: the kernel then knows each name before it is
+  // opened. A name it has never seen is looked up under its folder's lock,
+  // one at a time per folder (this FUSE library never tells the kernel that
+  // look-ups may run side by side), which no share does, and which would
+  // make the first pass over a folder slower than every later one.
+  connection->want &= ~FUSE_CAP_READDIRPLUS_AUTO;
   // No kernel caching, so that every look-up and attribute reaches this
   // program (and its delay) the way an uncached share would.
   config->attr_timeout = 0;
@@ -189,11 +196,11 @@ int OpenFolder(const char* path, fuse_file_info* fi) {
   return 0;
 }
 
-// Hands over the whole listing in one call (offsets of 0), which FUSE keeps
-// and serves from; it asks again only after a rewind, so each call starts
-// from the top.
-int ReadFolder(const char*, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file_info* fi,
-               fuse_readdir_flags) {
+// Hands over the listing from `offset` on, with each entry's attributes
+// when FUSE asks for them, until FUSE's buffer is full; each entry carries
+// the position the next call goes on from.
+int ReadFolder(const char*, void* buffer, fuse_fill_dir_t fill, off_t offset, fuse_file_info* fi,
+               fuse_readdir_flags flags) {
   Wait();
   const int fd = fcntl(Fd(fi), F_DUPFD_CLOEXEC, 0);
   if (fd < 0) return -errno;
@@ -203,7 +210,11 @@ int ReadFolder(const char*, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file
     close(fd);
     return -error;
   }
-  rewinddir(folder);
+  if (offset == 0) {
+    rewinddir(folder);
+  } else {
+    seekdir(folder, offset);
+  }
   int result = 0;
   for (;;) {
     errno = 0;
@@ -213,9 +224,16 @@ int ReadFolder(const char*, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file
       break;
     }
     struct stat info {};
-    info.st_ino = entry->d_ino;
-    info.st_mode = static_cast<mode_t>(DTTOIF(entry->d_type));
-    if (fill(buffer, entry->d_name, &info, 0, fuse_fill_dir_flags{}) != 0) break;
+    fuse_fill_dir_flags filled{};
+    if ((flags & FUSE_READDIR_PLUS) != 0 &&
+        fstatat(dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+      filled = FUSE_FILL_DIR_PLUS;
+    } else {
+      info = {};
+      info.st_ino = entry->d_ino;
+      info.st_mode = static_cast<mode_t>(DTTOIF(entry->d_type));
+    }
+    if (fill(buffer, entry->d_name, &info, telldir(folder), filled) != 0) break;
   }
   closedir(folder);
   return result;
