@@ -147,7 +147,9 @@ std::vector<RunSummary> RunsOnBase(JournalStorage& storage, const std::string& b
   std::vector<RunSummary> runs;
   for (const std::string& name : storage.ListJournals()) {
     if (!name.starts_with(prefix) || !SequenceOf(name)) continue;
-    ParsedJournal parsed = ParseJournal(storage.ReadJournal(name), KeptRecords::kFirstOnly);
+    JournalParser parser(KeptRecords::kFirstOnly);
+    storage.ReadJournalInPieces(name, [&](std::string_view piece) { return parser.Take(piece); });
+    ParsedJournal parsed = std::move(parser).Finish();
     // Another base whose key hashes alike is not ours.
     if (!BeginsWithRun(parsed) || parsed.records.front().fields[3] != base_key) continue;
     RunRecord run = RunOf(name, std::move(parsed), base_folder);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "organize/content_changes.h"
@@ -68,6 +69,27 @@ struct ParsedJournal {
 enum class KeptRecords { kAll, kFirstOnly };
 ParsedJournal ParseJournal(std::string_view bytes, KeptRecords kept = KeptRecords::kAll);
 
+// ParseJournal for bytes handed over in pieces, so that a journal need not
+// be held whole: only a record that spans two pieces is kept between them.
+// The pieces in order give what ParseJournal gives their bytes joined.
+class JournalParser {
+ public:
+  explicit JournalParser(KeptRecords kept) : kept_(kept) {}
+  // Takes the next piece; false once nothing after it can count (a damaged
+  // record ends what a journal says), so that the rest need not be read.
+  bool Take(std::string_view piece);
+  ParsedJournal Finish() && { return std::move(parsed_); }
+
+ private:
+  // Parses the whole records of `bytes` and keeps or drops what is left.
+  bool TakeRecords(std::string_view bytes);
+
+  KeptRecords kept_;
+  ParsedJournal parsed_;
+  std::string unfinished_;  // the start of a record the next piece goes on with
+  bool damaged_ = false;
+};
+
 // What a journal of one run on one base folder says of the run.
 struct RunSummary {
   std::string name;
@@ -121,8 +143,9 @@ std::optional<PlaylistChange> PlaylistChangeOf(const JournalRecord& record);
 std::string BaseKey(FileSystem& file_system, const std::string& base_folder);
 
 // The runs of the base `base_key` whose journals are kept, in the order they
-// were started. Each journal is read, one at a time, but no records are
-// kept: a run that is to be undone or mended is read whole by ReadRun.
+// were started. Each journal is read, one at a time and a piece at a time,
+// but no records are kept: a run that is to be undone or mended is read
+// whole by ReadRun.
 std::vector<RunSummary> RunsOnBase(JournalStorage& storage, const std::string& base_folder,
                                    const std::string& base_key);
 

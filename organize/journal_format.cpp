@@ -100,30 +100,55 @@ std::uint32_t FoldedHash(std::uint64_t hash) {
 
 std::uint32_t Checksum(std::string_view payload) { return FoldedHash(ContentHash(payload)); }
 
+// A record's header, "LENGTH CHECKSUM\t", as read at the start of `rest`.
+struct RecordHeader {
+  std::size_t tab = 0;  // where the header's tab is
+  std::size_t length = 0;
+  std::uint32_t checksum = 0;
+};
+std::optional<RecordHeader> HeaderOf(std::string_view rest) {
+  RecordHeader header;
+  header.tab = rest.substr(0, kLongestHeader).find('\t');
+  const std::size_t space = rest.find(' ');
+  if (header.tab == std::string_view::npos || space == std::string_view::npos ||
+      space > header.tab) {
+    return std::nullopt;
+  }
+  const char* tab = rest.data() + header.tab;
+  const auto [length_end, length_error] =
+      std::from_chars(rest.data(), rest.data() + space, header.length);
+  const auto [sum_end, sum_error] =
+      std::from_chars(rest.data() + space + 1, tab, header.checksum, 16);
+  if (length_error != std::errc() || length_end != rest.data() + space ||
+      sum_error != std::errc() || sum_end != tab) {
+    return std::nullopt;
+  }
+  return header;
+}
+
 // The payload of the record at `start`, or nullopt when it is cut short or
 // damaged; `next` is then where the record after it begins.
 std::optional<std::string_view> WholePayload(std::string_view bytes, std::size_t start,
                                              std::size_t& next) {
   const std::string_view rest = bytes.substr(start);
-  const std::size_t tab = rest.substr(0, kLongestHeader).find('\t');
-  const std::size_t space = rest.find(' ');
-  if (tab == std::string_view::npos || space == std::string_view::npos || space > tab) {
+  const std::optional<RecordHeader> header = HeaderOf(rest);
+  if (!header || header->length >= rest.size() - header->tab - 1 ||
+      rest[header->tab + 1 + header->length] != '\n') {
     return std::nullopt;
   }
-  std::size_t length = 0;
-  std::uint32_t checksum = 0;
-  const auto [length_end, length_error] = std::from_chars(rest.data(), rest.data() + space, length);
-  const auto [sum_end, sum_error] =
-      std::from_chars(rest.data() + space + 1, rest.data() + tab, checksum, 16);
-  if (length_error != std::errc() || length_end != rest.data() + space ||
-      sum_error != std::errc() || sum_end != rest.data() + tab || length >= rest.size() - tab - 1 ||
-      rest[tab + 1 + length] != '\n') {
-    return std::nullopt;
-  }
-  const std::string_view payload = rest.substr(tab + 1, length);
-  if (Checksum(payload) != checksum) return std::nullopt;
-  next = start + tab + 2 + length;
+  const std::string_view payload = rest.substr(header->tab + 1, header->length);
+  if (Checksum(payload) != header->checksum) return std::nullopt;
+  next = start + header->tab + 2 + header->length;
   return payload;
+}
+
+// Whether more bytes after `rest`, which holds no whole record at its
+// start, could still make one of it: its header may yet come whole, or it
+// says the record is longer than `rest`.
+bool MayBecomeWhole(std::string_view rest) {
+  if (rest.size() < kLongestHeader && rest.find('\t') == std::string_view::npos) return true;
+  const std::optional<RecordHeader> header = HeaderOf(rest);
+  return header && header->length >= rest.size() - header->tab - 1;
 }
 
 }  // namespace
@@ -149,12 +174,28 @@ void AppendRecord(std::string& out, Kind kind, const std::vector<std::string>& f
 }
 
 ParsedJournal ParseJournal(std::string_view bytes, KeptRecords kept) {
-  ParsedJournal parsed;
+  JournalParser parser(kept);
+  parser.Take(bytes);
+  return std::move(parser).Finish();
+}
+
+bool JournalParser::Take(std::string_view piece) {
+  if (damaged_) return false;
+  if (unfinished_.empty()) return TakeRecords(piece);
+  unfinished_ += piece;
+  // A long record is gathered piece by piece and parsed once it is there.
+  if (MayBecomeWhole(unfinished_)) return true;
+  const std::string joined = std::move(unfinished_);
+  unfinished_.clear();
+  return TakeRecords(joined);
+}
+
+bool JournalParser::TakeRecords(std::string_view bytes) {
+  std::size_t start = 0;
   std::size_t next = 0;
-  while (parsed.whole_bytes < bytes.size()) {
-    const std::optional<std::string_view> payload = WholePayload(bytes, parsed.whole_bytes, next);
-    if (!payload) break;
-    parsed.whole_bytes = next;
+  while (const std::optional<std::string_view> payload = WholePayload(bytes, start, next)) {
+    parsed_.whole_bytes += next - start;
+    start = next;
     const FieldShape shape = ShapeOf(*payload);
     const std::string kind_name = SplitFields(payload->substr(0, shape.first_end)).front();
     const auto* kind = std::find(std::begin(kKindNames), std::end(kKindNames), kind_name);
@@ -162,16 +203,19 @@ ParsedJournal ParseJournal(std::string_view bytes, KeptRecords kept) {
     if (kind == std::end(kKindNames)) continue;
     if (shape.count - 1 < kFieldCounts[kind - std::begin(kKindNames)]) continue;
     const auto record_kind = static_cast<Kind>(kind - std::begin(kKindNames));
-    parsed.complete |= record_kind == Kind::kComplete;
-    parsed.undo_started |= record_kind == Kind::kUndoStarted;
-    parsed.undone |= record_kind == Kind::kUndone;
-    parsed.files_moved += record_kind == Kind::kMoved;
-    if (kept == KeptRecords::kFirstOnly && !parsed.records.empty()) continue;
+    parsed_.complete |= record_kind == Kind::kComplete;
+    parsed_.undo_started |= record_kind == Kind::kUndoStarted;
+    parsed_.undone |= record_kind == Kind::kUndone;
+    parsed_.files_moved += record_kind == Kind::kMoved;
+    if (kept_ == KeptRecords::kFirstOnly && !parsed_.records.empty()) continue;
     std::vector<std::string> fields = SplitFields(*payload);
     fields.erase(fields.begin());
-    parsed.records.push_back({record_kind, std::move(fields)});
+    parsed_.records.push_back({record_kind, std::move(fields)});
   }
-  return parsed;
+  const std::string_view rest = bytes.substr(start);
+  damaged_ = !MayBecomeWhole(rest);
+  if (!damaged_) unfinished_ = rest;
+  return !damaged_;
 }
 
 }  // namespace quillfold

@@ -18,6 +18,9 @@
 namespace quillfold {
 namespace {
 
+// How much of a journal is read at a time when it is read in pieces.
+constexpr std::size_t kJournalPieceBytes = std::size_t{1} << 20;
+
 bool MakeFolders(const std::string& folder) {
   for (auto slash = folder.find('/', 1); slash != std::string::npos;
        slash = folder.find('/', slash + 1)) {
@@ -58,6 +61,20 @@ std::vector<std::string> PosixJournalStorage::ListJournals() {
 
 std::string PosixJournalStorage::ReadJournal(const std::string& name) {
   return RealFileSystem().ReadTextFile(folder_ + name);
+}
+
+void PosixJournalStorage::ReadJournalInPieces(const std::string& name,
+                                              const std::function<bool(std::string_view)>& take) {
+  const std::string path = folder_ + name;
+  const UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+  if (!fd) throw RunErrorFromOs(errno, "reading", path);
+  std::string piece(kJournalPieceBytes, '\0');
+  for (;;) {
+    const ssize_t n = read(fd.get(), piece.data(), piece.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw RunErrorFromOs(errno, "reading", path);
+    if (n == 0 || !take(std::string_view(piece.data(), static_cast<std::size_t>(n)))) return;
+  }
 }
 
 std::unique_ptr<JournalFile> PosixJournalStorage::OpenJournal(const std::string& name) {

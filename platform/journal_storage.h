@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,6 +33,15 @@ class JournalStorage {
   // The whole content of journal `name`. Throws RunError when it cannot be read.
   virtual std::string ReadJournal(const std::string& name) = 0;
 
+  // Hands the content of journal `name` to `take` in pieces, in order, until
+  // `take` returns false or the journal ends, so that a large journal need
+  // not be held whole. Throws RunError when it cannot be read. By default
+  // the whole content is one piece.
+  virtual void ReadJournalInPieces(const std::string& name,
+                                   const std::function<bool(std::string_view)>& take) {
+    take(ReadJournal(name));
+  }
+
   // Opens journal `name` for appending, creating it (and the folder) when
   // missing. Throws RunError when it cannot.
   virtual std::unique_ptr<JournalFile> OpenJournal(const std::string& name) = 0;
@@ -54,6 +64,8 @@ class PosixJournalStorage final : public JournalStorage {
   explicit PosixJournalStorage(std::string folder);
   std::vector<std::string> ListJournals() override;
   std::string ReadJournal(const std::string& name) override;
+  void ReadJournalInPieces(const std::string& name,
+                           const std::function<bool(std::string_view)>& take) override;
   std::unique_ptr<JournalFile> OpenJournal(const std::string& name) override;
   void RemoveJournal(const std::string& name) override;
   void CutJournal(const std::string& name, std::size_t size) override;

@@ -42,6 +42,19 @@ void FuzzParseJournal(FuzzInput input) {
                 first.files_moved == all.files_moved,
             "keeping the first record alone changes nothing else");
 
+  // Handed over in pieces of any size, up to where the parser says nothing
+  // after counts, the bytes read the same.
+  for (const std::size_t size : {std::size_t{1}, std::size_t{7}, bytes.size() / 2 + 1}) {
+    JournalParser parser(KeptRecords::kAll);
+    for (std::size_t at = 0; at < bytes.size() && parser.Take(bytes.substr(at, size)); at += size) {
+    }
+    const ParsedJournal pieces = std::move(parser).Finish();
+    FuzzCheck(SameRecords(pieces.records, all.records) && pieces.whole_bytes == all.whole_bytes &&
+                  pieces.complete == all.complete && pieces.undo_started == all.undo_started &&
+                  pieces.undone == all.undone && pieces.files_moved == all.files_moved,
+              "the bytes read in pieces read the same");
+  }
+
   std::string again;
   for (const JournalRecord& record : all.records) AppendRecord(again, record.kind, record.fields);
   const ParsedJournal reread = ParseJournal(again);

@@ -14,7 +14,8 @@ namespace {
 
 // Appends land whole and in order across the mapping's chunks, each opening
 // goes on at the file's end, and a closed journal holds its bytes and no
-// more; one whose process died without closing keeps them, zeros after.
+// more, read whole or in pieces; one whose process died without closing
+// keeps them, zeros after.
 TEST(PosixJournalStorageTest, AppendsReadBackAcrossChunksAndReopenings) {
   testing::TempFolder temp;
   PosixJournalStorage storage(temp.path() + "journals");
@@ -29,6 +30,19 @@ TEST(PosixJournalStorageTest, AppendsReadBackAcrossChunksAndReopenings) {
     file->Flush();
   }
   EXPECT_EQ(storage.ReadJournal("run.journal"), expected);
+  // Read in pieces, the same bytes, in several pieces; and no more pieces
+  // once the reader has had enough.
+  std::string joined;
+  int pieces = 0;
+  storage.ReadJournalInPieces("run.journal", [&](std::string_view piece) {
+    joined += piece;
+    return ++pieces > 0;
+  });
+  EXPECT_EQ(joined, expected);
+  EXPECT_GT(pieces, 1);
+  pieces = 0;
+  storage.ReadJournalInPieces("run.journal", [&](std::string_view) { return ++pieces < 2; });
+  EXPECT_EQ(pieces, 2);
   testing::KilledInChild([&] {
     const auto file = storage.OpenJournal("run.journal");
     file->Append("killed");
