@@ -112,12 +112,10 @@ bool BeginsWithRun(const ParsedJournal& parsed) {
   return !parsed.records.empty() && parsed.records.front().kind == Kind::kRun;
 }
 
-// `parsed`, which BeginsWithRun, as a run on `base_folder`, each path put
-// under it.
-RunRecord RunOf(std::string name, ParsedJournal parsed, const std::string& base_folder) {
-  const std::vector<std::string> run_fields = parsed.records.front().fields;
-  if (run_fields[0] != base_folder) Rebase(parsed.records, run_fields[0], base_folder);
-  RunRecord run;
+// What `parsed`, which BeginsWithRun, says of its run.
+RunSummary SummaryOf(std::string name, const ParsedJournal& parsed) {
+  const std::vector<std::string>& run_fields = parsed.records.front().fields;
+  RunSummary run;
   run.name = std::move(name);
   run.recorded_base = run_fields[0];
   run.started_ns = NumberOr0(run_fields[2]);
@@ -128,7 +126,6 @@ RunRecord RunOf(std::string name, ParsedJournal parsed, const std::string& base_
   // chkUpdateM3U is the sixth digit; chkID3v2's may follow it.
   run.playlists_updated = run_fields[1].size() >= 6 && run_fields[1][5] == '1';
   run.files_moved = parsed.files_moved;
-  run.records = std::move(parsed.records);
   return run;
 }
 
@@ -141,8 +138,7 @@ std::string BaseKey(FileSystem& file_system, const std::string& base_folder) {
   return identity ? "identity:" + IdentityText(*identity) : "path:" + base_folder;
 }
 
-std::vector<RunSummary> RunsOnBase(JournalStorage& storage, const std::string& base_folder,
-                                   const std::string& base_key) {
+std::vector<RunSummary> RunsOnBase(JournalStorage& storage, const std::string& base_key) {
   const std::string prefix = BasePrefix(base_key);
   std::vector<RunSummary> runs;
   for (const std::string& name : storage.ListJournals()) {
@@ -152,8 +148,7 @@ std::vector<RunSummary> RunsOnBase(JournalStorage& storage, const std::string& b
     ParsedJournal parsed = std::move(parser).Finish();
     // Another base whose key hashes alike is not ours.
     if (!BeginsWithRun(parsed) || parsed.records.front().fields[3] != base_key) continue;
-    RunRecord run = RunOf(name, std::move(parsed), base_folder);
-    runs.push_back(std::move(static_cast<RunSummary&>(run)));
+    runs.push_back(SummaryOf(name, parsed));
   }
   return runs;
 }
@@ -167,7 +162,12 @@ RunRecord ReadRun(JournalStorage& storage, const RunSummary& run, const std::str
                    "Path/File access error (the journal \"" + run.name +
                        "\" no longer holds the run it held a moment ago, so nothing is changed)");
   }
-  return RunOf(run.name, std::move(parsed), base_folder);
+  RunRecord whole{SummaryOf(run.name, parsed), std::move(parsed.records)};
+  // Each path put under `base_folder` where the run named the base otherwise.
+  if (whole.recorded_base != base_folder) {
+    Rebase(whole.records, whole.recorded_base, base_folder);
+  }
+  return whole;
 }
 
 std::unique_ptr<RunJournal> RunJournal::Begin(JournalStorage& storage,

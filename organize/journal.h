@@ -146,8 +146,7 @@ std::string BaseKey(FileSystem& file_system, const std::string& base_folder);
 // were started. Each journal is read, one at a time and a piece at a time,
 // but no records are kept: a run that is to be undone or mended is read
 // whole by ReadRun.
-std::vector<RunSummary> RunsOnBase(JournalStorage& storage, const std::string& base_folder,
-                                   const std::string& base_key);
+std::vector<RunSummary> RunsOnBase(JournalStorage& storage, const std::string& base_key);
 
 // `run`'s journal read whole, each path in it put under `base_folder`
 // (ending in the separator) where the run named the base otherwise.

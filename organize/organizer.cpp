@@ -196,8 +196,7 @@ void Organizer::Impl::StartJournal() {
 std::string Organizer::Impl::RecoverInterruptedRuns() {
   std::string report;
   if (!RealRun() || journals_ == nullptr) return report;
-  for (const RunSummary& summary :
-       RunsOnBase(*journals_, base_folder, BaseKey(file_system_, base_folder))) {
+  for (const RunSummary& summary : RunsOnBase(*journals_, BaseKey(file_system_, base_folder))) {
     if (summary.undo_started && !summary.undone) {
       throw UnfinishedUndoError(RunTimeText(summary.started_ns), base_folder);
     }

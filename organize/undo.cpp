@@ -241,8 +241,7 @@ UndoOutcome UndoNewestRun(FileSystem& file_system, JournalStorage& journals, Org
   file_system.ForgetHeldFolders();
   const ScopeExit let_go([&] { file_system.ForgetHeldFolders(); });
   const bool apply = host.CurrentOptions().chkDontDo == 0;
-  std::vector<RunSummary> runs =
-      RunsOnBase(journals, base_folder, BaseKey(file_system, base_folder));
+  std::vector<RunSummary> runs = RunsOnBase(journals, BaseKey(file_system, base_folder));
   std::erase_if(runs, [](const RunSummary& run) { return run.undone; });
   if (runs.empty()) {
     host.ShowMessage(NothingToUndoMessage(base_folder), std::string(kProductTitle));
@@ -293,8 +292,7 @@ UndoOutcome UndoLastRun(FileSystem& file_system, JournalStorage& journals, Organ
 std::string RunList(JournalStorage& journals, const std::string& base_folder,
                     FileSystem& file_system) {
   std::string list;
-  for (const RunSummary& run :
-       RunsOnBase(journals, base_folder, BaseKey(file_system, base_folder))) {
+  for (const RunSummary& run : RunsOnBase(journals, BaseKey(file_system, base_folder))) {
     list += RunTimeText(run.started_ns) + "  " + std::to_string(run.files_moved) +
             " files moved  " +
             (run.undone         ? "undone"

@@ -76,8 +76,7 @@ TEST_F(RunControlTest, StopEndsTheRunBetweenTwoFilesWithEverythingWhole) {
             std::pair(QStringLiteral("Stop"), 1));
   EXPECT_EQ(PlaylistProblems(PlaylistRules(base()), before, TakeSnapshot(base())),
             kNoPlaylistProblems);
-  const std::vector<RunSummary> runs =
-      RunsOnBase(journals_, base(), BaseKey(RealFileSystem(), base()));
+  const std::vector<RunSummary> runs = RunsOnBase(journals_, BaseKey(RealFileSystem(), base()));
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(std::pair(runs[0].complete, runs[0].files_moved), std::pair(true, 1));
   EXPECT_EQ(error_host.calls.size() + dialogs_.messages.size(), 0u) << "no error shown";

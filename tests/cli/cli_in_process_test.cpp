@@ -180,7 +180,7 @@ TEST_F(CliInProcessTest, AStopBetweenTwoFilesEndsTheRunWhole) {
     const TreeSnapshot after = TakeSnapshot(music_);
     EXPECT_EQ(PlaylistProblems(PlaylistRules(music_), before, after), kNoPlaylistProblems);
     EXPECT_EQ(ContentsOf(after, ".mp3"), ContentsOf(before, ".mp3"));
-    for (const RunSummary& run : RunsOnBase(journals, music_, BaseKey(disk_, music_))) {
+    for (const RunSummary& run : RunsOnBase(journals, BaseKey(disk_, music_))) {
       EXPECT_TRUE(run.complete);
     }
     EXPECT_EQ(status, 128 + SIGINT);

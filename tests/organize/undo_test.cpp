@@ -336,7 +336,7 @@ struct KillLibrary : Library {
       }
     });
   }
-  std::vector<RunSummary> Runs() { return RunsOnBase(disk, base, BaseKey(RealFileSystem(), base)); }
+  std::vector<RunSummary> Runs() { return RunsOnBase(disk, BaseKey(RealFileSystem(), base)); }
   // As a move by link and unlink would leave it, killed between the two: the
   // file of the last move tried under its old name and the name tried.
   void LeaveUnderTwoNames() {
