@@ -89,13 +89,20 @@ std::int64_t NumberOr0(const std::string& text) {
   return number;
 }
 
-// Puts each path recorded under `from` under `to`.
-void Rebase(std::vector<JournalRecord>& records, const std::string& from, const std::string& to) {
-  for (JournalRecord& record : records) {
-    const std::size_t paths = record.kind == Kind::kTry ? 2 : record.kind == Kind::kRun ? 0 : 1;
-    for (std::size_t i = 0; i < paths && i < record.fields.size(); ++i) {
-      if (record.fields[i].starts_with(from)) record.fields[i].replace(0, from.size(), to);
-    }
+// Puts `path`, when it was recorded under `from`, under `to`.
+void Rebase(std::string& path, const std::string& from, const std::string& to) {
+  if (path.starts_with(from)) path.replace(0, from.size(), to);
+}
+
+// Puts each path `run` recorded under `from` under `to`.
+void Rebase(RunRecord& run, const std::string& from, const std::string& to) {
+  for (JournaledMove& move : run.moves) {
+    Rebase(move.old_path, from, to);
+    for (std::string& target : move.targets) Rebase(target, from, to);
+  }
+  // The path comes first in every other record that names one.
+  for (JournalRecord& record : run.records) {
+    if (!record.fields.empty()) Rebase(record.fields.front(), from, to);
   }
 }
 
@@ -154,7 +161,14 @@ std::vector<RunSummary> RunsOnBase(JournalStorage& storage, const std::string& b
 }
 
 RunRecord ReadRun(JournalStorage& storage, const RunSummary& run, const std::string& base_folder) {
-  ParsedJournal parsed = ParseJournal(storage.ReadJournal(run.name));
+  // Read a piece at a time, each move's records taken into its move as they
+  // come: the run is held once, in the form its undo or mend uses.
+  RunRecord whole;
+  JournalParser parser([&whole](JournalRecord&& record) {
+    if (!TakeMoveRecord(record, whole.moves)) whole.records.push_back(std::move(record));
+  });
+  storage.ReadJournalInPieces(run.name, [&](std::string_view piece) { return parser.Take(piece); });
+  const ParsedJournal parsed = std::move(parser).Finish();
   // Replaced behind this program's back since it was listed: nothing in it
   // may be undone, mended or cut.
   if (!BeginsWithRun(parsed)) {
@@ -162,11 +176,9 @@ RunRecord ReadRun(JournalStorage& storage, const RunSummary& run, const std::str
                    "Path/File access error (the journal \"" + run.name +
                        "\" no longer holds the run it held a moment ago, so nothing is changed)");
   }
-  RunRecord whole{SummaryOf(run.name, parsed), std::move(parsed.records)};
+  static_cast<RunSummary&>(whole) = SummaryOf(run.name, parsed);
   // Each path put under `base_folder` where the run named the base otherwise.
-  if (whole.recorded_base != base_folder) {
-    Rebase(whole.records, whole.recorded_base, base_folder);
-  }
+  if (whole.recorded_base != base_folder) Rebase(whole, whole.recorded_base, base_folder);
   return whole;
 }
 

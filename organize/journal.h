@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -40,7 +41,7 @@ struct JournalRecord {
     kPlaylist,       // path, old size, old hash, new size, new hash, then per changed
                      // stretch: offset, length, old bytes; or, for a stretch of lines
                      // rewritten by moves, "=" offset, length, the moves' numbers
-                     // (MovesOf's order, "-" for a line left as it was) apart by
+                     // (RunRecord::moves' order, "-" for a line left as it was) apart by
                      // spaces; recorded before the replace
     kFolderRemoved,  // folder, mode, owner, group; recorded before it is removed
     kComplete,       // the run's playlists are written (or it left them alone)
@@ -74,7 +75,13 @@ ParsedJournal ParseJournal(std::string_view bytes, KeptRecords kept = KeptRecord
 // The pieces in order give what ParseJournal gives their bytes joined.
 class JournalParser {
  public:
+  using RecordSink = std::function<void(JournalRecord&&)>;
+
   explicit JournalParser(KeptRecords kept) : kept_(kept) {}
+  // Keeps the first record and hands each later one to `later` as it is
+  // parsed, so that they need not all be held as records.
+  explicit JournalParser(RecordSink later)
+      : kept_(KeptRecords::kFirstOnly), later_(std::move(later)) {}
   // Takes the next piece; false once nothing after it can count (a damaged
   // record ends what a journal says), so that the rest need not be read.
   bool Take(std::string_view piece);
@@ -85,6 +92,7 @@ class JournalParser {
   bool TakeRecords(std::string_view bytes);
 
   KeptRecords kept_;
+  RecordSink later_;
   ParsedJournal parsed_;
   std::string unfinished_;  // the start of a record the next piece goes on with
   bool damaged_ = false;
@@ -103,11 +111,6 @@ struct RunSummary {
   int files_moved = 0;
 };
 
-// A journal of one run on one base folder, read back whole.
-struct RunRecord : RunSummary {
-  std::vector<JournalRecord> records;
-};
-
 // One file's move as the journal has it: each name the run tried, in order.
 struct JournaledMove {
   std::string old_path;
@@ -115,7 +118,17 @@ struct JournaledMove {
   std::vector<std::string> targets;
   bool finished = false;  // its kMoved record is there
 };
-std::vector<JournaledMove> MovesOf(const std::vector<JournalRecord>& records);
+// Takes `record` into `moves`, the moves of the records before it, when it
+// is a move's (kTry or kMoved), and says whether it was: each file's tries,
+// one per name, make one move, finished once its kMoved record follows. Its
+// fields are moved out.
+bool TakeMoveRecord(JournalRecord& record, std::vector<JournaledMove>& moves);
+
+// A journal of one run on one base folder, read back whole.
+struct RunRecord : RunSummary {
+  std::vector<JournaledMove> moves;
+  std::vector<JournalRecord> records;  // in order, but the run's own and the moves'
+};
 
 // Where a journaled file is, decided by its identity, never by its name.
 struct MovedFileState {
@@ -178,8 +191,8 @@ class RunJournal {
 
   void WillCreateFolder(const std::string& folder);  // held until the next write
   void WillTry(const std::string& old_path, const std::string& target, const FileIdentity& file);
-  // The number of the move last tried in this journal, counted as MovesOf
-  // counts them: each file's tries make one move.
+  // The number of the move last tried in this journal, counted as
+  // TakeMoveRecord counts them: each file's tries make one move.
   std::uint32_t MoveNumber() const { return moves_tried_ - 1; }
   void Moved(const std::string& final_path);  // held until the next write
   // From a description of the change, so that neither content need be held;

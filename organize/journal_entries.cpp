@@ -56,24 +56,20 @@ std::string IdentityText(const FileIdentity& identity) {
   return std::to_string(identity.device) + ":" + std::to_string(identity.inode);
 }
 
-std::vector<JournaledMove> MovesOf(const std::vector<JournalRecord>& records) {
-  std::vector<JournaledMove> moves;
-  bool open = false;
-  for (const JournalRecord& record : records) {
-    if (record.kind == Kind::kMoved && open) {
-      moves.back().finished = true;
-      open = false;
-    }
-    if (record.kind != Kind::kTry) continue;
-    const std::vector<std::string>& fields = record.fields;
-    // Each collision suffix is a try of its own for the same file.
-    if (!open || moves.back().old_path != fields[0] || moves.back().identity != fields[2]) {
-      moves.push_back({fields[0], fields[2], {}, false});
-      open = true;
-    }
-    moves.back().targets.push_back(fields[1]);
+bool TakeMoveRecord(JournalRecord& record, std::vector<JournaledMove>& moves) {
+  const bool open = !moves.empty() && !moves.back().finished;
+  if (record.kind == Kind::kMoved) {
+    if (open) moves.back().finished = true;
+    return true;
   }
-  return moves;
+  if (record.kind != Kind::kTry) return false;
+  std::vector<std::string>& fields = record.fields;
+  // Each collision suffix is a try of its own for the same file.
+  if (!open || moves.back().old_path != fields[0] || moves.back().identity != fields[2]) {
+    moves.push_back({std::move(fields[0]), std::move(fields[2]), {}, false});
+  }
+  moves.back().targets.push_back(std::move(fields[1]));
+  return true;
 }
 
 // The tried names are looked at last first: the rename took the last name

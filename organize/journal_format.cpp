@@ -207,10 +207,16 @@ bool JournalParser::TakeRecords(std::string_view bytes) {
     parsed_.undo_started |= record_kind == Kind::kUndoStarted;
     parsed_.undone |= record_kind == Kind::kUndone;
     parsed_.files_moved += record_kind == Kind::kMoved;
-    if (kept_ == KeptRecords::kFirstOnly && !parsed_.records.empty()) continue;
+    const bool kept = kept_ == KeptRecords::kAll || parsed_.records.empty();
+    if (!kept && !later_) continue;
     std::vector<std::string> fields = SplitFields(*payload);
     fields.erase(fields.begin());
-    parsed_.records.push_back({record_kind, std::move(fields)});
+    JournalRecord record{record_kind, std::move(fields)};
+    if (kept) {
+      parsed_.records.push_back(std::move(record));
+    } else {
+      later_(std::move(record));
+    }
   }
   const std::string_view rest = bytes.substr(start);
   damaged_ = !MayBecomeWhole(rest);

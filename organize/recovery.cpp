@@ -41,7 +41,7 @@ void PointLinesAtMovedFiles(FileSystem& file_system, PlaylistStore& playlists,
 }  // namespace
 
 void DropSecondNames(FileSystem& file_system, const RunRecord& run, OrganizeHost& host) {
-  MovedFiles(file_system, MovesOf(run.records), host);
+  MovedFiles(file_system, run.moves, host);
 }
 
 std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals,
@@ -49,8 +49,7 @@ std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals
                                PlaylistStore& playlists, OrganizeHost& host) {
   RunJournal journal(journals, run);
   std::string piece = InterruptedRunHeader(RunTimeText(run.started_ns));
-  const std::vector<JournaledMove> moves = MovesOf(run.records);
-  const std::vector<std::optional<std::string>> moved_to = MovedFiles(file_system, moves, host);
+  const std::vector<std::optional<std::string>> moved_to = MovedFiles(file_system, run.moves, host);
   if (run.playlists_updated) {
     // A kill while a playlist was being replaced leaves its temporary.
     for (const JournalRecord& record : run.records) {
@@ -60,7 +59,7 @@ std::string MendInterruptedRun(FileSystem& file_system, JournalStorage& journals
     }
     // Undo names a move's old path again under the base as the run named
     // it: lines mended under another name of the base keep their old bytes.
-    PointLinesAtMovedFiles(file_system, playlists, moves, moved_to,
+    PointLinesAtMovedFiles(file_system, playlists, run.moves, moved_to,
                            run.recorded_base == base_folder, host);
     for (int slot = 1; slot <= playlists.PlaylistCount(); ++slot) {
       if (!playlists.PlaylistChanged(slot)) continue;

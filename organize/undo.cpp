@@ -35,7 +35,8 @@ class RunReversal {
         base_folder_(base_folder),
         recorded_base_(run.recorded_base),
         apply_(apply),
-        resumed_(run.undo_started) {}
+        resumed_(run.undo_started),
+        moves_(run.moves) {}
 
   // Lets `host` in before each record and stops there when asked to
   // (RunStopped): every step is whole, and a real undo's journal still says
@@ -46,7 +47,9 @@ class RunReversal {
   enum class Ending { kWhole, kStopped };
   void Report(OrganizeHost& host, Ending ending) const;
   // Where a stopped undo ended, in the report's words.
-  std::string StoppedLine() const { return UndoStoppedLine(apply_, moves_done_, move_count_); }
+  std::string StoppedLine() const {
+    return UndoStoppedLine(apply_, moves_done_, static_cast<int>(moves_.size()));
+  }
   bool all_restored() const { return not_restored_.empty(); }
 
  private:
@@ -83,9 +86,8 @@ class RunReversal {
   const std::string recorded_base_;
   const bool apply_;
   const bool resumed_;
+  const std::vector<JournaledMove>& moves_;
   int moves_done_ = 0;
-  int move_count_ = 0;
-  std::vector<JournaledMove> moves_;
   std::set<std::string> would_take_, would_free_;
   std::vector<std::string> files_, playlists_, recreated_, removed_, not_restored_;
 };
@@ -102,8 +104,6 @@ void RunReversal::Reverse(const std::vector<JournalRecord>& records, OrganizeHos
     let_host_in();
     if (record->kind == Kind::kFolderRemoved) RecreateFolder(*record);
   }
-  moves_ = MovesOf(records);
-  move_count_ = static_cast<int>(moves_.size());
   for (auto move = moves_.rbegin(); move != moves_.rend(); ++move) {
     let_host_in();
     MoveBack(*move);

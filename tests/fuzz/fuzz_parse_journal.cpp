@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -43,17 +44,31 @@ void FuzzParseJournal(FuzzInput input) {
             "keeping the first record alone changes nothing else");
 
   // Handed over in pieces of any size, up to where the parser says nothing
-  // after counts, the bytes read the same.
+  // after counts, the bytes read the same, the records after the first as
+  // an undo takes them.
   for (const std::size_t size : {std::size_t{1}, std::size_t{7}, bytes.size() / 2 + 1}) {
-    JournalParser parser(KeptRecords::kAll);
+    std::vector<JournalRecord> later;
+    JournalParser parser([&later](JournalRecord&& record) { later.push_back(std::move(record)); });
     for (std::size_t at = 0; at < bytes.size() && parser.Take(bytes.substr(at, size)); at += size) {
     }
-    const ParsedJournal pieces = std::move(parser).Finish();
+    ParsedJournal pieces = std::move(parser).Finish();
+    std::ranges::move(later, std::back_inserter(pieces.records));
     FuzzCheck(SameRecords(pieces.records, all.records) && pieces.whole_bytes == all.whole_bytes &&
                   pieces.complete == all.complete && pieces.undo_started == all.undo_started &&
                   pieces.undone == all.undone && pieces.files_moved == all.files_moved,
               "the bytes read in pieces read the same");
   }
+
+  // Every try is one name of one move; nothing else is a move's.
+  std::vector<JournaledMove> moves;
+  std::size_t others = 0;
+  for (JournalRecord record : all.records) others += TakeMoveRecord(record, moves) ? 0 : 1;
+  std::size_t names = 0;
+  for (const JournaledMove& move : moves) names += move.targets.size();
+  FuzzCheck(names == static_cast<std::size_t>(
+                         std::ranges::count(all.records, Kind::kTry, &JournalRecord::kind)) &&
+                others + names + static_cast<std::size_t>(all.files_moved) == all.records.size(),
+            "the moves take the tries and the moved records, and only those");
 
   std::string again;
   for (const JournalRecord& record : all.records) AppendRecord(again, record.kind, record.fields);

@@ -340,7 +340,7 @@ struct KillLibrary : Library {
   // As a move by link and unlink would leave it, killed between the two: the
   // file of the last move tried under its old name and the name tried.
   void LeaveUnderTwoNames() {
-    const std::vector<JournaledMove> moves = MovesOf(ReadRun(disk, Runs().back(), base).records);
+    const std::vector<JournaledMove> moves = ReadRun(disk, Runs().back(), base).moves;
     if (moves.empty() || !testing::Exists(moves.back().old_path) ||
         testing::Exists(moves.back().targets.back())) {
       return;
