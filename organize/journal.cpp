@@ -163,9 +163,10 @@ std::vector<RunSummary> RunsOnBase(JournalStorage& storage, const std::string& b
 RunRecord ReadRun(JournalStorage& storage, const RunSummary& run, const std::string& base_folder) {
   // Read a piece at a time, each move's records taken into its move as they
   // come: the run is held once, in the form its undo or mend uses.
-  RunRecord whole;
-  JournalParser parser([&whole](JournalRecord&& record) {
-    if (!TakeMoveRecord(record, whole.moves)) whole.records.push_back(std::move(record));
+  std::vector<JournaledMove> moves;
+  std::vector<JournalRecord> records;
+  JournalParser parser([&](JournalRecord&& record) {
+    if (!TakeMoveRecord(record, moves)) records.push_back(std::move(record));
   });
   storage.ReadJournalInPieces(run.name, [&](std::string_view piece) { return parser.Take(piece); });
   const ParsedJournal parsed = std::move(parser).Finish();
@@ -176,7 +177,7 @@ RunRecord ReadRun(JournalStorage& storage, const RunSummary& run, const std::str
                    "Path/File access error (the journal \"" + run.name +
                        "\" no longer holds the run it held a moment ago, so nothing is changed)");
   }
-  static_cast<RunSummary&>(whole) = SummaryOf(run.name, parsed);
+  RunRecord whole{SummaryOf(run.name, parsed), std::move(moves), std::move(records)};
   // Each path put under `base_folder` where the run named the base otherwise.
   if (whole.recorded_base != base_folder) Rebase(whole, whole.recorded_base, base_folder);
   return whole;
