@@ -25,27 +25,29 @@ std::uint32_t FieldNumber(const std::string& text) {
 }
 
 // Walks one run's records backwards, changing the disk only when `apply`,
-// and collects the report's sections. A step already done by an undo that
-// was cut short is seen on disk and reported as done.
+// and reports to `host`: the files moved back as they go, as they may be
+// many, and the other sections, collected, after them. A step already done
+// by an undo that was cut short is seen on disk and reported as done.
 class RunReversal {
  public:
-  RunReversal(FileSystem& file_system, const std::string& base_folder, const RunRecord& run,
-              bool apply)
+  RunReversal(FileSystem& file_system, OrganizeHost& host, const std::string& base_folder,
+              const RunRecord& run, bool apply)
       : file_system_(file_system),
+        host_(host),
         base_folder_(base_folder),
         recorded_base_(run.recorded_base),
         apply_(apply),
         resumed_(run.undo_started),
         moves_(run.moves) {}
 
-  // Lets `host` in before each record and stops there when asked to
+  // Lets the host in before each record and stops there when asked to
   // (RunStopped): every step is whole, and a real undo's journal still says
   // it was started and not ended, so the next undo takes it up.
-  void Reverse(const std::vector<JournalRecord>& records, OrganizeHost& host);
-  // The sections of what was done (or would be); with nothing to list, the
-  // closing line unless the undo was stopped.
+  void Reverse(const std::vector<JournalRecord>& records);
+  // The sections after the files moved back of what was done (or would
+  // be); with nothing listed, the closing line unless the undo was stopped.
   enum class Ending { kWhole, kStopped };
-  void Report(OrganizeHost& host, Ending ending) const;
+  void Report(Ending ending) const;
   // Where a stopped undo ended, in the report's words.
   std::string StoppedLine() const {
     return UndoStoppedLine(apply_, moves_done_, static_cast<int>(moves_.size()));
@@ -77,28 +79,31 @@ class RunReversal {
     not_restored_.push_back(NotRestoredText(Relative(path), reason));
   }
   void MovedBack(const std::string& from, const std::string& to) {
-    files_.push_back(ResultLine(Relative(from),
-                                MoveBackText(to, base_folder_.size(), file_system_.separator())));
+    if (files_moved_back_++ == 0) host_.AppendReport(MovedBackHeader(apply_));
+    host_.AppendReport(ListedLine(ResultLine(
+        Relative(from), MoveBackText(to, base_folder_.size(), file_system_.separator()))));
   }
 
   FileSystem& file_system_;
+  OrganizeHost& host_;
   const std::string& base_folder_;
   const std::string recorded_base_;
   const bool apply_;
   const bool resumed_;
   const std::vector<JournaledMove>& moves_;
   int moves_done_ = 0;
+  int files_moved_back_ = 0;
   std::set<std::string> would_take_, would_free_;
-  std::vector<std::string> files_, playlists_, recreated_, removed_, not_restored_;
+  std::vector<std::string> playlists_, recreated_, removed_, not_restored_;
 };
 
 // Folders first, so the files have their old folders to go to; then the
 // files; the playlists last, each put back once every file it named is where
 // it was. The host is let in before each step.
-void RunReversal::Reverse(const std::vector<JournalRecord>& records, OrganizeHost& host) {
+void RunReversal::Reverse(const std::vector<JournalRecord>& records) {
   const auto let_host_in = [&] {
-    host.HandlePendingEvents();
-    if (host.StopRequested()) throw RunStopped();
+    host_.HandlePendingEvents();
+    if (host_.StopRequested()) throw RunStopped();
   };
   for (auto record = records.rbegin(); record != records.rend(); ++record) {
     let_host_in();
@@ -219,20 +224,19 @@ void RunReversal::RemoveCreatedFolder(const std::string& folder) {
   removed_.push_back(folder);
 }
 
-void RunReversal::Report(OrganizeHost& host, Ending ending) const {
+void RunReversal::Report(Ending ending) const {
   const auto section = [&](const std::vector<std::string>& lines, const std::string& header) {
     if (lines.empty()) return;
-    host.AppendReport(header);
-    for (const std::string& line : lines) host.AppendReport(ListedLine(line));
+    host_.AppendReport(header);
+    for (const std::string& line : lines) host_.AppendReport(ListedLine(line));
   };
-  section(files_, MovedBackHeader(apply_));
   section(playlists_, RestoredPlaylistsHeader(apply_));
   section(recreated_, RecreatedFoldersHeader(apply_));
   section(removed_, CreatedFoldersHeader(apply_));
   section(not_restored_, NotRestoredHeader());
-  if (ending == Ending::kWhole && files_.empty() && playlists_.empty() && recreated_.empty() &&
-      removed_.empty() && not_restored_.empty()) {
-    host.AppendReport(ClosingLine());
+  if (ending == Ending::kWhole && files_moved_back_ == 0 && playlists_.empty() &&
+      recreated_.empty() && removed_.empty() && not_restored_.empty()) {
+    host_.AppendReport(ClosingLine());
   }
 }
 
@@ -269,17 +273,17 @@ UndoOutcome UndoNewestRun(FileSystem& file_system, JournalStorage& journals, Org
     journal = std::make_unique<RunJournal>(journals, run);
     journal->UndoStarted();
   }
-  RunReversal reversal(file_system, base_folder, run, apply);
+  RunReversal reversal(file_system, host, base_folder, run, apply);
   try {
-    reversal.Reverse(run.records, host);
+    reversal.Reverse(run.records);
   } catch (const RunError& error) {
     if (error.error_number() != ErrorNumber::kUserInterrupt) throw;
-    reversal.Report(host, RunReversal::Ending::kStopped);
+    reversal.Report(RunReversal::Ending::kStopped);
     host.AppendReport(reversal.StoppedLine());
     throw;
   }
   if (journal) journal->Undone();
-  reversal.Report(host, RunReversal::Ending::kWhole);
+  reversal.Report(RunReversal::Ending::kWhole);
   return reversal.all_restored() ? UndoOutcome::kRestored : UndoOutcome::kPartlyRestored;
 }
 

@@ -178,16 +178,17 @@ TEST_F(UndoOfThreeTracksTest, AStoppedUndoIsFinishedByTheNext) {
 }
 
 // Memory running out part-way through an undo ends it as error 7, as it
-// ends a run, not as an exception no front end expects; the next undo
-// finishes it.
+// ends a run, not as an exception no front end expects, its report listing
+// the file it had moved back; the next undo finishes it.
 TEST_F(UndoOfThreeTracksTest, RunningOutOfMemoryEndsAnUndoAsAnErrorTheNextFinishes) {
   RealRun(base, journals);
   file_system.before_rename = [&](const std::string&, const std::string&) {
-    if (file_system.calls().renames == 1) throw std::bad_alloc();
+    if (file_system.calls().renames == 2) throw std::bad_alloc();
   };
   RecordingHost host = HostFor(base);
   EXPECT_EQ(RunErrorOf([&] { UndoLastRun(file_system, journals, host); }),
             ErrorNumber::kOutOfMemory);
+  EXPECT_EQ(host.ReportLines().back(), "   \"Band/Album/01. c.mp3\": Move back to \"./Old/c.mp3\"");
   EXPECT_EQ(Undo(base, journals), UndoOutcome::kRestored);
   EXPECT_EQ(TakeSnapshot(base), before);
 }
