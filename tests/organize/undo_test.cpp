@@ -469,7 +469,8 @@ TEST(UndoTest, RunsAreUndoneNewestFirstByTheirSequenceWhenTheClockWasSetBack) {
 }
 
 // Two files whose tracks were swapped: the preview of the undo says what
-// the undo does, and a rerun changes nothing and writes no journal.
+// the undo does, which is moving them back and nothing else, and a rerun
+// changes nothing and writes no journal.
 TEST(UndoTest, ThePreviewOfAnUndoOfSwappedTracksAgreesWithTheUndo) {
   testing::TempFolder temp;
   const std::string base = temp.path() + "music/";
@@ -486,6 +487,7 @@ TEST(UndoTest, ThePreviewOfAnUndoOfSwappedTracksAgreesWithTheUndo) {
     EXPECT_EQ(Undo(base, journals, &preview, RealFileSystem(), 1), UndoOutcome::kRestored);
     EXPECT_EQ(Undo(base, journals, &undo), UndoOutcome::kRestored);
     EXPECT_EQ(preview.ReportLines().size(), undo.ReportLines().size()) << preview.report;
+    EXPECT_NE(undo.ReportLines().back().find("Move back to"), std::string::npos) << undo.report;
   }
   EXPECT_EQ(TakeSnapshot(base), before);
 }
