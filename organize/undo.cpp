@@ -38,12 +38,13 @@ class RunReversal {
         recorded_base_(run.recorded_base),
         apply_(apply),
         resumed_(run.undo_started),
+        records_(run.records),
         moves_(run.moves) {}
 
   // Lets the host in before each record and stops there when asked to
   // (RunStopped): every step is whole, and a real undo's journal still says
   // it was started and not ended, so the next undo takes it up.
-  void Reverse(const std::vector<JournalRecord>& records);
+  void Reverse();
   // The sections after the files moved back of what was done (or would
   // be); with nothing listed, the closing line unless the undo was stopped.
   enum class Ending { kWhole, kStopped };
@@ -90,6 +91,7 @@ class RunReversal {
   const std::string recorded_base_;
   const bool apply_;
   const bool resumed_;
+  const std::vector<JournalRecord>& records_;
   const std::vector<JournaledMove>& moves_;
   int moves_done_ = 0;
   int files_moved_back_ = 0;
@@ -100,12 +102,12 @@ class RunReversal {
 // Folders first, so the files have their old folders to go to; then the
 // files; the playlists last, each put back once every file it named is where
 // it was. The host is let in before each step.
-void RunReversal::Reverse(const std::vector<JournalRecord>& records) {
+void RunReversal::Reverse() {
   const auto let_host_in = [&] {
     host_.HandlePendingEvents();
     if (host_.StopRequested()) throw RunStopped();
   };
-  for (auto record = records.rbegin(); record != records.rend(); ++record) {
+  for (auto record = records_.rbegin(); record != records_.rend(); ++record) {
     let_host_in();
     if (record->kind == Kind::kFolderRemoved) RecreateFolder(*record);
   }
@@ -114,11 +116,11 @@ void RunReversal::Reverse(const std::vector<JournalRecord>& records) {
     MoveBack(*move);
     ++moves_done_;
   }
-  for (auto record = records.rbegin(); record != records.rend(); ++record) {
+  for (auto record = records_.rbegin(); record != records_.rend(); ++record) {
     let_host_in();
     if (record->kind == Kind::kFolderCreated) RemoveCreatedFolder(record->fields[0]);
   }
-  for (auto record = records.rbegin(); record != records.rend(); ++record) {
+  for (auto record = records_.rbegin(); record != records_.rend(); ++record) {
     let_host_in();
     if (record->kind == Kind::kPlaylist) PutBackPlaylist(*record);
   }
@@ -275,7 +277,7 @@ UndoOutcome UndoNewestRun(FileSystem& file_system, JournalStorage& journals, Org
   }
   RunReversal reversal(file_system, host, base_folder, run, apply);
   try {
-    reversal.Reverse(run.records);
+    reversal.Reverse();
   } catch (const RunError& error) {
     if (error.error_number() != ErrorNumber::kUserInterrupt) throw;
     reversal.Report(RunReversal::Ending::kStopped);
