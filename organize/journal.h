@@ -127,7 +127,7 @@ bool TakeMoveRecord(JournalRecord& record, std::vector<JournaledMove>& moves);
 // A journal of one run on one base folder, read back whole.
 struct RunRecord : RunSummary {
   std::vector<JournaledMove> moves;
-  std::vector<JournalRecord> records;  // in order, but the run's own and the moves'
+  std::vector<JournalRecord> records;  // the others in order, not the run's own
 };
 
 // Where a journaled file is, decided by its identity, never by its name.
