@@ -11,7 +11,6 @@
 #include <cstdlib>
 
 #include "errors/run_error.h"
-#include "platform/posix_file_system.h"
 #include "platform/posix_journal_file.h"
 #include "platform/unique_fd.h"
 
@@ -57,10 +56,6 @@ std::vector<std::string> PosixJournalStorage::ListJournals() {
   if (errno != 0) throw RunErrorFromOs(errno, "listing the journals in", folder_);
   std::sort(names.begin(), names.end());
   return names;
-}
-
-std::string PosixJournalStorage::ReadJournal(const std::string& name) {
-  return RealFileSystem().ReadTextFile(folder_ + name);
 }
 
 void PosixJournalStorage::ReadJournalInPieces(const std::string& name,

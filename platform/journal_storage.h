@@ -30,17 +30,11 @@ class JournalStorage {
   // yet holds none; a folder that cannot be read throws RunError.
   virtual std::vector<std::string> ListJournals() = 0;
 
-  // The whole content of journal `name`. Throws RunError when it cannot be read.
-  virtual std::string ReadJournal(const std::string& name) = 0;
-
   // Hands the content of journal `name` to `take` in pieces, in order, until
   // `take` returns false or the journal ends, so that a large journal need
-  // not be held whole. Throws RunError when it cannot be read. By default
-  // the whole content is one piece.
+  // not be held whole. Throws RunError when it cannot be read.
   virtual void ReadJournalInPieces(const std::string& name,
-                                   const std::function<bool(std::string_view)>& take) {
-    take(ReadJournal(name));
-  }
+                                   const std::function<bool(std::string_view)>& take) = 0;
 
   // Opens journal `name` for appending, creating it (and the folder) when
   // missing. Throws RunError when it cannot.
@@ -63,7 +57,6 @@ class PosixJournalStorage final : public JournalStorage {
  public:
   explicit PosixJournalStorage(std::string folder);
   std::vector<std::string> ListJournals() override;
-  std::string ReadJournal(const std::string& name) override;
   void ReadJournalInPieces(const std::string& name,
                            const std::function<bool(std::string_view)>& take) override;
   std::unique_ptr<JournalFile> OpenJournal(const std::string& name) override;

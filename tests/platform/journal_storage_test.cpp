@@ -14,7 +14,7 @@ namespace {
 
 // Appends land whole and in order across the mapping's chunks, each opening
 // goes on at the file's end, and a closed journal holds its bytes and no
-// more, read whole or in pieces; one whose process died without closing
+// more, read in pieces; one whose process died without closing
 // keeps them, zeros after.
 TEST(PosixJournalStorageTest, AppendsReadBackAcrossChunksAndReopenings) {
   testing::TempFolder temp;
@@ -29,16 +29,19 @@ TEST(PosixJournalStorageTest, AppendsReadBackAcrossChunksAndReopenings) {
     }
     file->Flush();
   }
-  EXPECT_EQ(storage.ReadJournal("run.journal"), expected);
-  // Read in pieces, the same bytes, in several pieces; and no more pieces
-  // once the reader has had enough.
-  std::string joined;
+  // The same bytes, in several pieces; and no more pieces once the reader
+  // has had enough.
   int pieces = 0;
-  storage.ReadJournalInPieces("run.journal", [&](std::string_view piece) {
-    joined += piece;
-    return ++pieces > 0;
-  });
-  EXPECT_EQ(joined, expected);
+  const auto whole = [&] {
+    std::string joined;
+    pieces = 0;
+    storage.ReadJournalInPieces("run.journal", [&](std::string_view piece) {
+      joined += piece;
+      return ++pieces > 0;
+    });
+    return joined;
+  };
+  EXPECT_EQ(whole(), expected);
   EXPECT_GT(pieces, 1);
   pieces = 0;
   storage.ReadJournalInPieces("run.journal", [&](std::string_view) { return ++pieces < 2; });
@@ -48,7 +51,7 @@ TEST(PosixJournalStorageTest, AppendsReadBackAcrossChunksAndReopenings) {
     file->Append("killed");
     testing::KillPoints{1}.Pass();
   });
-  const std::string left = storage.ReadJournal("run.journal");
+  const std::string left = whole();
   EXPECT_EQ(left.substr(0, expected.size() + 6), expected + "killed");
   EXPECT_EQ(left.find_first_not_of('\0', expected.size() + 6), std::string::npos);
 }

@@ -47,7 +47,10 @@ class KillingJournalStorage final : public JournalStorage {
   KillingJournalStorage(JournalStorage& inner, KillPoints& points)
       : inner_(inner), points_(points) {}
   std::vector<std::string> ListJournals() override { return inner_.ListJournals(); }
-  std::string ReadJournal(const std::string& name) override { return inner_.ReadJournal(name); }
+  void ReadJournalInPieces(const std::string& name,
+                           const std::function<bool(std::string_view)>& take) override {
+    inner_.ReadJournalInPieces(name, take);
+  }
   std::unique_ptr<JournalFile> OpenJournal(const std::string& name) override {
     return std::make_unique<File>(inner_.OpenJournal(name), points_);
   }
