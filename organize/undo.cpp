@@ -35,11 +35,8 @@ class RunReversal {
       : file_system_(file_system),
         host_(host),
         base_folder_(base_folder),
-        recorded_base_(run.recorded_base),
-        apply_(apply),
-        resumed_(run.undo_started),
-        records_(run.records),
-        moves_(run.moves) {}
+        run_(run),
+        apply_(apply) {}
 
   // Lets the host in before each record and stops there when asked to
   // (RunStopped): every step is whole, and a real undo's journal still says
@@ -51,7 +48,7 @@ class RunReversal {
   void Report(Ending ending) const;
   // Where a stopped undo ended, in the report's words.
   std::string StoppedLine() const {
-    return UndoStoppedLine(apply_, moves_done_, static_cast<int>(moves_.size()));
+    return UndoStoppedLine(apply_, moves_done_, static_cast<int>(run_.moves.size()));
   }
   bool all_restored() const { return not_restored_.empty(); }
 
@@ -64,7 +61,7 @@ class RunReversal {
   std::optional<std::string> OldLine(std::string_view line, std::uint32_t move,
                                      const std::string& folder) const;
   std::string AsRecorded(const std::string& path) const {
-    return path.starts_with(base_folder_) ? recorded_base_ + path.substr(base_folder_.size())
+    return path.starts_with(base_folder_) ? run_.recorded_base + path.substr(base_folder_.size())
                                           : path;
   }
   void RecreateFolder(const JournalRecord& record);
@@ -88,11 +85,8 @@ class RunReversal {
   FileSystem& file_system_;
   OrganizeHost& host_;
   const std::string& base_folder_;
-  const std::string recorded_base_;
+  const RunRecord& run_;
   const bool apply_;
-  const bool resumed_;
-  const std::vector<JournalRecord>& records_;
-  const std::vector<JournaledMove>& moves_;
   int moves_done_ = 0;
   int files_moved_back_ = 0;
   std::set<std::string> would_take_, would_free_;
@@ -107,20 +101,20 @@ void RunReversal::Reverse() {
     host_.HandlePendingEvents();
     if (host_.StopRequested()) throw RunStopped();
   };
-  for (auto record = records_.rbegin(); record != records_.rend(); ++record) {
+  for (auto record = run_.records.rbegin(); record != run_.records.rend(); ++record) {
     let_host_in();
     if (record->kind == Kind::kFolderRemoved) RecreateFolder(*record);
   }
-  for (auto move = moves_.rbegin(); move != moves_.rend(); ++move) {
+  for (auto move = run_.moves.rbegin(); move != run_.moves.rend(); ++move) {
     let_host_in();
     MoveBack(*move);
     ++moves_done_;
   }
-  for (auto record = records_.rbegin(); record != records_.rend(); ++record) {
+  for (auto record = run_.records.rbegin(); record != run_.records.rend(); ++record) {
     let_host_in();
     if (record->kind == Kind::kFolderCreated) RemoveCreatedFolder(record->fields[0]);
   }
-  for (auto record = records_.rbegin(); record != records_.rend(); ++record) {
+  for (auto record = run_.records.rbegin(); record != run_.records.rend(); ++record) {
     let_host_in();
     if (record->kind == Kind::kPlaylist) PutBackPlaylist(*record);
   }
@@ -129,7 +123,7 @@ void RunReversal::Reverse() {
 void RunReversal::MoveBack(const JournaledMove& move) {
   const MovedFileState state = LocateMovedFile(file_system_, move);
   if (state.where == MovedFileState::Where::kNotMoved) {
-    if (resumed_ && move.finished) MovedBack(move.targets.back(), move.old_path);
+    if (run_.undo_started && move.finished) MovedBack(move.targets.back(), move.old_path);
     return;
   }
   if (state.where == MovedFileState::Where::kGone) {
@@ -168,7 +162,7 @@ void RunReversal::PutBackPlaylist(const JournalRecord& record) {
     // A kill between the record and the replace left the old bytes; so does
     // an undo cut short after putting them back.
     if (now.size() == change->old_size && ContentHash(now) == change->old_hash) {
-      if (resumed_) playlists_.push_back(Relative(path));
+      if (run_.undo_started) playlists_.push_back(Relative(path));
       return;
     }
     if (now.size() != change->new_size || ContentHash(now) != change->new_hash) {
@@ -190,8 +184,8 @@ void RunReversal::PutBackPlaylist(const JournalRecord& record) {
 
 std::optional<std::string> RunReversal::OldLine(std::string_view line, std::uint32_t move,
                                                 const std::string& folder) const {
-  if (move >= moves_.size()) return std::nullopt;
-  return EntryNaming(line, AsRecorded(moves_[move].old_path), folder, file_system_.separator());
+  if (move >= run_.moves.size()) return std::nullopt;
+  return EntryNaming(line, AsRecorded(run_.moves[move].old_path), folder, file_system_.separator());
 }
 
 // Made again with the owner, group and mode it had.
