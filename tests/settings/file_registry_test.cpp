@@ -14,6 +14,7 @@
 #include "settings/hive_format.h"
 #include "settings/settings_key.h"
 #include "tests/support/hive_folder.h"
+#include "tests/support/kill_points.h"
 #include "tests/support/scoped_variable.h"
 #include "text/scope_exit.h"
 
@@ -24,6 +25,8 @@ using testing::HiveFolder;
 using testing::QueryData;
 using testing::ReadFile;
 using testing::SetData;
+using testing::StartChild;
+using testing::WaitFor;
 using testing::WriteFile;
 
 // CreateKey saves every missing level at once; OpenKey then finds the key
@@ -196,21 +199,6 @@ TEST(FileRegistryFolderTest, AFolderThatRefusesChangesRefusesSavesButStillReads)
 }
 
 // Several processes and a crashing one on the same hive folder.
-
-// Runs `body` in a child process and returns its wait status. The child
-// ends with `body`'s result as its exit status and never returns here.
-template <typename Body>
-pid_t StartChild(Body body) {
-  const pid_t pid = fork();
-  if (pid == 0) _exit(body());
-  return pid;
-}
-
-int WaitFor(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return status;
-}
 
 // The settings key of a fresh FileRegistry on `folder`, then `rounds`
 // changes of the value `name`, each a whole save. 0 when all succeeded.

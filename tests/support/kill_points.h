@@ -24,19 +24,32 @@ struct KillPoints {
   }
 };
 
+// Runs `body` in a child process, which ends with `body`'s result as its
+// exit status and never returns here; the child's process id.
+template <typename Body>
+pid_t StartChild(Body body) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(body());
+  return pid;
+}
+
+// The wait status of child `pid` once it has ended.
+inline int WaitFor(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return status;
+}
+
 // Runs `work` in a child process and tells whether it was killed at one of
 // its points (false: it ran to its end).
 inline bool KilledInChild(const std::function<void()>& work) {
-  const pid_t child = fork();
-  if (child == 0) {
+  const int status = WaitFor(StartChild([&] {
     try {
       work();
     } catch (...) {
     }
-    _exit(0);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
+    return 0;
+  }));
   return WIFEXITED(status) && WEXITSTATUS(status) == KillPoints::kKilled;
 }
 
