@@ -4,10 +4,12 @@
 #include <cerrno>
 #include <chrono>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "errors/run_error.h"
 #include "platform/forwarding_file_system.h"
@@ -66,6 +68,11 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   const Calls& calls() const { return calls_; }
   // Tail reads finished so far, on any thread.
   int tail_reads() const { return tail_reads_; }
+  // Where each read of a file's parts began, on any thread.
+  std::vector<std::uint64_t> part_offsets() const {
+    const std::lock_guard lock(parts_mutex_);
+    return part_offsets_;
+  }
 
   // Calls `call`, passing around_change before and after it.
   template <typename Call>
@@ -96,6 +103,15 @@ class FaultyFileSystem final : public ForwardingFileSystem {
                                                       : inner_.ReadOrdinaryFileTail(path, tail);
     ++tail_reads_;
     return read;
+  }
+  PartsRead ReadOrdinaryFileParts(const std::string& path, std::uint64_t offset,
+                                  std::span<std::uint8_t> head,
+                                  std::span<std::uint8_t> tail) override {
+    {
+      const std::lock_guard lock(parts_mutex_);
+      part_offsets_.push_back(offset);
+    }
+    return inner_.ReadOrdinaryFileParts(path, offset, head, tail);
   }
   bool IsMountPoint(const std::string& folder) override {
     return mount_points_.contains(folder) || inner_.IsMountPoint(folder);
@@ -157,6 +173,8 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   std::set<std::string> mount_points_;
   std::pair<std::string, int> listed_only_;
   std::atomic<int> tail_reads_ = 0;
+  mutable std::mutex parts_mutex_;
+  std::vector<std::uint64_t> part_offsets_;
 };
 
 }  // namespace quillfold::testing

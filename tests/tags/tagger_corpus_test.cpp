@@ -21,8 +21,8 @@
 #include "tags/genre_table.h"
 #include "tags/id3v2_text.h"
 #include "tags/read_song_tag.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/mp3_files.h"
-#include "tests/support/parts_read_counter.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"
 
@@ -179,7 +179,7 @@ TEST(TaggerCorpusTest, OurReaderAndTagLibReadWhatEachTaggerWrote) {
         testing::RunProgram("/bin/sh", {"-c", command}, folder.path());
     EXPECT_EQ(made.status, 0) << c.what << ": " << made.err;
     if (made.status != 0) continue;
-    testing::PartsReadCounter counting(RealFileSystem());
+    testing::FaultyFileSystem counting(RealFileSystem());
     SongTag ours;
     FileRead error;
     EXPECT_TRUE(ReadSongTag(counting, folder / "a.mp3", ours, error)) << c.what;
@@ -188,7 +188,7 @@ TEST(TaggerCorpusTest, OurReaderAndTagLibReadWhatEachTaggerWrote) {
     std::vector<std::uint64_t> reads = c.reads;
     const std::uint64_t tail_at = std::filesystem::file_size(folder / "a.mp3") - kTagTailSize;
     std::replace(reads.begin(), reads.end(), kTail, tail_at);
-    EXPECT_EQ(counting.offsets(), reads) << c.what;
+    EXPECT_EQ(counting.part_offsets(), reads) << c.what;
     if (!c.taglib_known_wrong.empty()) {
       std::cout << "not compared with TagLib 1.13, " << c.taglib_known_wrong << ": " << c.what
                 << "\n";
