@@ -2,12 +2,12 @@
 // alone, and a journal that fails at any write leaves nothing the undo cannot
 // put back, byte for byte. (The command line's signal tests undo whole runs
 // on a large library.)
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <optional>
 
 #include "errors/run_error.h"
 #include "organize/journal.h"
@@ -57,15 +57,9 @@ UndoOutcome Undo(const std::string& base, JournalStorage& journals, RecordingHos
   return outcome;
 }
 
-// The number of the RunError that ends `work`; none when it ends normally.
-template <typename Work>
-std::optional<ErrorNumber> RunErrorOf(Work work) {
-  try {
-    work();
-  } catch (const RunError& error) {
-    return error.error_number();
-  }
-  return std::nullopt;
+// Throws the RunError numbered `number`.
+auto ThrowsRunError(ErrorNumber number) {
+  return ::testing::Throws<RunError>(::testing::Property(&RunError::error_number, number));
 }
 
 // A generated library below TEMP/music/ and the tree as written.
@@ -156,8 +150,8 @@ TEST_F(UndoOfThreeTracksTest, AStoppedUndoIsFinishedByTheNext) {
   RealRun(base, journals);
   RecordingHost stopped = HostFor(base);
   stopped.stop_when = [&] { return file_system.calls().renames == 1; };
-  EXPECT_EQ(RunErrorOf([&] { UndoLastRun(file_system, journals, stopped); }),
-            ErrorNumber::kUserInterrupt);
+  EXPECT_THAT([&] { UndoLastRun(file_system, journals, stopped); },
+              ThrowsRunError(ErrorNumber::kUserInterrupt));
   const std::vector<std::string> lines = stopped.ReportLines();
   EXPECT_EQ(std::vector(lines.begin() + 1, lines.end()),
             (std::vector<std::string>{
@@ -186,8 +180,8 @@ TEST_F(UndoOfThreeTracksTest, RunningOutOfMemoryEndsAnUndoAsAnErrorTheNextFinish
     if (file_system.calls().renames == 2) throw std::bad_alloc();
   };
   RecordingHost host = HostFor(base);
-  EXPECT_EQ(RunErrorOf([&] { UndoLastRun(file_system, journals, host); }),
-            ErrorNumber::kOutOfMemory);
+  EXPECT_THAT([&] { UndoLastRun(file_system, journals, host); },
+              ThrowsRunError(ErrorNumber::kOutOfMemory));
   EXPECT_EQ(host.ReportLines().back(), "   \"Band/Album/01. c.mp3\": Move back to \"./Old/c.mp3\"");
   EXPECT_EQ(Undo(base, journals), UndoOutcome::kRestored);
   EXPECT_EQ(TakeSnapshot(base), before);
@@ -208,7 +202,7 @@ TEST_F(UndoOfThreeTracksTest, AJournalChangedAfterTheListIsLeftAsItIs) {
     journals.before_read = [&](const std::string& name) {
       if (++reads == 2) journals.journals[name] = changed;
     };
-    EXPECT_EQ(RunErrorOf([&] { Undo(base, journals); }), ErrorNumber::kPathFileAccessError);
+    EXPECT_THAT([&] { Undo(base, journals); }, ThrowsRunError(ErrorNumber::kPathFileAccessError));
     EXPECT_EQ(journals.journals.begin()->second, changed);
     EXPECT_TRUE(testing::Exists(base + "Band/Album/01. a.mp3"));
     journals.journals.begin()->second = journal;
