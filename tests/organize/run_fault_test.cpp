@@ -77,14 +77,6 @@ struct FaultyLibrary {
     const auto lines = host.ReportLines();
     return std::find(lines.begin(), lines.end(), "   " + item) != lines.end();
   }
-  std::vector<std::string> MoveLines() const {
-    std::vector<std::string> moves;
-    for (const std::string& line : host.ReportLines()) {
-      if (line.find(kMoveTo) != std::string::npos) moves.push_back(line);
-    }
-    return moves;
-  }
-  static constexpr std::string_view kMoveTo = "\": Move to \"./";
 
   testing::TempFolder temp;
   std::string base = temp.path() + "music/";
@@ -201,7 +193,7 @@ TEST(RunFaultTest, AVolumeMountedInsideTheBaseIsLeftAloneByBothKindsOfRun) {
         EXPECT_TRUE(after.files.contains(file.relative)) << file.relative;
       }
     }
-    moves[dont_do] = library.MoveLines();
+    moves[dont_do] = library.host.MoveLines();
   }
   EXPECT_GT(moves[0].size(), 50u);
   EXPECT_EQ(moves[0], moves[1]);
@@ -209,7 +201,8 @@ TEST(RunFaultTest, AVolumeMountedInsideTheBaseIsLeftAloneByBothKindsOfRun) {
 
 // The target of a report's move line, relative to the base.
 std::string Target(const std::string& move_line) {
-  const std::size_t start = move_line.find(FaultyLibrary::kMoveTo) + FaultyLibrary::kMoveTo.size();
+  const std::size_t start =
+      move_line.find(testing::RecordingHost::kMoveTo) + testing::RecordingHost::kMoveTo.size();
   return move_line.substr(start, move_line.size() - 1 - start);
 }
 
@@ -224,7 +217,7 @@ TEST(RunFaultTest, AnAlbumFolderMovedAwayMidRunStopsTheRunBeforeAFileFollowsIt) 
   library.host.options.chkDontDo = 1;
   Organizer(library.faulty, library.host).OrganizeRun();
   std::vector<std::string> folders;
-  for (const std::string& line : library.MoveLines()) {
+  for (const std::string& line : library.host.MoveLines()) {
     folders.push_back(Target(line).substr(0, Target(line).rfind('/')));
   }
   std::string album;
@@ -244,7 +237,7 @@ TEST(RunFaultTest, AnAlbumFolderMovedAwayMidRunStopsTheRunBeforeAFileFollowsIt) 
   EXPECT_NE(error.description().find(library.base + album + "\" was moved"), std::string::npos)
       << error.description();
   EXPECT_EQ(TakeSnapshot(away).files.size(), 1u) << "a file followed the folder out of the base";
-  const std::vector<std::string> listed = library.MoveLines();
+  const std::vector<std::string> listed = library.host.MoveLines();
   std::set<std::string> listed_folders;
   for (const std::string& line : listed)
     listed_folders.insert(Target(line).substr(0, Target(line).rfind('/')));

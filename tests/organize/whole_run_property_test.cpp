@@ -57,15 +57,6 @@ RecordingHost OrganizeOnce(const std::string& base, const OrganizeOptions& optio
   return host;
 }
 
-// The report's lines of the files it moves (each "   "NAME": Move to ...").
-std::vector<std::string> FileLines(const RecordingHost& host) {
-  std::vector<std::string> lines = host.ReportLines();
-  std::erase_if(lines, [](const std::string& line) {
-    return line.find("\": Move to \"./") == std::string::npos;
-  });
-  return lines;
-}
-
 // The name a listed file had before the run: between the first two quotes.
 std::string ListedName(const std::string& line) {
   const auto open = line.find('"');
@@ -110,8 +101,8 @@ TEST(WholeRunPropertyTest, RunsKeepEveryFileAndLineAndASecondRunMovesOnlySuffixe
     EXPECT_EQ(TakeSnapshot(library.base), before);
     const RecordingHost real =
         OrganizeOnce(library.base, OptionsFor(seed, false), 2 + static_cast<int>(seed % 7));
-    EXPECT_EQ(FileLines(preview), FileLines(real));
-    EXPECT_FALSE(FileLines(real).empty());
+    EXPECT_EQ(preview.MoveLines(), real.MoveLines());
+    EXPECT_FALSE(real.MoveLines().empty());
 
     const TreeSnapshot after = TakeSnapshot(library.base);
     EXPECT_EQ(testing::ContentsOf(after, ".mp3"), testing::ContentsOf(before, ".mp3"))
@@ -122,7 +113,7 @@ TEST(WholeRunPropertyTest, RunsKeepEveryFileAndLineAndASecondRunMovesOnlySuffixe
     EXPECT_EQ(TakeSnapshot(library.outside), outside_before) << "changed outside the base";
 
     const RecordingHost second = OrganizeOnce(library.base, OptionsFor(seed, false));
-    const std::vector<std::string> listed = FileLines(second);
+    const std::vector<std::string> listed = second.MoveLines();
     for (const auto& line : listed) {
       EXPECT_TRUE(AsciiUpper(ListedName(line)).ends_with(".MP3.MP3")) << line;
     }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "organize/organize_host.h"
@@ -66,6 +67,14 @@ class RecordingHost final : public OrganizeHost {
     }
     return lines;
   }
+  // Those of its lines that list a move.
+  std::vector<std::string> MoveLines() const {
+    std::vector<std::string> lines = ReportLines();
+    std::erase_if(lines,
+                  [](const std::string& line) { return line.find(kMoveTo) == std::string::npos; });
+    return lines;
+  }
+  static constexpr std::string_view kMoveTo = "\": Move to \"./";
 };
 
 }  // namespace quillfold::testing
