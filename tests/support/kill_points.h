@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,15 +42,19 @@ inline int WaitFor(pid_t pid) {
 }
 
 // Runs `work` in a child process and tells whether it was killed at one of
-// its points (false: it ran to its end).
+// its points (false: it ran to its end). Work that throws fails the test:
+// taken as an end, it would let a kill test stop short of its last point.
 inline bool KilledInChild(const std::function<void()>& work) {
+  constexpr int kThrew = 98;
   const int status = WaitFor(StartChild([&] {
     try {
       work();
     } catch (...) {
+      return kThrew;
     }
     return 0;
   }));
+  EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == kThrew) << "the work in the child threw";
   return WIFEXITED(status) && WEXITSTATUS(status) == KillPoints::kKilled;
 }
 
