@@ -1,4 +1,5 @@
 // The contract every FileSystem keeps: the real one and its wrappers run these.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include "tests/support/kill_points.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tree_snapshot.h"
+#include "text/scope_exit.h"
 
 namespace quillfold {
 namespace {
@@ -276,13 +278,10 @@ TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPla
   if (!testing::RefuseChanges(folder)) {
     GTEST_SKIP() << "this file system cannot make a folder refuse new files";
   }
-  struct Unlock {
-    std::string folder, list;
-    ~Unlock() {
-      testing::AllowChanges(list);
-      testing::AllowChanges(folder);
-    }
-  } unlock{folder, list};
+  const ScopeExit unlock([&] {
+    testing::AllowChanges(list);
+    testing::AllowChanges(folder);
+  });
   PosixFileSystem file_system;
   for (const std::string content : {"new, and longer than before", "short"}) {
     file_system.ReplaceTextFile(list, content);
@@ -297,14 +296,9 @@ TEST(PosixFileSystemTest, AFolderThatTakesNoNewFileGetsItsPlaylistRewrittenInPla
   }
   EXPECT_EQ(testing::ReadFile(list), "short");
   ASSERT_TRUE(testing::RefuseChanges(list));
-  try {
-    file_system.ReplaceTextFile(list, "lost");
-    ADD_FAILURE() << "a playlist that refuses writing was written";
-  } catch (const RunError& error) {
-    EXPECT_NE(error.description().find("its folder \"" + folder + "\" takes no new file"),
-              std::string::npos)
-        << error.description();
-  }
+  EXPECT_THAT([&] { file_system.ReplaceTextFile(list, "lost"); },
+              ::testing::ThrowsMessage<RunError>(
+                  ::testing::HasSubstr("its folder \"" + folder + "\" takes no new file")));
   EXPECT_EQ(testing::ReadFile(list), "short");
 }
 
