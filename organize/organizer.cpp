@@ -116,8 +116,8 @@ class Organizer::Impl {
   std::vector<std::string> PlaylistNames(const std::vector<std::string>& links);
   void PerFilePhase(RunState& state, TargetFolders& target_folders);
   // Announces the read of file `index`: its ID3v2 and ID3v1 tags, or its
-  // tail alone.
-  void AnnounceRead(int index, bool id3v2);
+  // tail alone. False when the read-ahead takes no more for now.
+  bool AnnounceRead(int index, bool id3v2);
   std::optional<RunError> PlaylistSection(const RunState& state, JournalEnding& journal);
   void FolderRemoval(RunState& state);
   void StartJournal();
@@ -317,13 +317,14 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
   const ScopeExit forget_announced([this] {
     if (upcoming_reads_) upcoming_reads_->ForgetExpected();
   });
-  const int window = upcoming_reads_ ? static_cast<int>(upcoming_reads_->Window()) : 0;
   // Only what is read ahead follows this; each file reads the option itself.
-  const bool id3v2 = window > 0 && host_.CurrentOptions().chkID3v2 == 1;
-  for (int index = 0; index < std::min(window, count); ++index) AnnounceRead(index, id3v2);
+  const bool id3v2 = upcoming_reads_ && host_.CurrentOptions().chkID3v2 == 1;
+  int next_announced = 0;
   for (int index = 0; index < count; ++index) {
     LetHostIn();
-    if (index + window < count) AnnounceRead(index + window, id3v2);
+    // As many of the files after this one as the read-ahead takes.
+    next_announced = std::max(next_announced, index + 1);
+    while (next_announced < count && AnnounceRead(next_announced, id3v2)) ++next_announced;
     host_.PlacingProgress(index + 1, count);
     const std::optional<std::string> line =
         PlaceFile(context, std::string(found_[index]), RealRun());
@@ -337,14 +338,11 @@ void Organizer::Impl::PerFilePhase(RunState& state, TargetFolders& target_folder
   if (context.files_with_only_id3v2 > 0) host_.FilesWithOnlyId3v2(context.files_with_only_id3v2);
 }
 
-void Organizer::Impl::AnnounceRead(int index, bool id3v2) {
-  if (!upcoming_reads_) return;
+bool Organizer::Impl::AnnounceRead(int index, bool id3v2) {
+  if (!upcoming_reads_) return false;
   const std::string path = std::string(base_folder).append(found_[index]);
-  if (id3v2) {
-    upcoming_reads_->ExpectReadsOf(path, ReadSongTagAhead);
-  } else {
-    upcoming_reads_->ExpectTail(path);
-  }
+  return id3v2 ? upcoming_reads_->ExpectReadsOf(path, ReadSongTagAhead, kSongTagReadsAtMost)
+               : upcoming_reads_->ExpectTail(path);
 }
 
 // Writes back and lists the changed playlists (a report-only run lists every

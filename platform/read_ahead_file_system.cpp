@@ -2,34 +2,14 @@
 
 #include <algorithm>
 
-#include "platform/name_fold.h"
-
 namespace quillfold {
-namespace {
-
-// The last component of `path`, without a trailing separator.
-std::string_view LastName(std::string_view path, char separator) {
-  while (!path.empty() && path.back() == separator) path.remove_suffix(1);
-  const auto last = path.rfind(separator);
-  return last == std::string_view::npos ? path : path.substr(last + 1);
-}
-
-using NameKey = std::optional<std::string>;
-
-NameKey NameKeyOf(std::string_view path, char separator) {
-  return FoldedName(LastName(path, separator));
-}
-
-// False only when no file system could take the two names for one entry.
-bool MayNameSameEntry(const NameKey& a, const NameKey& b) { return !a || !b || *a == *b; }
-
-}  // namespace
-
 ReadAheadFileSystem::ReadAheadFileSystem(FileSystem& inner, int workers,
-                                         std::chrono::nanoseconds worth_reading_ahead)
+                                         std::chrono::nanoseconds worth_reading_ahead,
+                                         std::size_t budget)
     : ForwardingFileSystem(inner),
-      window_(static_cast<std::size_t>(std::max(workers, 1)) * 4),
-      worth_reading_ahead_(worth_reading_ahead) {
+      listings_at_most_(static_cast<std::size_t>(std::max(workers, 1)) * 4),
+      worth_reading_ahead_(worth_reading_ahead),
+      window_(budget) {
   for (int i = 0; i < std::max(workers, 1); ++i) workers_.emplace_back([this] { WorkerLoop(); });
 }
 
@@ -42,46 +22,45 @@ ReadAheadFileSystem::~ReadAheadFileSystem() {
   for (std::thread& worker : workers_) worker.join();
 }
 
-void ReadAheadFileSystem::ExpectTail(const std::string& full_path) { Announce(full_path, nullptr); }
-
-void ReadAheadFileSystem::ExpectReadsOf(const std::string& full_path, AheadReader reader) {
-  Announce(full_path, reader);
+bool ReadAheadFileSystem::ExpectTail(const std::string& full_path) {
+  return Announce(full_path, nullptr, 0);
 }
 
-void ReadAheadFileSystem::Announce(const std::string& full_path, AheadReader reader) {
+bool ReadAheadFileSystem::ExpectReadsOf(const std::string& full_path, AheadReader reader,
+                                        std::size_t reads_at_most) {
+  return Announce(full_path, reader, reads_at_most);
+}
+
+bool ReadAheadFileSystem::Announce(const std::string& full_path, AheadReader reader,
+                                   std::size_t reads_at_most) {
   {
     const std::lock_guard lock(mutex_);
-    if (announced_.size() >= window_ || !WorthDoingAhead(average_read_ns_)) return;
-    auto entry = std::make_shared<Announced>();
-    entry->path = full_path;
-    entry->name_key = NameKeyOf(full_path, inner_.separator());
-    entry->reader = reader;
-    announced_.push_back(std::move(entry));
+    if (!WorthDoingAhead(average_read_ns_) || !window_.Add(full_path, reader, reads_at_most)) {
+      return false;
+    }
   }
   work_ready_.notify_one();
+  return true;
 }
 
 void ReadAheadFileSystem::ForgetExpected() {
   const std::lock_guard lock(mutex_);
-  announced_.clear();
+  window_.Clear();
   replaying_.reset();
 }
 
 void ReadAheadFileSystem::WorkerLoop() {
-  const auto waiting = [](const auto& entries) {
-    return std::find_if(entries.begin(), entries.end(), [](const auto& entry) {
-      return entry->state == Announced::State::kWaiting;
-    });
-  };
   std::unique_lock lock(mutex_);
   for (;;) {
     std::shared_ptr<Announced> tail;
     std::shared_ptr<ListingAhead> listing;
     work_ready_.wait(lock, [&] {
-      if (const auto found = waiting(announced_); found != announced_.end()) {
-        tail = *found;
-      } else if (const auto listed = waiting(listings_ahead_); listed != listings_ahead_.end()) {
-        listing = *listed;
+      tail = window_.NextToRead();
+      if (!tail) {
+        const auto listed = std::find_if(
+            listings_ahead_.begin(), listings_ahead_.end(),
+            [](const auto& entry) { return entry->state == Announced::State::kWaiting; });
+        if (listed != listings_ahead_.end()) listing = *listed;
       }
       return stopping_ || tail != nullptr || listing != nullptr;
     });
@@ -98,7 +77,12 @@ void ReadAheadFileSystem::WorkerLoop() {
 }
 
 void ReadAheadFileSystem::ReadTailAhead(Announced& entry, std::unique_lock<std::mutex>& lock) {
-  entry.state = Announced::State::kReading;
+  // Worked out on this worker rather than on the caller's thread, whose
+  // time is the run's.
+  lock.unlock();
+  std::optional<std::string> name_key = ReadAheadWindow::NameKeyOf(entry.path, inner_.separator());
+  lock.lock();
+  if (!window_.BeginRead(entry, std::move(name_key))) return;
   lock.unlock();
   std::array<std::uint8_t, kReadAheadTailSize> tail{};
   TailRead read;
@@ -122,7 +106,7 @@ void ReadAheadFileSystem::ReadTailAhead(Announced& entry, std::unique_lock<std::
   entry.tail = tail;
   entry.reads = std::move(recording.reads);
   entry.stale = entry.stale || failed;
-  entry.state = Announced::State::kDone;
+  window_.EndRead(entry);
 }
 
 void ReadAheadFileSystem::ListAhead(ListingAhead& entry, std::unique_lock<std::mutex>& lock) {
@@ -175,7 +159,7 @@ std::size_t ReadAheadFileSystem::AnnounceSubfolders(const std::string& folder,
       !folder.empty() && folder.back() == separator ? folder : folder + separator;
   std::size_t announced = 0;
   for (const std::string& name : listing.folders) {
-    if (listings_ahead_.size() >= window_) break;
+    if (listings_ahead_.size() >= listings_at_most_) break;
     auto entry = std::make_shared<ListingAhead>();
     entry->folder = prefix + name;
     listings_ahead_.push_back(std::move(entry));
@@ -187,13 +171,8 @@ std::size_t ReadAheadFileSystem::AnnounceSubfolders(const std::string& folder,
 std::shared_ptr<ReadAheadFileSystem::Announced> ReadAheadFileSystem::TakeAnnounced(
     const std::string& path, bool by_reader) {
   std::unique_lock lock(mutex_);
-  const auto found = std::find_if(announced_.begin(), announced_.end(), [&](const auto& entry) {
-    return entry->path == path && (entry->reader != nullptr) == by_reader;
-  });
-  if (found == announced_.end()) return nullptr;
-  const std::shared_ptr<Announced> entry = *found;
-  announced_.erase(announced_.begin(), found + 1);
-  if (entry->state == Announced::State::kWaiting) return nullptr;
+  const std::shared_ptr<Announced> entry = window_.TakeOut(path, by_reader);
+  if (!entry || entry->state == Announced::State::kWaiting) return nullptr;
   read_done_.wait(lock, [&] { return entry->state == Announced::State::kDone; });
   return entry->stale ? nullptr : entry;
 }
@@ -204,6 +183,7 @@ TailRead ReadAheadFileSystem::ReadOrdinaryFileTail(const std::string& path,
   const std::shared_ptr<Announced> entry = TakeAnnounced(path, false);
   if (!entry) return ReadHere(path, tail);
   std::copy(entry->tail.begin(), entry->tail.end(), tail.begin());
+  NoteRead(path, entry->read.identity);
   return entry->read;
 }
 
@@ -221,8 +201,11 @@ PartsRead ReadAheadFileSystem::ReadOrdinaryFileParts(const std::string& path, st
     if (replaying_ && replaying_->path == path && !replaying_->stale) entry = replaying_;
   }
   PartsRead read;
-  if (entry && Replay(entry->reads, offset, head, tail, read)) return read;
-  return ReadPartsHere(path, offset, head, tail);
+  if (!entry || !Replay(entry->reads, offset, head, tail, read)) {
+    read = ReadPartsHere(path, offset, head, tail);
+  }
+  NoteRead(path, read.identity);
+  return read;
 }
 
 template <typename Read>
@@ -236,7 +219,24 @@ auto ReadAheadFileSystem::TimedRead(Read read) {
 }
 
 TailRead ReadAheadFileSystem::ReadHere(const std::string& path, std::span<std::uint8_t> tail) {
-  return TimedRead([&] { return inner_.ReadOrdinaryFileTail(path, tail); });
+  const TailRead read = TimedRead([&] { return inner_.ReadOrdinaryFileTail(path, tail); });
+  NoteRead(path, read.identity);
+  return read;
+}
+
+void ReadAheadFileSystem::ForgetLastRead() {
+  const std::lock_guard lock(mutex_);
+  last_read_.reset();
+}
+
+void ReadAheadFileSystem::NoteRead(const std::string& path,
+                                   const std::optional<FileIdentity>& identity) {
+  const std::lock_guard lock(mutex_);
+  if (!last_read_ || last_read_->path != path) {
+    last_read_ = LastRead{path, identity};
+  } else if (last_read_->identity && !(identity && identity->SameFile(*last_read_->identity))) {
+    last_read_->identity.reset();
+  }
 }
 
 PartsRead ReadAheadFileSystem::ReadPartsHere(const std::string& path, std::uint64_t offset,
@@ -280,54 +280,58 @@ void ReadAheadFileSystem::ForgetHeldFolders() {
   inner_.ForgetHeldFolders();
 }
 
-void ReadAheadFileSystem::MarkStale(std::initializer_list<const std::string*> paths) {
-  const char separator = inner_.separator();
-  std::vector<NameKey> changed;
-  for (const std::string* path : paths) changed.push_back(NameKeyOf(*path, separator));
+void ReadAheadFileSystem::MarkStale(const ReadAheadWindow::Change& what) {
   const std::lock_guard lock(mutex_);
   // Any change may touch any listing, and the file being replayed.
   DropListingsAhead();
   if (replaying_) replaying_->stale = true;
-  for (const auto& entry : announced_) {
-    // A read that begins after the change sees it.
-    if (entry->state == Announced::State::kWaiting) continue;
-    for (const NameKey& key : changed) {
-      if (MayNameSameEntry(entry->name_key, key)) entry->stale = true;
-    }
-  }
+  window_.MarkStale(what, inner_.separator());
 }
 
 template <typename Change>
-auto ReadAheadFileSystem::Changing(std::initializer_list<const std::string*> paths, Change change) {
+auto ReadAheadFileSystem::Changing(const ReadAheadWindow::Change& what, Change change) {
   // Marked after the change, even a failed one, so that a read that began
   // while it was under way counts as stale too.
   struct MarkAfter {
     ReadAheadFileSystem& self;
-    std::initializer_list<const std::string*> paths;
-    ~MarkAfter() { self.MarkStale(paths); }
-  } mark_after{*this, paths};
+    const ReadAheadWindow::Change& what;
+    ~MarkAfter() { self.MarkStale(what); }
+  } mark_after{*this, what};
   return change();
 }
 
 int ReadAheadFileSystem::CreateFolderChain(const std::string& folder_path) {
-  return Changing({&folder_path}, [&] { return inner_.CreateFolderChain(folder_path); });
+  return Changing({{&folder_path}, true, std::nullopt},
+                  [&] { return inner_.CreateFolderChain(folder_path); });
 }
 
 RenameOutcome ReadAheadFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
-  return Changing({&from, &to}, [&] { return inner_.RenameNoReplace(from, to); });
+  std::optional<FileIdentity> moved;
+  {
+    const std::lock_guard lock(mutex_);
+    if (last_read_ && last_read_->path == from) moved = last_read_->identity;
+  }
+  const RenameOutcome outcome =
+      Changing({{&from, &to}, false, moved}, [&] { return inner_.RenameNoReplace(from, to); });
+  // Once it moved, another file may come to be read under its old name. A
+  // target found taken changed nothing, and the next name is tried at once.
+  if (outcome == RenameOutcome::kRenamed) ForgetLastRead();
+  return outcome;
 }
 
 void ReadAheadFileSystem::RemoveEmptyFolder(const std::string& folder) {
-  Changing({&folder}, [&] { inner_.RemoveEmptyFolder(folder); });
+  Changing({{&folder}, true, std::nullopt}, [&] { inner_.RemoveEmptyFolder(folder); });
 }
 
 void ReadAheadFileSystem::ReplaceTextFileInPieces(const std::string& path,
                                                   const ContentPieces& content) {
-  Changing({&path}, [&] { inner_.ReplaceTextFileInPieces(path, content); });
+  ForgetLastRead();
+  Changing({{&path}, false, std::nullopt}, [&] { inner_.ReplaceTextFileInPieces(path, content); });
 }
 
 void ReadAheadFileSystem::RemoveLeftoverReplacements(const std::string& path) {
-  Changing({&path}, [&] { inner_.RemoveLeftoverReplacements(path); });
+  ForgetLastRead();
+  Changing({{&path}, false, std::nullopt}, [&] { inner_.RemoveLeftoverReplacements(path); });
 }
 
 }  // namespace quillfold

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "platform/forwarding_file_system.h"
+#include "platform/read_ahead_window.h"
 #include "platform/recorded_reads.h"
 #include "platform/upcoming_reads.h"
 
@@ -24,13 +24,16 @@ namespace quillfold {
 // next. Only tails (of kReadAheadTailSize bytes), the reads of a tag reader
 // (ExpectReadsOf) and listings are read ahead; nothing is ever changed
 // by a worker. The caller still gets every result in its own order and on its own thread, and gets
-// exactly what asking the other file system at that moment would give: a tail read before a change
-// through this file system that may have touched the same name is read again, and no listing made
+// exactly what asking the other file system at that moment would give: a read made before a change
+// through this file system that may have touched its file is made again, and no listing made
 // before a change is used after it.
 //
-// Memory stays bounded: at most Window() announced files are kept at once,
-// each with a tail, or with what its tag reader read (at most four reads;
-// the ID3v2 reader's take at most 4 KiB, 138 bytes and twice 64 KiB).
+// The reads may run far ahead of the caller, so that on a cold disk they
+// are mostly done before the caller's moves need the disk, but memory stays
+// bounded: a file is taken only while the files taken hold less than
+// `budget` bytes (their paths, tails and what their readers read, counted
+// as what a reader may read at most until it has read), so they never hold
+// more than `budget` and one file's worth.
 // The other file system must allow concurrent calls (the real one does).
 //
 // Reads that come from the page cache take microseconds, less than handing
@@ -41,20 +44,23 @@ namespace quillfold {
 
 class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingReads {
  public:
-  static constexpr std::size_t kReadAheadTailSize = 128;
+  static constexpr std::size_t kReadAheadTailSize = ReadAheadWindow::kTailSize;
 
   static constexpr std::chrono::nanoseconds kWorthReadingAhead = std::chrono::microseconds(50);
 
+  static constexpr std::size_t kReadAheadBudget = std::size_t{64} << 20;
+
   // `workers` threads (at least 1) read ahead for `inner`.
   ReadAheadFileSystem(FileSystem& inner, int workers,
-                      std::chrono::nanoseconds worth_reading_ahead = kWorthReadingAhead);
+                      std::chrono::nanoseconds worth_reading_ahead = kWorthReadingAhead,
+                      std::size_t budget = kReadAheadBudget);
   ~ReadAheadFileSystem() override;
   ReadAheadFileSystem(const ReadAheadFileSystem&) = delete;
   ReadAheadFileSystem& operator=(const ReadAheadFileSystem&) = delete;
 
-  std::size_t Window() const override { return window_; }
-  void ExpectTail(const std::string& full_path) override;
-  void ExpectReadsOf(const std::string& full_path, AheadReader reader) override;
+  bool ExpectTail(const std::string& full_path) override;
+  bool ExpectReadsOf(const std::string& full_path, AheadReader reader,
+                     std::size_t reads_at_most) override;
   void ForgetExpected() override;
 
   FolderListing ListFolder(const std::string& folder) override;
@@ -71,19 +77,7 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   UpcomingReads* upcoming_reads() override { return this; }
 
  private:
-  struct Announced {
-    enum class State { kWaiting, kReading, kDone };
-    std::string path;
-    // Its last name as a change's is compared with it, worked out once;
-    // none when any change may touch it.
-    std::optional<std::string> name_key;
-    AheadReader reader = nullptr;  // none: only the tail is read
-    State state = State::kWaiting;
-    bool stale = false;  // a change may have touched it after its read began
-    TailRead read;
-    std::array<std::uint8_t, kReadAheadTailSize> tail{};
-    std::vector<RecordedRead> reads;  // the reader's
-  };
+  using Announced = ReadAheadWindow::Entry;
 
   struct ListingAhead {
     std::string folder;
@@ -92,8 +86,15 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
     std::optional<FolderListing> listing;  // none when listing failed
   };
 
+  // The file the caller read last, by every read since the last change
+  // that may have moved it: a rename of that path moves that file.
+  struct LastRead {
+    std::string path;
+    std::optional<FileIdentity> identity;  // none when its reads opened none or several
+  };
+
   void WorkerLoop();
-  void Announce(const std::string& full_path, AheadReader reader);
+  bool Announce(const std::string& full_path, AheadReader reader, std::size_t reads_at_most);
   void ReadTailAhead(Announced& entry, std::unique_lock<std::mutex>& lock);
   // The announced read of `path` (by a reader or of the tail alone), once
   // done and not stale; null when it must be made here. Reads announced
@@ -107,6 +108,9 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   // Runs `read` on this thread, timing it.
   template <typename Read>
   auto TimedRead(Read read);
+  // Notes that the caller got a read of `path` that opened `identity`.
+  void NoteRead(const std::string& path, const std::optional<FileIdentity>& identity);
+  void ForgetLastRead();
   FolderListing ListHere(const std::string& folder);
   // Announces the subfolders of `folder` for listing ahead, and says how
   // many; under mutex_.
@@ -118,23 +122,24 @@ class ReadAheadFileSystem final : public ForwardingFileSystem, public UpcomingRe
   }
   // Runs `change` on the other file system, then marks what it may have made stale.
   template <typename Change>
-  auto Changing(std::initializer_list<const std::string*> paths, Change change);
-  void MarkStale(std::initializer_list<const std::string*> paths);
+  auto Changing(const ReadAheadWindow::Change& what, Change change);
+  void MarkStale(const ReadAheadWindow::Change& what);
   // Drops the listings read ahead so far; under mutex_.
   void DropListingsAhead();
 
-  const std::size_t window_;
+  const std::size_t listings_at_most_;
   const std::chrono::nanoseconds worth_reading_ahead_;
   double average_read_ns_ = 0;     // of recent tail reads
   double average_listing_ns_ = 0;  // of recent listings
   std::mutex mutex_;
   std::condition_variable work_ready_;
   std::condition_variable read_done_;
-  std::deque<std::shared_ptr<Announced>> announced_;  // in the order they will be asked for
+  ReadAheadWindow window_;
   std::deque<std::shared_ptr<ListingAhead>> listings_ahead_;
   // The file whose reader's reads the run is replaying: its later reads
   // come after the first.
   std::shared_ptr<Announced> replaying_;
+  std::optional<LastRead> last_read_;
   bool stopping_ = false;
   int in_flight_ = 0;  // reads and listings the workers are making
   std::vector<std::thread> workers_;

@@ -14,12 +14,11 @@ class UpcomingReads {
  public:
   virtual ~UpcomingReads() = default;
 
-  // How many tails past the one being used are worth announcing.
-  virtual std::size_t Window() const = 0;
-
   // The run will ask for the tail of `full_path` after every tail announced
-  // before it.
-  virtual void ExpectTail(const std::string& full_path) = 0;
+  // before it. False when no more are taken for now (the reads ahead are
+  // as many as memory allows, or reading ahead does not pay): announce it
+  // again before its turn comes.
+  virtual bool ExpectTail(const std::string& full_path) = 0;
 
   // A reader of one file's tag, run ahead of need: the reads it makes of the
   // file through ReadOrdinaryFileParts are the reads the run will make.
@@ -27,8 +26,10 @@ class UpcomingReads {
 
   // The run will read `full_path` as `reader` does, beginning with a
   // ReadOrdinaryFileParts from offset 0, after every read announced before
-  // it.
-  virtual void ExpectReadsOf(const std::string& full_path, AheadReader reader) = 0;
+  // it; the reader's reads of one file take at most `reads_at_most` bytes
+  // together. False as for ExpectTail.
+  virtual bool ExpectReadsOf(const std::string& full_path, AheadReader reader,
+                             std::size_t reads_at_most) = 0;
 
   // No tail announced so far will be asked for: drop them all.
   virtual void ForgetExpected() = 0;

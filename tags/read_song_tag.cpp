@@ -16,8 +16,6 @@ namespace {
 // A read past the head takes at least this much, so that the text frames
 // after a picture come in one read.
 constexpr std::size_t kFollowUpReadSize = 4 * 1024;
-// Beyond the first read (of the head) and the read of the tail.
-constexpr int kFollowUpReads = 2;
 
 // A file's bytes: the head read first, then at most kFollowUpReads more
 // reads, each replacing the one before.
@@ -37,8 +35,8 @@ class FileBytes final : public Id3v2Bytes {
     const std::span<const std::uint8_t> at_hand = AtHand(offset);
     if (at_hand.size() >= wanted || reads_left_ == 0 || offset >= file_size_) return at_hand;
     --reads_left_;
-    later_.resize(static_cast<std::size_t>(
-        std::min<std::uint64_t>(std::max(wanted, kFollowUpReadSize), file_size_ - offset)));
+    const std::size_t size = std::clamp(wanted, kFollowUpReadSize, kFollowUpReadAtMost);
+    later_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, file_size_ - offset)));
     const PartsRead read = file_system_.ReadOrdinaryFileParts(path_, offset, later_, {});
     later_.resize(read.read ? read.head_bytes : 0);
     later_at_ = offset;

@@ -17,6 +17,14 @@ inline constexpr std::size_t kTagHeadSize = 4096;
 // The bytes from a file's end that are read when they may matter: the ID3v1
 // tag and, before it, the footer of an ID3v2.4 tag appended to the file.
 inline constexpr std::size_t kTagTailSize = kTrailerSize + kId3v2HeaderSize;
+// Beyond the head and the tail, at most this many reads further in (after
+// a picture, or of an appended tag), each of at most kFollowUpReadAtMost
+// bytes: more than any frame or tag the ID3v2 reader asks for whole.
+inline constexpr int kFollowUpReads = 2;
+inline constexpr std::size_t kFollowUpReadAtMost = 64 * 1024;
+// The most that ReadSongTag's reads of one file take, all together.
+inline constexpr std::size_t kSongTagReadsAtMost =
+    kTagHeadSize + kTagTailSize + kFollowUpReads * kFollowUpReadAtMost;
 
 // Each field from ID3v2 when the tag has it and it is not blank, otherwise
 // from ID3v1 (read as Latin-1, padding trimmed); the album artist and the
